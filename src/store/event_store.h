@@ -1,0 +1,93 @@
+// The event file held in memory.
+//
+// The whole of "Event20.dat" lives in one MemBuffer; records are addressed by
+// byte offset and never move while the program runs: edits append the new
+// version and set the old record's kind to 0. Offsets stay valid until the
+// next SaveEvents, which rewrites the file sorted and without duplicates and
+// reloads it. The EventIndex lists (date, offset) of every well-formed record
+// in file order, deleted ones included; readers test the kind.
+//
+// An EventStore is owned by the program state (or a test) and lives for the
+// whole run; nothing here touches the window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "health/units.h"
+#include "store/event_record.h"
+#include "store/host.h"
+#include "store/mem_buffer.h"
+
+namespace kal {
+
+struct EventStore {
+  std::string eventFile;  // full path of "Event20.dat"
+
+  MemBuffer store;             // the file image plus appended records
+  std::uint32_t storeSize = 0;  // bytes in use
+
+  MemBuffer index;               // 8-byte entries: date (4), offset (4)
+  std::uint32_t indexCount = 0;
+  // True when the index dates never decrease, which is how SaveEvents leaves
+  // the file; lets readers binary-search a day instead of scanning.
+  bool indexSorted = true;
+
+  MemBuffer workRecord;  // kWorkRecordSize bytes, allocated on first use
+};
+
+// Index entry accessors (no bounds beyond the buffer's own).
+inline std::int32_t IndexDate(const EventStore& s, std::uint32_t i) { return Long(s.index, 8u * i); }
+inline std::uint32_t IndexOffset(const EventStore& s, std::uint32_t i) {
+  return static_cast<std::uint32_t>(Long(s.index, 8u * i + 4));
+}
+
+// Discards the store and index and reads the file anew. A missing file gives
+// an empty store; damaged stretches are skipped by BuildEventIndex.
+void LoadEvents(EventStore& s);
+// Scans the store for well-formed records (length, then the end marker at
+// length - 2) and rebuilds the index; damaged bytes are skipped one at a time.
+void BuildEventIndex(EventStore& s);
+
+// Writes every live record, sorted by RecordSortKey and without duplicates, to
+// a temporary file beside the event file, flushes it and renames it over the
+// old file; then reloads. When writing fails the old file stays as it was, the
+// records stay in memory unchanged, the failure goes to host.ReportError and
+// false is returned.
+bool SaveEvents(EventStore& s, const UnitModes& units, Host& host);
+
+// One more than the largest record id (group id) in the store, deleted records
+// included; 0 for an empty store.
+std::int32_t NextRecordId(const EventStore& s);
+std::int32_t NextGroupId(const EventStore& s);
+
+// Appends the record assembled in the work record (its length field says how
+// long it is). The index is not updated; callers save next.
+void AppendRecord(EventStore& s);
+// Appends `length` bytes from `bytes` as one record.
+void AppendRecordBytes(EventStore& s, const std::uint8_t* bytes, std::uint32_t length);
+// Marks the record at the offset deleted (kind 0).
+void DeleteRecord(EventStore& s, std::uint32_t offset);
+
+// Makes sure the work record exists (kWorkRecordSize bytes).
+void EnsureWorkRecord(EventStore& s);
+// Prepares a new record of the kind in the work record: clears it (512 bytes,
+// or all of it for a generic event), writes the header, the kind's defaults
+// and the end marker. Record id and group id are the caller's to set.
+void PrepareWorkRecord(EventStore& s, RecordKind kind, std::uint8_t category, std::int32_t packedDate);
+
+// The sort key of the record at the offset: date, start time, kind and the
+// lower-cased one-line text. Compared as unsigned byte strings.
+std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units);
+// True when the records at a and b are equal in every byte of a's length but
+// the record and group ids (and, for menstrual cycles, the prediction flag and
+// interval). A deleted record is never a duplicate reference.
+bool IsDuplicateRecord(const EventStore& s, std::uint32_t a, std::uint32_t b);
+
+// Record field helpers for readers of the store.
+inline std::uint32_t RecordLength(const EventStore& s, std::uint32_t off) {
+  return static_cast<std::uint32_t>(Long(s.store, off + rec::kLength));
+}
+inline std::uint32_t RecordKindAt(const EventStore& s, std::uint32_t off) { return Byte(s.store, off + rec::kKind); }
+
+}  // namespace kal

@@ -1,0 +1,168 @@
+#include "store/mem_buffer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+namespace kal {
+
+namespace {
+
+std::mutex& HookMutex() {
+  static std::mutex m;
+  return m;
+}
+
+AllocFailureHook& Hook() {
+  static AllocFailureHook hook;
+  return hook;
+}
+
+void ReportFailure(const std::string& text, const std::string& title) {
+  AllocFailureHook hook;
+  {
+    std::lock_guard<std::mutex> lock(HookMutex());
+    hook = Hook();
+  }
+  if (hook) {
+    hook(text, title);
+  } else {
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  }
+}
+
+}  // namespace
+
+MemBuffer::~MemBuffer() { std::free(data_); }
+
+MemBuffer::MemBuffer(MemBuffer&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+MemBuffer& MemBuffer::operator=(MemBuffer&& other) noexcept {
+  if (this != &other) {
+    std::free(data_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+void SetAllocFailureHook(AllocFailureHook hook) {
+  std::lock_guard<std::mutex> lock(HookMutex());
+  Hook() = std::move(hook);
+}
+
+void BufAlloc(std::size_t size, MemBuffer& buffer) {
+  if (size == 0) return;
+  void* block = std::malloc(size);
+  std::free(buffer.data_);
+  buffer.data_ = nullptr;
+  buffer.size_ = 0;
+  if (block == nullptr) {
+    // The process heap has no handle of its own on this platform; 0 stands for it.
+    ReportFailure("(" + std::to_string(size) + " bytes/0 heap) Please restart your computer.",
+                  "Error creating memory buffer!");
+    return;
+  }
+  buffer.data_ = static_cast<std::uint8_t*>(block);
+  buffer.size_ = size;
+}
+
+void BufResize(std::size_t newSize, MemBuffer& buffer) {
+  if (buffer.data_ == nullptr) return;
+  // realloc(p, 0) may free and return null; keep a minimal block instead so
+  // that a resize to zero is not mistaken for a failure.
+  void* block = std::realloc(buffer.data_, newSize == 0 ? 1 : newSize);
+  if (block == nullptr) {
+    std::free(buffer.data_);
+    buffer.data_ = nullptr;
+    buffer.size_ = 0;
+    ReportFailure("(" + std::to_string(newSize) + " bytes) Please restart your computer.",
+                  "Error resizing memory buffer!");
+    return;
+  }
+  buffer.data_ = static_cast<std::uint8_t*>(block);
+  buffer.size_ = newSize;
+}
+
+void BufFree(MemBuffer& buffer) {
+  std::free(buffer.data_);
+  buffer.data_ = nullptr;
+  buffer.size_ = 0;
+}
+
+void GetByte(const MemBuffer& buffer, std::size_t offset, std::int32_t& value) {
+  if (buffer.Holds(offset, 1)) value = static_cast<std::int32_t>(Byte(buffer, offset));
+}
+
+void GetWord(const MemBuffer& buffer, std::size_t offset, std::int32_t& value) {
+  if (buffer.Holds(offset, 2)) value = static_cast<std::int32_t>(Word(buffer, offset));
+}
+
+void GetLong(const MemBuffer& buffer, std::size_t offset, std::int32_t& value) {
+  if (buffer.Holds(offset, 4)) value = Long(buffer, offset);
+}
+
+void SetByte(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
+  if (!buffer.Holds(offset, 1)) return;
+  buffer.data()[offset] = static_cast<std::uint8_t>(value & 0xFF);
+}
+
+void SetWord(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
+  if (!buffer.Holds(offset, 2)) return;
+  std::uint8_t* p = buffer.data() + offset;
+  p[0] = static_cast<std::uint8_t>(value & 0xFF);
+  p[1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+}
+
+void SetLong(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
+  if (!buffer.Holds(offset, 4)) return;
+  const auto v = static_cast<std::uint32_t>(value);
+  std::uint8_t* p = buffer.data() + offset;
+  p[0] = static_cast<std::uint8_t>(v & 0xFF);
+  p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+  p[2] = static_cast<std::uint8_t>((v >> 16) & 0xFF);
+  p[3] = static_cast<std::uint8_t>((v >> 24) & 0xFF);
+}
+
+void FillBytes(MemBuffer& buffer, std::size_t offset, std::size_t count, std::uint8_t byte) {
+  if (count == 0 || !buffer.Holds(offset, count)) return;
+  std::memset(buffer.data() + offset, byte, count);
+}
+
+void MoveBytes(const MemBuffer& source, std::size_t sourceOffset, MemBuffer& target,
+               std::size_t targetOffset, std::size_t count) {
+  if (count == 0 || !source.Holds(sourceOffset, count) || !target.Holds(targetOffset, count)) return;
+  // memmove copies as if through a temporary, which gives the backwards copy
+  // for overlapping moves to a higher offset.
+  std::memmove(target.data() + targetOffset, source.data() + sourceOffset, count);
+}
+
+void GetBytes(const MemBuffer& buffer, std::size_t offset, std::size_t n, std::string& text) {
+  if (!buffer.Holds(offset, n)) return;
+  text.assign(reinterpret_cast<const char*>(buffer.data() + offset), n);
+}
+
+void PutBytes(MemBuffer& buffer, std::size_t offset, std::string_view text) {
+  if (text.empty() || !buffer.Holds(offset, text.size())) return;
+  std::memcpy(buffer.data() + offset, text.data(), text.size());
+}
+
+void GetZText(const MemBuffer& buffer, std::size_t offset, std::string& text) {
+  if (!buffer.Holds(offset, 0) || offset >= buffer.size()) return;
+  const auto* start = buffer.data() + offset;
+  const std::size_t limit = buffer.size() - offset;
+  const void* zero = std::memchr(start, 0, limit);
+  const std::size_t n = zero ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(zero) - start) : limit;
+  text.assign(reinterpret_cast<const char*>(start), n);
+}
+
+void PutZText(MemBuffer& buffer, std::size_t offset, std::string_view text) {
+  if (!buffer.Holds(offset, text.size() + 1)) return;
+  if (!text.empty()) std::memcpy(buffer.data() + offset, text.data(), text.size());
+  buffer.data()[offset + text.size()] = 0;
+}
+
+}  // namespace kal
