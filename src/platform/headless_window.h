@@ -58,6 +58,7 @@ class HeadlessWindow : public WindowBackend {
   void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) override;
   void SetDragBand(int height, const std::vector<Rect>& exclusions) override;
   void SetTrayIcon(bool shown) override { trayIcon_ = shown; }
+  void ShowTrayMenu() override { ++trayMenus_; }
   Clock& clock() override { return clock_; }
 
   // The client size the script asks for at start (1024 x 768 without "size").
@@ -68,6 +69,7 @@ class HeadlessWindow : public WindowBackend {
   const Surface& image() const { return image_; }
   bool mouseCaptured() const { return captured_; }
   bool trayIconShown() const { return trayIcon_; }
+  int trayMenusShown() const { return trayMenus_; }
   bool TimerRunning(int id) const { return timers_.count(id) != 0; }
   // "title|text" of every message box shown.
   const std::vector<std::string>& messageBoxes() const { return messageBoxes_; }
@@ -133,6 +135,7 @@ class HeadlessWindow : public WindowBackend {
   int dragWindowY_ = 0;
 
   bool trayIcon_ = false;
+  int trayMenus_ = 0;
   std::string clipboard_;
   bool clipboardHasText_ = false;
   std::vector<std::string> messageBoxes_;

@@ -442,6 +442,10 @@ void SdlWindow::SetTrayIcon(bool shown) {
   trayIcon_ = shown;
 }
 
+void SdlWindow::ShowTrayMenu() {
+  // FIXME: comes with the notification-area icon.
+}
+
 int SdlWindow::HitTestAt(int x, int y) const {
   if (window_ == nullptr) return SDL_HITTEST_NORMAL;
   int w = 0;

@@ -62,6 +62,7 @@ class SdlWindow : public WindowBackend {
   void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) override;
   void SetDragBand(int height, const std::vector<Rect>& exclusions) override;
   void SetTrayIcon(bool shown) override;
+  void ShowTrayMenu() override;
   Clock& clock() override { return SystemClock(); }
 
   // Used by the hit-test callback: what a point of the client area is for.

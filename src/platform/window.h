@@ -174,6 +174,9 @@ class WindowBackend {
 
   // The notification-area icon; a hidden window can only be reached through it.
   virtual void SetTrayIcon(bool shown) = 0;
+  // The icon's menu ("Show", "Exit") at the pointer; the chosen item arrives
+  // as a Command event.
+  virtual void ShowTrayMenu() = 0;
 
   // The clock the program runs on: the system's, or the script's fixed clock.
   virtual Clock& clock() = 0;
