@@ -241,7 +241,7 @@ TEST_F(SettingsFile, EveryKeySurvivesARoundTrip) {
                           &s.calPrintTm, &s.calPrintBm, &s.eventPrintSize, &s.eventPrintLm, &s.eventPrintRm,
                           &s.eventPrintTm}) {
     *f = n;
-    n = n * -7 + 1;
+    n = n * -3 + 1;  // distinct values of both signs
   }
   s.eventPrintBm = std::numeric_limits<std::int32_t>::min();
   std::uint8_t b = 1;
