@@ -221,23 +221,5 @@ TEST(FormatReadingTime, HourZeroIsNoTime) {
   EXPECT_EQ(FormatReadingTime(24, 5), "12:05 pm");
 }
 
-TEST(UnitLabels, FollowTheSettings) {
-  EXPECT_EQ(WeightUnitLabel(kPounds), "Show weights in pounds");
-  EXPECT_EQ(WeightUnitLabel(UnitModes{7, 0}), "Show weights in kg");
-  EXPECT_EQ(LengthUnitLabel(kPounds), "Show measurements in inches");
-  EXPECT_EQ(LengthUnitLabel(UnitModes{0, 2}), "Show measurements in cm");
-}
-
-TEST(ActivityLevel, LabelsAndFactors) {
-  EXPECT_EQ(ActivityLevelLabel(0), "Little or no exercise and desk job");
-  EXPECT_EQ(ActivityLevelLabel(2), "Moderate exercise or sports 3-5 days a week");
-  EXPECT_EQ(ActivityLevelLabel(4), "Hard daily exercise or sports and physical job");
-  EXPECT_EQ(ActivityLevelLabel(5), "");
-  EXPECT_EQ(ActivityLevelLabel(-1), "");
-  EXPECT_DOUBLE_EQ(ActivityFactor(0), 1.2);
-  EXPECT_DOUBLE_EQ(ActivityFactor(1), 1.375);
-  EXPECT_DOUBLE_EQ(ActivityFactor(4), 1.9);
-}
-
 }  // namespace
 }  // namespace kal
