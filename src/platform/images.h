@@ -16,7 +16,7 @@ namespace kal {
 // a picture SDL_image knows, or larger than 100 million pixels.
 bool LoadImageFile(const std::string& path, Surface& out);
 
-// Writes the surface as an opaque 8-bit RGB(A) PNG. The picture goes to a
+// Writes the surface as an 8-bit RGB PNG. The picture goes to a
 // temporary file in the same folder that is synced and renamed over `path`,
 // so a crash leaves either the old file or the whole new one. False for an
 // empty surface or when any step fails.

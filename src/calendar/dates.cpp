@@ -1,0 +1,192 @@
+#include "calendar/dates.h"
+
+#include <cstdio>
+
+namespace kal {
+
+namespace {
+
+constexpr char kMonthLengths[] = "312831303130313130313031";
+constexpr char kWeekdayLetters[] = "SunMonTueWedThuFriSat";
+constexpr char kMonthLetters[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+
+// Division that rounds toward minus infinity, so that years before 1 and the
+// month shift of January and February give the weekday a proleptic calendar
+// expects.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  std::int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+std::int64_t FloorMod(std::int64_t a, std::int64_t b) { return a - b * FloorDiv(a, b); }
+
+std::string Printf2(std::int32_t value) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", static_cast<int>(value));
+  return buf;
+}
+
+}  // namespace
+
+PackedDate PackDate(std::int32_t year, std::int32_t month, std::int32_t day) {
+  // Unsigned arithmetic: the same bits as year * 65536 + month * 256 + day
+  // without signed-overflow traps for odd inputs.
+  const std::uint32_t v = (static_cast<std::uint32_t>(year) << 16) + (static_cast<std::uint32_t>(month) << 8) +
+                          static_cast<std::uint32_t>(day);
+  return static_cast<PackedDate>(v);
+}
+
+Ymd UnpackDate(PackedDate date) {
+  const std::uint32_t v = static_cast<std::uint32_t>(date);
+  Ymd d;
+  d.day = static_cast<std::int32_t>(v & 255u);
+  d.month = static_cast<std::int32_t>((v >> 8) & 255u);
+  d.year = date >> 16;  // arithmetic shift keeps the sign of odd values
+  return d;
+}
+
+bool IsLeapYear(std::int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+std::int32_t DaysInMonth(std::int32_t year, std::int32_t month) {
+  // A month outside 1-12 has no entry in the table; treat it as a long month
+  // rather than read past the table.
+  if (month < 1 || month > 12) return 31;
+  const std::int32_t length = (kMonthLengths[2 * month - 2] - '0') * 10 + (kMonthLengths[2 * month - 1] - '0');
+  if (month == 2 && IsLeapYear(year)) return 29;
+  return length;
+}
+
+void NextDay(std::int32_t& year, std::int32_t& month, std::int32_t& day) {
+  const std::int32_t length = DaysInMonth(year, month);
+  ++day;
+  if (day > length) {
+    day = 1;
+    ++month;
+    if (month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+}
+
+void PreviousDay(std::int32_t& year, std::int32_t& month, std::int32_t& day) {
+  --day;
+  if (day <= 0) {
+    --month;
+    if (month <= 0) {
+      month = 12;
+      --year;
+    }
+    day = DaysInMonth(year, month);
+  }
+}
+
+std::int32_t WeekdayOf(std::int32_t year, std::int32_t month, std::int32_t day) {
+  const std::int64_t a = FloorDiv(14 - static_cast<std::int64_t>(month), 12);
+  const std::int64_t y = year - a;
+  const std::int64_t m = month + 12 * a - 2;
+  const std::int64_t sum = day + y + FloorDiv(y, 4) - FloorDiv(y, 100) + FloorDiv(y, 400) + FloorDiv(31 * m, 12);
+  return static_cast<std::int32_t>(FloorMod(sum, 7));
+}
+
+std::string WeekdayAbbreviation(std::int32_t year, std::int32_t month, std::int32_t day) {
+  return std::string(kWeekdayLetters + 3 * WeekdayOf(year, month, day), 3);
+}
+
+std::string WeekdayName(std::int32_t weekday) {
+  switch (weekday) {
+    case 0: return "Sunday";
+    case 1: return "Monday";
+    case 2: return "Tuesday";
+    case 3: return "Wednesday";
+    case 4: return "Thursday";
+    case 5: return "Friday";
+    default: return "Saturday";
+  }
+}
+
+std::string MonthName(std::int32_t month) {
+  static const char* const kNames[] = {"Every Month", "January", "February", "March",     "April",
+                                       "May",         "June",    "July",     "August",    "September",
+                                       "October",     "November", "December"};
+  if (month < 0 || month > 12) return "";
+  return kNames[month];
+}
+
+std::string MonthAbbreviation(std::int32_t month) {
+  if (month < 1 || month > 12) return "";
+  return std::string(kMonthLetters + 3 * (month - 1), 3);
+}
+
+std::int32_t DaysBetween(PackedDate earlier, PackedDate later) {
+  if (later <= earlier) return 0;
+  Ymd d = UnpackDate(earlier);
+  std::int32_t count = 0;
+  // Stepping stops once the date reaches or passes the target, so an
+  // impossible target such as 31 April ends the walk instead of being missed
+  // for ever; between real dates this is the same as waiting for equality.
+  while (PackDate(d) < later) {
+    NextDay(d);
+    ++count;
+  }
+  return count;
+}
+
+std::string FormatTime(int which, std::int32_t hour, std::int32_t minute) {
+  if (hour > 23) return which == 0 ? "All Day" : "No End";
+  const char* suffix = hour >= 12 ? " pm" : " am";
+  std::int32_t shown = hour;
+  if (hour == 0) {
+    shown = 12;
+  } else if (hour > 12) {
+    shown = hour - 12;
+  }
+  return std::to_string(shown) + ":" + Printf2(minute) + suffix;
+}
+
+std::string LongDateText(std::int32_t year, std::int32_t month, std::int32_t day) {
+  char yearText[16];
+  std::snprintf(yearText, sizeof yearText, "%04d", static_cast<int>(year));
+  return WeekdayName(WeekdayOf(year, month, day)) + ", " + MonthName(month) + " " + Printf2(day) + ", " + yearText;
+}
+
+bool ParseIsoDate(const std::string& text, Ymd& out) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  auto digits = [&](std::size_t from, std::size_t count, std::int32_t& value) {
+    value = 0;
+    for (std::size_t i = from; i < from + count; ++i) {
+      if (text[i] < '0' || text[i] > '9') return false;
+      value = value * 10 + (text[i] - '0');
+    }
+    return true;
+  };
+  Ymd d;
+  if (!digits(0, 4, d.year) || !digits(5, 2, d.month) || !digits(8, 2, d.day)) return false;
+  if (d.year < 1 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month)) return false;
+  out = d;
+  return true;
+}
+
+std::string IsoDateText(PackedDate date) {
+  const Ymd d = UnpackDate(date);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", static_cast<int>(d.year), static_cast<int>(d.month),
+                static_cast<int>(d.day));
+  return buf;
+}
+
+void BackToSunday(AppDates& dates) {
+  while (WeekdayOf(dates.display.year, dates.display.month, dates.display.day) != 0) PreviousDay(dates.display);
+}
+
+void SetTodayFromClock(AppDates& dates, const Clock& clock) {
+  const LocalDateTime now = clock.Now();
+  dates.today = Ymd{now.year, now.month, now.day};
+  dates.display = dates.today;
+  BackToSunday(dates);
+  dates.currentDay = now.day;
+  dates.rememberedDay = now.day;
+}
+
+}  // namespace kal

@@ -1,0 +1,56 @@
+#include "store/log.h"
+
+#include <mutex>
+
+#include "store/files.h"
+
+namespace kal {
+
+namespace {
+
+struct LogState {
+  std::mutex lock;
+  std::string path;
+};
+
+LogState& State() {
+  static LogState state;
+  return state;
+}
+
+}  // namespace
+
+void SetErrorLogFile(const std::string& path) {
+  LogState& s = State();
+  std::lock_guard<std::mutex> guard(s.lock);
+  s.path = path;
+}
+
+std::string ErrorLogFile() {
+  LogState& s = State();
+  std::lock_guard<std::mutex> guard(s.lock);
+  return s.path;
+}
+
+void LogLine(std::string_view text) {
+  LogState& s = State();
+  // Held across the whole open-write-close, so two threads cannot both see a
+  // missing log and have the second "o" truncate the first one's line.
+  std::lock_guard<std::mutex> guard(s.lock);
+  if (s.path.empty()) return;
+  const int handle = FileOpen(FileExists(s.path) ? 'a' : 'o', s.path);
+  FileWriteText(handle, text, true);
+  FileClose(handle);
+}
+
+void DeleteErrorLog() {
+  LogState& s = State();
+  std::lock_guard<std::mutex> guard(s.lock);
+  if (!s.path.empty()) RemoveFile(s.path);
+}
+
+std::string LogNumber(std::int64_t value) {
+  return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+}
+
+}  // namespace kal

@@ -1,0 +1,278 @@
+#include "store/settings.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "platform/file_system.h"
+#include "store/files.h"
+#include "store/mem_buffer.h"
+
+namespace kal {
+
+namespace {
+
+enum class FieldType { kInt32, kByte, kText, kBytes };
+
+// One key of the file. Exactly one of the member pointers is set, matching
+// the type; the table order is the order SaveSettings writes.
+struct KeySpec {
+  const char* key;
+  FieldType type;
+  std::int32_t Settings::*int32 = nullptr;
+  std::uint8_t Settings::*byte = nullptr;
+  std::string Settings::*text = nullptr;
+  std::size_t fieldSize = 0;
+};
+
+constexpr KeySpec Int(const char* key, std::int32_t Settings::*m) { return {key, FieldType::kInt32, m, nullptr, nullptr, 0}; }
+constexpr KeySpec Byte8(const char* key, std::uint8_t Settings::*m) { return {key, FieldType::kByte, nullptr, m, nullptr, 0}; }
+constexpr KeySpec Text(const char* key, std::string Settings::*m, std::size_t size) {
+  return {key, FieldType::kText, nullptr, nullptr, m, size};
+}
+constexpr KeySpec Bytes(const char* key, std::string Settings::*m) { return {key, FieldType::kBytes, nullptr, nullptr, m, 0}; }
+
+constexpr KeySpec kKeys[] = {
+    Int("window_x", &Settings::windowX),
+    Int("window_y", &Settings::windowY),
+    Int("window_wide", &Settings::windowWide),
+    Int("window_high", &Settings::windowHigh),
+    Byte8("window_flag", &Settings::windowFlag),
+    Int("calendar_x", &Settings::calendarX),
+    Int("calendar_y", &Settings::calendarY),
+    Int("calendar_wide", &Settings::calendarWide),
+    Int("calendar_high", &Settings::calendarHigh),
+    Byte8("wallpaper_flag", &Settings::wallpaperFlag),
+    Byte8("wallpaper_color", &Settings::wallpaperColor),
+    Text("wallpaper_file", &Settings::wallpaperFile, kSettingsPathField),
+    Byte8("measure_mode", &Settings::measureMode),
+    Byte8("weight_mode", &Settings::weightMode),
+    Text("cal_print_device", &Settings::calPrintDevice, kSettingsPathField),
+    Text("cal_print_font", &Settings::calPrintFont, kSettingsFontField),
+    Int("cal_print_size", &Settings::calPrintSize),
+    Int("cal_print_lm", &Settings::calPrintLm),
+    Int("cal_print_rm", &Settings::calPrintRm),
+    Int("cal_print_tm", &Settings::calPrintTm),
+    Int("cal_print_bm", &Settings::calPrintBm),
+    Bytes("calendar_devmode", &Settings::calendarDevmode),
+    Text("event_print_device", &Settings::eventPrintDevice, kSettingsPathField),
+    Text("event_print_font", &Settings::eventPrintFont, kSettingsFontField),
+    Int("event_print_size", &Settings::eventPrintSize),
+    Int("event_print_lm", &Settings::eventPrintLm),
+    Int("event_print_rm", &Settings::eventPrintRm),
+    Int("event_print_tm", &Settings::eventPrintTm),
+    Int("event_print_bm", &Settings::eventPrintBm),
+    Bytes("event_devmode", &Settings::eventDevmode),
+    Text("categories", &Settings::categories, kSettingsCategoriesField),
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The leading number as a double, before rounding: blanks, an optional sign,
+// digits with an optional fraction and exponent. Anything else ends it.
+double LeadingNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const std::size_t start = i;
+  std::size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return 0.0;
+  bool negativeExponent = false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) negativeExponent = text[j++] == '-';
+    if (j < text.size() && IsDigit(text[j])) {
+      while (j < text.size() && IsDigit(text[j])) ++j;
+      i = j;
+    } else {
+      negativeExponent = false;
+    }
+  }
+  double value = 0.0;
+  const auto result = std::from_chars(text.data() + start, text.data() + i, value);
+  if (result.ec == std::errc::result_out_of_range) {
+    value = negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
+  }
+  return negative ? -value : value;
+}
+
+// Rounded to the nearest integer (halves to even) and held inside [lo, hi].
+// The comparisons run in double, where hi may round up to a power of two; a
+// value that reaches it is clamped before any conversion could overflow.
+std::int64_t RoundClamped(double value, std::int64_t lo, std::int64_t hi) {
+  if (std::isnan(value)) return 0;
+  const double r = std::nearbyint(value);
+  if (r <= static_cast<double>(lo)) return lo;
+  if (r >= static_cast<double>(hi)) return hi;
+  return static_cast<std::int64_t>(r);
+}
+
+void Store(Settings& s, const KeySpec& spec, const std::string& value) {
+  switch (spec.type) {
+    case FieldType::kInt32:
+      s.*spec.int32 = SettingsNumber(value);
+      break;
+    case FieldType::kByte: {
+      // Only the low 8 bits survive, as they would in a byte field: "-1"
+      // reads as 255 and "300" as 44.
+      const std::int64_t n = RoundClamped(LeadingNumber(value), std::numeric_limits<std::int64_t>::min(),
+                                          std::numeric_limits<std::int64_t>::max());
+      s.*spec.byte = static_cast<std::uint8_t>(static_cast<std::uint64_t>(n) & 0xFFu);
+      break;
+    }
+    case FieldType::kText:
+      s.*spec.text = FitTextField(value, spec.fieldSize);
+      break;
+    case FieldType::kBytes:
+      s.*spec.text = value;
+      break;
+  }
+}
+
+std::string ValueText(const Settings& s, const KeySpec& spec) {
+  switch (spec.type) {
+    case FieldType::kInt32:
+      return std::to_string(s.*spec.int32);
+    case FieldType::kByte:
+      return std::to_string(static_cast<unsigned>(s.*spec.byte));
+    case FieldType::kText:
+      return FitTextField(s.*spec.text, spec.fieldSize);
+    case FieldType::kBytes:
+      return s.*spec.text;
+  }
+  return std::string();
+}
+
+// Reads n bytes at the current position; false when fewer arrived.
+bool ReadText(int handle, std::size_t n, std::string& out) {
+  out.clear();
+  if (n == 0) return true;
+  MemBuffer buffer;
+  BufAlloc(n, buffer);
+  if (buffer.empty()) return false;
+  if (FileRead(handle, buffer, 0, n) != n) return false;
+  GetBytes(buffer, 0, n, out);
+  return true;
+}
+
+void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
+}
+
+}  // namespace
+
+std::string FitTextField(std::string_view text, std::size_t fieldSize) {
+  const std::size_t zero = text.find('\0');
+  if (zero != std::string_view::npos) text = text.substr(0, zero);
+  if (fieldSize == 0) return std::string();
+  return std::string(text.substr(0, fieldSize - 1));
+}
+
+std::int32_t SettingsNumber(std::string_view text) {
+  return static_cast<std::int32_t>(RoundClamped(LeadingNumber(text), std::numeric_limits<std::int32_t>::min(),
+                                                std::numeric_limits<std::int32_t>::max()));
+}
+
+void ReadSettingsEntry(int handle, std::int64_t size, std::int64_t& position, std::string& key,
+                       std::string& value) {
+  key.clear();
+  value.clear();
+  if (position < 0) position = 0;
+  if (size - position < static_cast<std::int64_t>(kSettingsHeaderSize)) {
+    position += 1;
+    return;
+  }
+  MemBuffer header;
+  BufAlloc(kSettingsHeaderSize, header);
+  FileSeek(handle, position);
+  if (header.empty() || FileRead(handle, header, 0, kSettingsHeaderSize) != kSettingsHeaderSize ||
+      Word(header, 0) != kSettingsMarker) {
+    position += 1;
+    return;
+  }
+  const std::int64_t keyLength = Word(header, 2);
+  const std::int64_t valueLength = static_cast<std::uint32_t>(Long(header, 4));
+  position += kSettingsHeaderSize;
+  if (keyLength > size - position) {
+    position += 1;
+    return;
+  }
+  std::string k;
+  if (!ReadText(handle, static_cast<std::size_t>(keyLength), k)) {
+    position += 1;
+    return;
+  }
+  position += keyLength;
+  if (valueLength > size - position) {
+    position += 1;
+    return;
+  }
+  std::string v;
+  if (!ReadText(handle, static_cast<std::size_t>(valueLength), v)) {
+    position += 1;
+    return;
+  }
+  position += valueLength;
+  key = std::move(k);
+  value = std::move(v);
+}
+
+void LoadSettings(Settings& settings, const std::string& path) {
+  settings = Settings{};
+  // Mode 'i' creates a missing file; when the folder cannot be written the
+  // open simply fails and the defaults stand.
+  const int handle = FileOpen('i', path);
+  const std::int64_t size = FileSize(handle);
+  std::int64_t position = 0;
+  std::string key;
+  std::string value;
+  while (position < size - static_cast<std::int64_t>(kSettingsHeaderSize)) {
+    ReadSettingsEntry(handle, size, position, key, value);
+    if (key.empty()) continue;
+    for (const KeySpec& spec : kKeys) {
+      if (key == spec.key) {
+        Store(settings, spec, value);
+        break;
+      }
+    }
+  }
+  FileClose(handle);
+}
+
+void WriteSettingsEntry(std::string& image, std::string_view key, std::string_view value) {
+  PutLittleEndian(image, kSettingsMarker, 2);
+  PutLittleEndian(image, static_cast<std::uint32_t>(key.size()), 2);
+  PutLittleEndian(image, static_cast<std::uint32_t>(value.size()), 4);
+  image.append(key);
+  image.append(value);
+}
+
+std::string EncodeSettings(const Settings& settings) {
+  std::string image;
+  for (const KeySpec& spec : kKeys) WriteSettingsEntry(image, spec.key, ValueText(settings, spec));
+  return image;
+}
+
+bool SaveSettings(const Settings& settings, const std::string& path, Host& host) {
+  if (path.empty()) {
+    host.ReportError("Could not save settings to |no file name");
+    return false;
+  }
+  ClearReadOnly(path);
+  const std::string image = EncodeSettings(settings);
+  AtomicFileWriter writer(path);
+  writer.Write(image.data(), image.size());
+  if (!writer.Commit()) {
+    host.ReportError("Could not save settings to " + path + "|" + writer.error());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kal
