@@ -68,6 +68,8 @@ std::string RecordSearchText(const EventStore& s, std::uint32_t offset, const Un
 
 bool RecordMatches(const EventStore& s, std::uint32_t offset, const SearchTerms& terms, const UnitModes& units) {
   if (terms.terms.empty()) return false;
+  // A deleted record has no text left, only its date; it is never a result.
+  if (RecordKindAt(s, offset) == kKindDeleted) return false;
   const std::string haystack = ToUpper1252(RecordSearchText(s, offset, units));
   std::size_t satisfied = 0;
   std::size_t anyOfTerms = 0;

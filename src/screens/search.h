@@ -34,7 +34,7 @@ SearchTerms ParseQuery(std::string_view text);
 // whole description (65000 characters).
 std::string RecordSearchText(const EventStore& s, std::uint32_t offset, const UnitModes& units);
 
-// With no terms nothing matches.
+// With no terms nothing matches; a deleted record never matches.
 bool RecordMatches(const EventStore& s, std::uint32_t offset, const SearchTerms& terms, const UnitModes& units);
 
 }  // namespace kal
