@@ -102,4 +102,8 @@ bool FolderWritable(const std::string& folder) {
   return ::access(folder.c_str(), R_OK | W_OK | X_OK) == 0;
 }
 
+bool FolderReadable(const std::string& folder) { return ::access(folder.c_str(), R_OK | X_OK) == 0; }
+
+bool FileReadable(const std::string& path) { return ::access(path.c_str(), R_OK) == 0; }
+
 }  // namespace kal

@@ -48,5 +48,9 @@ std::string ResolveDataFolder(const std::string& override);
 bool MakePath(const std::string& folder);
 // True when the path names a folder that can be listed and written.
 bool FolderWritable(const std::string& folder);
+// True when the folder can be listed and entered.
+bool FolderReadable(const std::string& folder);
+// True when the file can be opened for reading.
+bool FileReadable(const std::string& path);
 
 }  // namespace kal

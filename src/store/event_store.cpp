@@ -1,0 +1,373 @@
+#include "store/event_store.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace kal {
+
+namespace {
+
+// A record shorter than its header plus the end marker cannot be real; taking
+// one as well-formed would let a zero length stall the scan on the same byte.
+constexpr std::uint32_t kMinRecordLength = rec::kHeaderSize + 2;
+
+constexpr std::uint32_t kIndexStep = 16000;
+
+// Length of a well-formed record at p, or 0 when the bytes at p are not one.
+std::uint32_t WellFormedLength(const EventStore& s, std::uint32_t p) {
+  const std::int32_t raw = Long(s.store, p);
+  if (raw < static_cast<std::int32_t>(kMinRecordLength)) return 0;
+  const auto len = static_cast<std::uint32_t>(raw);
+  if (len > s.storeSize - p) return 0;
+  return Word(s.store, p + len - 2) == kEndMarker ? len : 0;
+}
+
+// Calls f(offset, length) for every well-formed record, skipping damaged bytes one at a time.
+template <typename F>
+void ForEachWellFormed(const EventStore& s, F&& f) {
+  std::uint32_t p = 0;
+  while (p < s.storeSize) {
+    const std::uint32_t len = WellFormedLength(s, p);
+    if (len == 0) {
+      ++p;
+      continue;
+    }
+    f(p, len);
+    p += len;
+  }
+}
+
+// Keeps the window alive during long loops without letting the pump dominate.
+class PumpThrottle {
+ public:
+  explicit PumpThrottle(Host& host) : host_(host), last_(std::chrono::steady_clock::now()) {}
+  void Tick() {
+    if ((++calls_ & 255u) != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ >= std::chrono::milliseconds(5)) {
+      host_.PumpMessages();
+      last_ = now;
+    }
+  }
+
+ private:
+  Host& host_;
+  std::chrono::steady_clock::time_point last_;
+  std::uint32_t calls_ = 0;
+};
+
+// Reports "done of total" only when the whole percentage moves, so that a
+// save of 100,000 records does not make 100,000 calls into the window.
+class ProgressReporter {
+ public:
+  ProgressReporter(Host& host, const char* caption, std::uint32_t total)
+      : host_(host), caption_(caption), total_(total) {
+    host_.StartProgress();
+  }
+  ~ProgressReporter() { host_.CloseProgress(); }
+  void Show(std::uint32_t done) {
+    const std::uint64_t percent = total_ == 0 ? 100 : static_cast<std::uint64_t>(done) * 100 / total_;
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    host_.ShowProgress(caption_, done, total_);
+  }
+
+ private:
+  Host& host_;
+  const char* caption_;
+  std::uint32_t total_;
+  std::uint64_t lastPercent_ = ~0ull;
+};
+
+// The order that binary insertion (the file's historical sort) gives records
+// with equal keys. An element that is not smaller than the largest key before
+// it stays at the end; one that is smaller is placed by a search that stops on
+// the last equal key and inserts in front of it. So within one run of equal
+// keys, in file order: "stays" appends; "moved" goes just before the current
+// last element of the run (or starts the run). Reproducing this keeps which
+// duplicate survives, and the file bytes, the same as before, in O(n log n).
+void OrderEqualRun(std::vector<std::uint32_t>::iterator first, std::vector<std::uint32_t>::iterator last,
+                   const std::vector<std::uint8_t>& moved) {
+  const auto count = static_cast<std::size_t>(last - first);
+  if (count < 2) return;
+  std::vector<std::uint32_t> body;
+  body.reserve(count);
+  std::uint32_t tail = *first;
+  for (auto it = first + 1; it != last; ++it) {
+    if (moved[*it]) {
+      body.push_back(*it);
+    } else {
+      body.push_back(tail);
+      tail = *it;
+    }
+  }
+  std::copy(body.begin(), body.end(), first);
+  *(first + static_cast<std::ptrdiff_t>(body.size())) = tail;
+}
+
+std::uint64_t MaskedHash(const EventStore& s, std::uint32_t off) {
+  const std::uint32_t len = RecordLength(s, off);
+  const std::uint8_t* p = s.store.data() + off;
+  const bool cycle = p[rec::kKind] == kKindCycle;
+  std::uint64_t h = 1469598103934665603ull;
+  for (std::uint32_t i = 0; i < len; ++i) {
+    if (i >= rec::kRecordId && i < rec::kBody) continue;
+    if (cycle && (i == rec::kPredicted || i == rec::kInterval)) continue;
+    h = (h ^ p[i]) * 1099511628211ull;
+  }
+  return h;
+}
+
+}  // namespace
+
+void LoadEvents(EventStore& s) {
+  BufFree(s.store);
+  s.storeSize = 0;
+  if (std::FILE* f = std::fopen(s.eventFile.c_str(), "rb")) {
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+      const long size = std::ftell(f);
+      if (size > 0 && static_cast<unsigned long>(size) < 0xFFFFFFFFul) {
+        std::rewind(f);
+        BufAlloc(static_cast<std::size_t>(size), s.store);
+        if (!s.store.empty()) {
+          // A short read leaves the tail unindexed rather than garbage.
+          const std::size_t got = std::fread(s.store.data(), 1, static_cast<std::size_t>(size), f);
+          s.storeSize = static_cast<std::uint32_t>(got);
+        }
+      }
+    }
+    std::fclose(f);
+  }
+  BufFree(s.index);
+  s.indexCount = 0;
+  BuildEventIndex(s);
+}
+
+void BuildEventIndex(EventStore& s) {
+  BufFree(s.index);
+  s.indexCount = 0;
+  s.indexSorted = true;
+  if (s.storeSize == 0) return;
+  BufAlloc(kIndexStep, s.index);
+  if (s.index.empty()) return;
+  std::int32_t previousDate = INT32_MIN;
+  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
+    if (s.index.empty()) return;
+    const std::int32_t date = Long(s.store, p + rec::kDate);
+    SetLong(s.index, 8u * s.indexCount, date);
+    SetLong(s.index, 8u * s.indexCount + 4, static_cast<std::int32_t>(p));
+    ++s.indexCount;
+    if (date < previousDate) s.indexSorted = false;
+    previousDate = date;
+    if (s.index.size() - 8u * s.indexCount < 16) BufResize(s.index.size() + kIndexStep, s.index);
+    if (s.index.empty()) s.indexCount = 0;
+  });
+  if (!s.index.empty()) BufResize(8u * s.indexCount, s.index);
+}
+
+bool IsDuplicateRecord(const EventStore& s, std::uint32_t a, std::uint32_t b) {
+  const std::uint32_t len = RecordLength(s, a);
+  if (RecordKindAt(s, a) == kKindDeleted) return false;
+  if (!s.store.Holds(a, len) || !s.store.Holds(b, len) || len > s.storeSize) return false;
+  const std::uint8_t* pa = s.store.data() + a;
+  const std::uint8_t* pb = s.store.data() + b;
+  if (std::memcmp(pa, pb, rec::kRecordId) != 0) return false;
+  std::uint32_t from = rec::kBody;
+  if (pa[rec::kKind] == kKindCycle) from = rec::kInterval + 1;
+  if (len <= from) return true;
+  return std::memcmp(pa + from, pb + from, len - from) == 0;
+}
+
+bool SaveEvents(EventStore& s, const UnitModes& units, Host& host) {
+  PumpThrottle pump(host);
+
+  // Collect the live records.
+  std::vector<std::uint32_t> offsets;
+  offsets.reserve(s.indexCount + 1024);
+  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
+    if (RecordKindAt(s, p) != kKindDeleted) offsets.push_back(p);
+  });
+  const auto n = static_cast<std::uint32_t>(offsets.size());
+
+  // Sort.
+  std::vector<std::string> keys(n);
+  std::vector<std::uint8_t> moved(n, 0);
+  {
+    ProgressReporter progress(host, "Sorting Events", n);
+    std::size_t maxSoFar = 0;
+    for (std::uint32_t i = 0; i < n; ++i) {
+      keys[i] = RecordSortKey(s, offsets[i], units);
+      if (i > 0) {
+        if (keys[i] < keys[maxSoFar]) {
+          moved[i] = 1;
+        } else {
+          maxSoFar = i;
+        }
+      }
+      progress.Show(i + 1);
+      pump.Tick();
+    }
+  }
+  std::vector<std::uint32_t> order(n);
+  std::iota(order.begin(), order.end(), 0u);
+  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) { return keys[x] < keys[y]; });
+  for (std::uint32_t i = 0; i < n;) {
+    std::uint32_t j = i + 1;
+    while (j < n && keys[order[j]] == keys[order[i]]) ++j;
+    OrderEqualRun(order.begin() + i, order.begin() + j, moved);
+    i = j;
+  }
+
+  // Remove duplicates: first every record that directly follows a live record
+  // and duplicates it, then every remaining duplicate inside a run of equal
+  // keys, where a record with other bytes between two twins used to hide one.
+  std::vector<std::uint8_t> dropped(n, 0);
+  if (n > 1) {
+    ProgressReporter progress(host, "Removing Duplicates", n);
+    std::uint32_t reference = 0;
+    for (std::uint32_t b = 1; b < n; ++b) {
+      if (IsDuplicateRecord(s, offsets[order[reference]], offsets[order[b]])) {
+        dropped[b] = 1;
+      } else {
+        reference = b;
+      }
+      progress.Show(b);
+      pump.Tick();
+    }
+    std::unordered_multimap<std::uint64_t, std::uint32_t> kept;
+    for (std::uint32_t i = 0; i < n;) {
+      std::uint32_t j = i + 1;
+      while (j < n && keys[order[j]] == keys[order[i]]) ++j;
+      if (j - i > 1) {
+        kept.clear();
+        for (std::uint32_t k = i; k < j; ++k) {
+          if (dropped[k]) continue;
+          const std::uint32_t off = offsets[order[k]];
+          const std::uint64_t h = MaskedHash(s, off);
+          bool twin = false;
+          auto range = kept.equal_range(h);
+          for (auto it = range.first; it != range.second && !twin; ++it) {
+            twin = IsDuplicateRecord(s, offsets[order[it->second]], off);
+          }
+          if (twin) {
+            dropped[k] = 1;
+          } else {
+            kept.emplace(h, k);
+          }
+        }
+      }
+      i = j;
+    }
+    progress.Show(n);
+  }
+
+  // Write.
+  AtomicFileWriter writer(s.eventFile);
+  for (std::uint32_t k = 0; k < n && writer.ok(); ++k) {
+    if (dropped[k]) continue;
+    const std::uint32_t off = offsets[order[k]];
+    writer.Write(s.store.data() + off, RecordLength(s, off));
+  }
+  if (!writer.Commit()) {
+    // The old file is intact and the records stay in memory; only the
+    // duplicates found are marked, which changes nothing the user sees.
+    for (std::uint32_t k = 0; k < n; ++k) {
+      if (dropped[k]) SetByte(s.store, offsets[order[k]] + rec::kKind, kKindDeleted);
+    }
+    host.ReportError("Could not save events to " + s.eventFile + "|" + writer.error());
+    return false;
+  }
+
+  LoadEvents(s);
+  return true;
+}
+
+std::int32_t NextRecordId(const EventStore& s) {
+  std::int32_t next = 0;
+  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
+    next = std::max(next, Long(s.store, p + rec::kRecordId) + 1);
+  });
+  return next;
+}
+
+std::int32_t NextGroupId(const EventStore& s) {
+  std::int32_t next = 0;
+  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
+    next = std::max(next, Long(s.store, p + rec::kGroupId) + 1);
+  });
+  return next;
+}
+
+void AppendRecordBytes(EventStore& s, const std::uint8_t* bytes, std::uint32_t length) {
+  if (length == 0) return;
+  if (s.store.empty() || s.storeSize == 0) {
+    BufFree(s.store);
+    BufAlloc(length, s.store);
+    s.storeSize = 0;
+  } else if (s.store.size() < static_cast<std::size_t>(s.storeSize) + length) {
+    // Grow geometrically: a group of 150 copies must not cost 150 reallocations
+    // of a store of many megabytes.
+    const std::size_t wanted = static_cast<std::size_t>(s.storeSize) + length;
+    BufResize(std::max(wanted, s.store.size() + s.store.size() / 2), s.store);
+  }
+  if (s.store.empty()) {
+    s.storeSize = 0;
+    return;
+  }
+  std::memcpy(s.store.data() + s.storeSize, bytes, length);
+  s.storeSize += length;
+}
+
+void AppendRecord(EventStore& s) {
+  const std::int32_t len = Long(s.workRecord, rec::kLength);
+  if (len < static_cast<std::int32_t>(kMinRecordLength) || !s.workRecord.Holds(0, static_cast<std::size_t>(len))) return;
+  AppendRecordBytes(s, s.workRecord.data(), static_cast<std::uint32_t>(len));
+}
+
+void DeleteRecord(EventStore& s, std::uint32_t offset) {
+  if (offset >= s.storeSize) return;
+  SetByte(s.store, offset + rec::kKind, kKindDeleted);
+}
+
+void EnsureWorkRecord(EventStore& s) {
+  if (s.workRecord.empty()) {
+    BufAlloc(kWorkRecordSize, s.workRecord);
+    FillBytes(s.workRecord, 0, s.workRecord.size(), 0);
+  }
+}
+
+void PrepareWorkRecord(EventStore& s, RecordKind kind, std::uint8_t category, std::int32_t packedDate) {
+  EnsureWorkRecord(s);
+  if (s.workRecord.empty()) return;
+  FillBytes(s.workRecord, 0, kind == kKindGeneric ? kWorkRecordSize : 512, 0);
+  std::uint32_t length = rec::kGenericFixed;
+  switch (kind) {
+    case kKindGeneric:
+      length = rec::kGenericFixed;
+      SetByte(s.workRecord, rec::kStartHour, 255);
+      SetByte(s.workRecord, rec::kStartMinute, 0);
+      SetByte(s.workRecord, rec::kEndHour, 99);
+      SetByte(s.workRecord, rec::kEndMinute, 0);
+      break;
+    case kKindWeight: length = rec::kWeightFixed; break;
+    case kKindCycle: length = rec::kCycleFixed; break;
+    case kKindBloodPressure: length = rec::kPressureFixed; break;
+    case kKindCholesterol: length = rec::kCholesterolFixed; break;
+    case kKindGlucose: length = rec::kGlucoseFixed; break;
+    default: break;
+  }
+  SetLong(s.workRecord, rec::kLength, static_cast<std::int32_t>(length));
+  SetByte(s.workRecord, rec::kKind, kind);
+  SetByte(s.workRecord, rec::kCategory, category);
+  SetLong(s.workRecord, rec::kDate, packedDate);
+  SetWord(s.workRecord, length - 2, kEndMarker);
+}
+
+}  // namespace kal

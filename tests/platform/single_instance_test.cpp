@@ -1,0 +1,186 @@
+#include "platform/single_instance.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "support/test_support.h"
+
+namespace kal {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SingleInstanceTest, SecondCopyIsRefusedUntilTheFirstReleases) {
+  test::TempDir dir;
+  {
+    SingleInstance first(dir.path().string());
+    ASSERT_TRUE(first.Acquire()) << first.error();
+    EXPECT_TRUE(first.Acquire());  // asking again keeps the lock
+    EXPECT_EQ(first.lockPath(), dir.File("Kalendrina In Use.dat"));
+    EXPECT_TRUE(fs::exists(first.lockPath()));
+
+    SingleInstance second(dir.path().string());
+    EXPECT_FALSE(second.Acquire());
+    EXPECT_TRUE(second.HeldByOtherCopy());
+    EXPECT_TRUE(second.error().empty()) << second.error();
+
+    // Another process sees the lock too (flock(1) exits with 1 when it is taken).
+    EXPECT_EQ(test::RunCommand("flock -n '" + first.lockPath() + "' true"), 1);
+  }
+  EXPECT_EQ(test::RunCommand("flock -n '" + dir.File("probe") + "' true"), 0);
+  // Released: both files are gone and a new copy gets the lock.
+  EXPECT_FALSE(fs::exists(dir.File("Kalendrina In Use.dat")));
+  EXPECT_FALSE(fs::exists(dir.File("Kalendrina In Use.sock")));
+  SingleInstance third(dir.path().string());
+  EXPECT_TRUE(third.Acquire()) << third.error();
+  EXPECT_FALSE(third.HeldByOtherCopy());
+}
+
+TEST(SingleInstanceTest, LeftoversOfACrashedRunAreTakenOver) {
+  test::TempDir dir;
+  test::WriteAll(dir.File("Kalendrina In Use.dat"), {'o', 'l', 'd'});
+  test::WriteAll(dir.File("Kalendrina In Use.sock"), {'x'});  // not even a socket
+  SingleInstance copy(dir.path().string());
+  ASSERT_TRUE(copy.Acquire()) << copy.error();
+  SingleInstance second(dir.path().string());
+  EXPECT_TRUE(second.AskRunningCopyToShow());
+  EXPECT_TRUE(copy.PollShowRequest());
+}
+
+TEST(SingleInstanceTest, ShowRequestReachesTheRunningCopyOnce) {
+  test::TempDir dir;
+  SingleInstance first(dir.path().string());
+  SingleInstance second(dir.path().string());
+  EXPECT_FALSE(second.AskRunningCopyToShow());  // nobody is running yet
+  ASSERT_TRUE(first.Acquire()) << first.error();
+  EXPECT_FALSE(first.PollShowRequest());
+
+  ASSERT_FALSE(second.Acquire());
+  EXPECT_TRUE(second.AskRunningCopyToShow());
+  EXPECT_TRUE(first.PollShowRequest());
+  EXPECT_FALSE(first.PollShowRequest());
+
+  // Two starts in a row still come out as a request.
+  EXPECT_TRUE(second.AskRunningCopyToShow());
+  EXPECT_TRUE(second.AskRunningCopyToShow());
+  EXPECT_TRUE(first.PollShowRequest());
+  EXPECT_FALSE(first.PollShowRequest());
+
+  struct stat st {};
+  ASSERT_EQ(::stat(first.socketPath().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISSOCK(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(SingleInstanceTest, OtherMessagesAndSplitRequests) {
+  test::TempDir dir;
+  SingleInstance first(dir.path().string());
+  ASSERT_TRUE(first.Acquire()) << first.error();
+  const auto connectTo = [&](const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    return fd;
+  };
+
+  int fd = connectTo(first.socketPath());
+  ASSERT_EQ(::send(fd, "quit", 4, 0), 4);
+  ::close(fd);
+  EXPECT_FALSE(first.PollShowRequest());
+
+  fd = connectTo(first.socketPath());
+  ::close(fd);  // says nothing at all
+  EXPECT_FALSE(first.PollShowRequest());
+
+  fd = connectTo(first.socketPath());
+  ASSERT_EQ(::send(fd, "sh", 2, 0), 2);
+  EXPECT_FALSE(first.PollShowRequest());
+  ASSERT_EQ(::send(fd, "ow", 2, 0), 2);
+  EXPECT_TRUE(first.PollShowRequest());
+  ::close(fd);
+}
+
+TEST(SingleInstanceTest, LongFolderUsesAnAbstractSocket) {
+  test::TempDir dir;
+  const fs::path deep = dir.path() / std::string(120, 'k');
+  ASSERT_TRUE(fs::create_directory(deep));
+  SingleInstance first(deep.string());
+  ASSERT_TRUE(first.Acquire()) << first.error();
+  EXPECT_FALSE(fs::exists(first.socketPath()));
+  SingleInstance second(deep.string());
+  EXPECT_TRUE(second.AskRunningCopyToShow());
+  EXPECT_TRUE(first.PollShowRequest());
+
+  // A different folder is a different program instance, with its own socket.
+  SingleInstance elsewhere((dir.path() / "other").string());
+  EXPECT_FALSE(elsewhere.AskRunningCopyToShow());
+}
+
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    if (value != nullptr) {
+      ::setenv(name, value, 1);
+    } else {
+      ::unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      ::setenv(name_, old_.c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST(SingleInstanceTest, DefaultFolderIsTheRuntimeFolderElseAPrivateTemporaryOne) {
+  test::TempDir runtime;
+  test::TempDir tmp;
+  {
+    ScopedEnv xdg("XDG_RUNTIME_DIR", runtime.path().c_str());
+    SingleInstance copy;
+    EXPECT_EQ(copy.lockPath(), runtime.File("Kalendrina In Use.dat"));
+  }
+  ScopedEnv xdg("XDG_RUNTIME_DIR", nullptr);
+  ScopedEnv tmpdir("TMPDIR", tmp.path().c_str());
+  const std::string own = tmp.File("kalendrina-" + std::to_string(::getuid()));
+  {
+    SingleInstance copy;
+    EXPECT_EQ(copy.lockPath(), own + "/Kalendrina In Use.dat");
+    ASSERT_TRUE(copy.Acquire()) << copy.error();
+    struct stat st {};
+    ASSERT_EQ(::lstat(own.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+  }
+  // A folder of that name that others can enter is not trusted.
+  ASSERT_EQ(::chmod(own.c_str(), 0777), 0);
+  SingleInstance copy;
+  EXPECT_FALSE(copy.Acquire());
+  EXPECT_FALSE(copy.HeldByOtherCopy());
+  EXPECT_FALSE(copy.error().empty());
+  ASSERT_EQ(::rmdir(own.c_str()), 0);
+  ASSERT_EQ(::symlink(runtime.path().c_str(), own.c_str()), 0);
+  EXPECT_FALSE(copy.Acquire());
+  EXPECT_FALSE(fs::exists(runtime.File("Kalendrina In Use.dat")));
+}
+
+}  // namespace
+}  // namespace kal
