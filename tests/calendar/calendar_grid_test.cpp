@@ -98,7 +98,7 @@ class GridFixture : public ::testing::Test {
 };
 
 // 28 April 2024 is a Sunday; five weeks run to 1 June.
-constexpr PackedDate kApril28 = Packed(2024, 4, 28);
+const PackedDate kApril28 = Packed(2024, 4, 28);
 // Cells of 100 pixels (704 / 7 rounded down), 502 pixels of height.
 constexpr Rect kArea{20, 10, 724, 512};
 
@@ -223,7 +223,11 @@ TEST_F(GridFixture, BusyWeekGrowsAndLaterRowsKeepALine) {
   for (int r = 0; r < 5; ++r) EXPECT_EQ(cells[static_cast<std::size_t>(r * 7)]->bottom, bottoms[r]) << r;
   const auto entries = EntriesOf("202404309999");
   EXPECT_EQ(entries.size(), 22u);
-  for (const GridItem& item : grid.items) EXPECT_LE(item.bottom, cells[0]->bottom);
+  for (const GridItem& item : grid.items) {
+    if (!item.IsDayCell()) {
+      EXPECT_LE(item.bottom, cells[0]->bottom);
+    }
+  }
 }
 
 TEST_F(GridFixture, EntriesThatDoNotFitAreSkippedWhileShorterOnesStillFit) {
