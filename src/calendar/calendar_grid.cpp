@@ -121,9 +121,9 @@ int WrapText(TextRenderer& measurer, WrapMode mode, int x, int y, int width, std
   return height + 2;
 }
 
-void AddDayEntries(CalendarGrid& grid, const EventStore& store, const CategoryTable& categories,
-                   const UnitModes& units, TextRenderer& measurer, const std::string& key, int x, int& y,
-                   int cellWidth, int rowHeight, int reservedItems) {
+void AddDayEntries(CalendarGrid& grid, const EventStore& store, const CategoryTable& categories, const UnitModes& units,
+                   TextRenderer& measurer, const std::string& key, int x, int& y, int cellWidth, int rowHeight,
+                   int reservedItems) {
   const int limit = y + rowHeight;
   y += kEntryLineHeight + 6;  // the day-number line
   const PackedDate date = PackDate(Digits(key, 0, 4), Digits(key, 4, 2), Digits(key, 6, 2));
@@ -196,9 +196,9 @@ int FindDayCell(const CalendarGrid& grid, std::string_view key) {
   return -1;
 }
 
-int DeleteSelectedEntry(CalendarGrid& grid, EventStore& store, const CategoryTable& categories,
-                        const UnitModes& units, TextRenderer& measurer, Host& host, Rect area,
-                        PackedDate displayDate, const RepredictCyclesHook& repredictCycles) {
+int DeleteSelectedEntry(CalendarGrid& grid, EventStore& store, const CategoryTable& categories, const UnitModes& units,
+                        TextRenderer& measurer, Host& host, Rect area, PackedDate displayDate,
+                        const RepredictCyclesHook& repredictCycles) {
   if (grid.selected < 0 || grid.selected >= grid.count()) return 0;
   const GridItem item = grid.items[static_cast<std::size_t>(grid.selected)];
   if (item.IsDayCell()) return 0;

@@ -85,9 +85,9 @@ void BuildCalendarGrid(CalendarGrid& grid, const EventStore& store, const Catego
 // in the rest of the row is left out (a later, shorter one may still fit).
 // Boxes are added only while the grid holds fewer than
 // kGridCapacity - reservedItems items.
-void AddDayEntries(CalendarGrid& grid, const EventStore& store, const CategoryTable& categories,
-                   const UnitModes& units, TextRenderer& measurer, const std::string& key, int x, int& y,
-                   int cellWidth, int rowHeight, int reservedItems = 0);
+void AddDayEntries(CalendarGrid& grid, const EventStore& store, const CategoryTable& categories, const UnitModes& units,
+                   TextRenderer& measurer, const std::string& key, int x, int& y, int cellWidth, int rowHeight,
+                   int reservedItems = 0);
 
 // Calls `visit` with the offset of every live record dated `date`, in index
 // order: a binary search when the index is sorted, a full scan otherwise.
@@ -120,9 +120,9 @@ using RepredictCyclesHook = std::function<void(EventStore&)>;
 // displayDate and selects the day cell of the entry's date (none when that
 // day is no longer shown). Returns the button chosen (1, 2, 3), or 0 when no
 // entry was selected and nothing was asked.
-int DeleteSelectedEntry(CalendarGrid& grid, EventStore& store, const CategoryTable& categories,
-                        const UnitModes& units, TextRenderer& measurer, Host& host, Rect area,
-                        PackedDate displayDate, const RepredictCyclesHook& repredictCycles = {});
+int DeleteSelectedEntry(CalendarGrid& grid, EventStore& store, const CategoryTable& categories, const UnitModes& units,
+                        TextRenderer& measurer, Host& host, Rect area, PackedDate displayDate,
+                        const RepredictCyclesHook& repredictCycles = {});
 
 // The index of the day cell whose key starts with the eight digits of `key`, or -1.
 int FindDayCell(const CalendarGrid& grid, std::string_view key);
