@@ -192,7 +192,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+    // With repetitions the mean stands for the benchmark.
+    for (const auto& r : runs) {
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "mean") continue;
+      times[r.run_name.function_name] = r.GetAdjustedRealTime();
+    }
   }
   std::map<std::string, double> times;
 };
