@@ -1,0 +1,240 @@
+// The desktop backend against a real X server (Xvfb). Skipped, and said so,
+// when Xvfb is not installed.
+#include "platform/sdl_window.h"
+
+#include <SDL.h>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+extern "C" const char* __lsan_default_suppressions() {
+  // The X libraries keep some allocations for the life of the process.
+  return "leak:libX11\nleak:libXi\nleak:libxcb\nleak:libdbus\nleak:SDL_\n";
+}
+
+namespace kal {
+namespace {
+
+class XServer {
+ public:
+  XServer() {
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
+    close(fds[0]);
+    if (!number.empty()) display_ = ":" + number;
+  }
+  ~XServer() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = -1;
+  std::string display_;
+};
+
+// Real pointer input through the XTEST extension, loaded at run time so that
+// the build needs no X development files.
+class FakeInput {
+ public:
+  FakeInput() {
+    x11_ = dlopen("libX11.so.6", RTLD_NOW);
+    xtst_ = dlopen("libXtst.so.6", RTLD_NOW);
+    if (x11_ == nullptr || xtst_ == nullptr) return;
+    auto open = reinterpret_cast<void* (*)(const char*)>(dlsym(x11_, "XOpenDisplay"));
+    flush_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XFlush"));
+    close_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XCloseDisplay"));
+    motion_ = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst_, "XTestFakeMotionEvent"));
+    button_ = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(dlsym(xtst_, "XTestFakeButtonEvent"));
+    if (open && flush_ && close_ && motion_ && button_) display_ = open(nullptr);
+  }
+  ~FakeInput() {
+    if (display_ != nullptr) close_(display_);
+    if (xtst_ != nullptr) dlclose(xtst_);
+    if (x11_ != nullptr) dlclose(x11_);
+  }
+  bool ok() const { return display_ != nullptr; }
+  void Click(int screenX, int screenY, unsigned button) {
+    motion_(display_, 0, screenX, screenY, 0);
+    button_(display_, button, 1, 0);
+    button_(display_, button, 0, 0);
+    flush_(display_);
+  }
+
+ private:
+  void* x11_ = nullptr;
+  void* xtst_ = nullptr;
+  void* display_ = nullptr;
+  int (*flush_)(void*) = nullptr;
+  int (*close_)(void*) = nullptr;
+  int (*motion_)(void*, int, int, int, unsigned long) = nullptr;
+  int (*button_)(void*, unsigned, int, unsigned long) = nullptr;
+};
+
+class SdlWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    server_ = new XServer();
+    if (!server_->display().empty()) {
+      setenv("DISPLAY", server_->display().c_str(), 1);
+      setenv("SDL_VIDEODRIVER", "x11", 1);
+    }
+  }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+  void SetUp() override {
+    if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
+  }
+
+  // Waits up to two seconds for an event of the type.
+  static PlatformEvent WaitFor(SdlWindow& w, EventType type) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < end) {
+      const PlatformEvent e = w.NextEvent(true, 50);
+      if (e.type == type) return e;
+    }
+    return PlatformEvent{};
+  }
+
+  static XServer* server_;
+};
+
+XServer* SdlWindowTest::server_ = nullptr;
+
+TEST_F(SdlWindowTest, OpensPresentsAndReportsTheScreen) {
+  SdlWindow w;
+  ASSERT_TRUE(w.ok()) << w.error();
+  EXPECT_EQ(w.ScreenRect(), (WindowRect{0, 0, 1280, 1024}));
+  EXPECT_GT(w.WorkArea().width, 0);
+  ASSERT_TRUE(w.Create("Kalendrina", 40, 30, 800, 600, true));
+  EXPECT_FALSE(w.Visible());
+  w.Show();
+  EXPECT_TRUE(w.Visible());
+  const WindowRect r = w.OuterRect();
+  EXPECT_EQ(r.width, 800);
+  EXPECT_EQ(r.height, 600);
+  EXPECT_EQ(w.FrameWidth(), 0);
+
+  Surface s(1024, 768, Rgb(10, 20, 30));
+  s.Row(5)[7] = Rgb(250, 128, 3);
+  w.Present(s, s.Bounds());
+  SDL_Surface* shown = SDL_GetWindowSurface(SDL_GetWindowFromID(w.windowId()));
+  ASSERT_NE(shown, nullptr);
+  ASSERT_EQ(SDL_LockSurface(shown), 0);
+  Uint8 red = 0;
+  Uint8 green = 0;
+  Uint8 blue = 0;
+  const auto* row = static_cast<const Uint8*>(shown->pixels) + 5 * shown->pitch;
+  SDL_GetRGB(reinterpret_cast<const Uint32*>(row)[7], shown->format, &red, &green, &blue);
+  SDL_UnlockSurface(shown);
+  EXPECT_EQ(Rgb(red, green, blue), Rgb(250, 128, 3));
+}
+
+TEST_F(SdlWindowTest, ARealClickArrives) {
+  FakeInput input;
+  if (!input.ok()) GTEST_SKIP() << "the XTEST extension is not available";
+  SdlWindow w;
+  ASSERT_TRUE(w.ok()) << w.error();
+  ASSERT_TRUE(w.Create("Kalendrina", 100, 100, 800, 600, false));
+  WaitFor(w, EventType::Expose);
+  const WindowRect r = w.OuterRect();
+  input.Click(r.x + 300, r.y + 200, 3);
+  const PlatformEvent down = WaitFor(w, EventType::MouseDown);
+  EXPECT_EQ(down.button, MouseButton::Right);
+  EXPECT_EQ(down.x, 300);
+  EXPECT_EQ(down.y, 200);
+  EXPECT_EQ(WaitFor(w, EventType::MouseUp).button, MouseButton::Right);
+
+  // A left press in the drag band goes to the window manager, not to the program.
+  w.SetDragBand(50, {Rect{700, 0, 800, 50}});
+  input.Click(r.x + 710, r.y + 10, 1);
+  EXPECT_EQ(WaitFor(w, EventType::MouseDown).x, 710);
+  input.Click(r.x + 300, r.y + 10, 1);
+  input.Click(r.x + 300, r.y + 300, 1);
+  EXPECT_EQ(WaitFor(w, EventType::MouseDown).y, 300);
+}
+
+TEST_F(SdlWindowTest, KeysBecomeCharactersAsTheSystemTranslatesThem) {
+  SdlWindow w;
+  ASSERT_TRUE(w.ok()) << w.error();
+  ASSERT_TRUE(w.Create("Kalendrina", 0, 0, 800, 600, false));
+  while (w.NextEvent(false).type != EventType::None) {
+  }
+  SDL_Event ev{};
+  ev.type = SDL_KEYDOWN;
+  ev.key.keysym.sym = SDLK_s;
+  ev.key.keysym.mod = KMOD_LCTRL;
+  SDL_PushEvent(&ev);
+  ev.key.keysym.sym = SDLK_RETURN;
+  ev.key.keysym.mod = KMOD_NONE;
+  SDL_PushEvent(&ev);
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  SDL_strlcpy(text.text.text, "\xC3\xA9\xE2\x82\xAC", sizeof(text.text.text));  // "é€"
+  SDL_PushEvent(&text);
+
+  PlatformEvent e = w.NextEvent(false);
+  EXPECT_EQ(e.type, EventType::KeyDown);
+  EXPECT_EQ(e.key, Key::S);
+  EXPECT_TRUE(e.ctrl);
+  e = w.NextEvent(false);
+  EXPECT_EQ(e.type, EventType::Char);
+  EXPECT_EQ(e.ch, 19);
+  e = w.NextEvent(false);
+  EXPECT_EQ(e.key, Key::Enter);
+  e = w.NextEvent(false);
+  EXPECT_EQ(e.type, EventType::Char);
+  EXPECT_EQ(e.ch, 13);
+  e = w.NextEvent(false);
+  EXPECT_EQ(e.ch, 0xE9);
+  e = w.NextEvent(false);
+  EXPECT_EQ(e.ch, 0x80);
+}
+
+TEST_F(SdlWindowTest, TimersShowRequestsAndClipboard) {
+  SdlWindow w;
+  ASSERT_TRUE(w.ok()) << w.error();
+  ASSERT_TRUE(w.Create("Kalendrina", 0, 0, 800, 600, true));
+  w.StartTimer(300, 20);
+  EXPECT_EQ(WaitFor(w, EventType::Timer).id, 300);
+  w.KillTimer(300);
+  while (w.NextEvent(false).type != EventType::None) {
+  }
+  EXPECT_EQ(w.NextEvent(true, 100).type, EventType::None);
+
+  std::thread other([&w] { w.PostShowRequest(); });
+  EXPECT_EQ(w.NextEvent(true, 2000).type, EventType::ShowRequest);
+  other.join();
+
+  w.SetClipboardText("caf\xE9");
+  std::string text;
+  ASSERT_TRUE(w.GetClipboardText(text));
+  EXPECT_EQ(text, "caf\xE9");
+}
+
+}  // namespace
+}  // namespace kal
