@@ -4,12 +4,14 @@
 
 #include <string>
 
-#include "ui/ui_fixture.h"
+#include "ui_fixture.h"
 
 namespace kal {
 namespace {
 
-using test::UiRig;
+using test::UiFixture;
+
+int Width(UiFixture& f, std::string_view text) { return f.gfx.text->Measure(f.gfx.EditFont, text).width; }
 
 EditFieldRecord Field(int maxLength = 50, int width = 400) {
   EditFieldRecord r;
@@ -23,7 +25,7 @@ EditFieldRecord Field(int maxLength = 50, int width = 400) {
 
 // The field's part of a dialog loop: one waiting pump, then the field's input,
 // until the script has run out.
-int RunField(UiRig& rig, EditFieldRecord& r) {
+int RunField(UiFixture& rig, EditFieldRecord& r) {
   int changes = 0;
   while (rig.program.input.quitRequested == 0) {
     PumpMessages(rig.program, 1);
@@ -35,7 +37,7 @@ int RunField(UiRig& rig, EditFieldRecord& r) {
 }
 
 TEST(EditFieldInput, TypingAndCaretKeys) {
-  UiRig rig(
+  UiFixture rig(
       "type Hello world\n"
       "key Home\nkey Right\nkey Right\nkey Delete\n"  // "Helo world"
       "key End\nkey Backspace\n"                        // "Helo worl"
@@ -50,21 +52,21 @@ TEST(EditFieldInput, TypingAndCaretKeys) {
 
 TEST(EditFieldInput, ChangedOnlyWhenSomethingMoved) {
   // Left at position 0 and Tab change nothing; the typed letter does.
-  UiRig rig("key Left\nkey Tab\ntype a\n");
+  UiFixture rig("key Left\nkey Tab\ntype a\n");
   EditFieldRecord r = Field();
   EXPECT_EQ(RunField(rig, r), 1);
   EXPECT_EQ(r.text, "a");
 }
 
 TEST(EditFieldInput, ShiftSelectionIsReplacedByTyping) {
-  UiRig rig("type word\nkey Home shift\n");
+  UiFixture rig("type word\nkey Home shift\n");
   EditFieldRecord r = Field();
   RunField(rig, r);
   EXPECT_EQ(r.selStart, 4);
   EXPECT_EQ(r.selEnd, 0);
   EXPECT_EQ(r.caret, 0);
 
-  UiRig rig2("type word\nkey Home shift\ntype X\n");
+  UiFixture rig2("type word\nkey Home shift\ntype X\n");
   EditFieldRecord r2 = Field();
   RunField(rig2, r2);
   EXPECT_EQ(r2.text, "X");
@@ -72,12 +74,12 @@ TEST(EditFieldInput, ShiftSelectionIsReplacedByTyping) {
   EXPECT_EQ(r2.selStart, r2.selEnd);
 
   // Shift+Right grows the selection, a move without Shift drops it.
-  UiRig rig3("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right shift\nkey Left shift\n");
+  UiFixture rig3("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right shift\nkey Left shift\n");
   EditFieldRecord r3 = Field();
   RunField(rig3, r3);
   EXPECT_EQ(r3.selStart, 0);
   EXPECT_EQ(r3.selEnd, 2);
-  UiRig rig4("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right\n");
+  UiFixture rig4("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right\n");
   EditFieldRecord r4 = Field();
   RunField(rig4, r4);
   EXPECT_EQ(r4.selStart, 3);
@@ -85,13 +87,13 @@ TEST(EditFieldInput, ShiftSelectionIsReplacedByTyping) {
 }
 
 TEST(EditFieldInput, DeleteAndBackspaceRemoveTheSelection) {
-  UiRig rig("type abcdef\nkey Left shift\nkey Left shift\nkey Delete\n");
+  UiFixture rig("type abcdef\nkey Left shift\nkey Left shift\nkey Delete\n");
   EditFieldRecord r = Field();
   RunField(rig, r);
   EXPECT_EQ(r.text, "abcd");
   EXPECT_EQ(r.caret, 4);
 
-  UiRig rig2("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Backspace\nkey Backspace\n");
+  UiFixture rig2("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Backspace\nkey Backspace\n");
   EditFieldRecord r2 = Field();
   RunField(rig2, r2);
   EXPECT_EQ(r2.text, "cdef");  // the second Backspace has nothing before the caret
@@ -99,7 +101,7 @@ TEST(EditFieldInput, DeleteAndBackspaceRemoveTheSelection) {
 }
 
 TEST(EditFieldInput, EscapeEmptiesTheFieldEvenWithASelection) {
-  UiRig rig("type some text\nkey Left shift\nkey Escape\n");
+  UiFixture rig("type some text\nkey Left shift\nkey Escape\n");
   EditFieldRecord r = Field();
   RunField(rig, r);
   EXPECT_EQ(r.text, "");
@@ -109,7 +111,7 @@ TEST(EditFieldInput, EscapeEmptiesTheFieldEvenWithASelection) {
 }
 
 TEST(EditFieldInput, CutCopyAndPasteThroughTheClipboard) {
-  UiRig rig(
+  UiFixture rig(
       "type one two\n"
       "key Left shift\nkey Left shift\nkey Left shift\n"  // "two" selected
       "key C ctrl\n"
@@ -120,24 +122,24 @@ TEST(EditFieldInput, CutCopyAndPasteThroughTheClipboard) {
   EXPECT_EQ(r.text, "two two");
   EXPECT_EQ(r.caret, 3);
   std::string clip;
-  ASSERT_TRUE(rig.window->GetClipboardText(clip));
+  ASSERT_TRUE(rig.window.GetClipboardText(clip));
   EXPECT_EQ(clip, "one");
 }
 
 TEST(EditFieldInput, CopyAndCutWithoutSelectionLeaveTheClipboard) {
-  UiRig rig("type abc\nkey C ctrl\nkey X ctrl\n");
-  rig.window->SetClipboardText("kept");
+  UiFixture rig("type abc\nkey C ctrl\nkey X ctrl\n");
+  rig.window.SetClipboardText("kept");
   EditFieldRecord r = Field();
   RunField(rig, r);
   std::string clip;
-  ASSERT_TRUE(rig.window->GetClipboardText(clip));
+  ASSERT_TRUE(rig.window.GetClipboardText(clip));
   EXPECT_EQ(clip, "kept");
   EXPECT_EQ(r.text, "abc");
 }
 
 TEST(EditFieldInput, PasteTakesTheFirstLineOnlyAndReplacesTheSelection) {
-  UiRig rig("type xx--yy\nkey Left\nkey Left\nkey Left shift\nkey Left shift\nkey V ctrl\n");
-  rig.window->SetClipboardText("first line\r\nsecond line");
+  UiFixture rig("type xx--yy\nkey Left\nkey Left\nkey Left shift\nkey Left shift\nkey V ctrl\n");
+  rig.window.SetClipboardText("first line\r\nsecond line");
   EditFieldRecord r = Field();
   RunField(rig, r);
   EXPECT_EQ(r.text, "xxfirst lineyy");
@@ -146,59 +148,59 @@ TEST(EditFieldInput, PasteTakesTheFirstLineOnlyAndReplacesTheSelection) {
 }
 
 TEST(EditFieldInput, PasteStopsAtTheLengthLimit) {
-  UiRig rig("type ab\nkey V ctrl\n");
-  rig.window->SetClipboardText("0123456789");
+  UiFixture rig("type ab\nkey V ctrl\n");
+  rig.window.SetClipboardText("0123456789");
   EditFieldRecord r = Field(6);
   RunField(rig, r);
   EXPECT_EQ(r.text, "ab0123");
 }
 
 TEST(EditFieldInput, PasteWithoutClipboardTextChangesNothing) {
-  UiRig rig("type abc\nkey V ctrl\n");
+  UiFixture rig("type abc\nkey V ctrl\n");
   EditFieldRecord r = Field();
   EXPECT_EQ(RunField(rig, r), 3);  // the three letters, not the paste
   EXPECT_EQ(r.text, "abc");
 }
 
 TEST(EditFieldInput, PasteStopsWhereTheTextWouldBecomeTooWide) {
-  UiRig rig("key V ctrl\n");
-  rig.window->SetClipboardText(std::string(100, 'W'));
+  UiFixture rig("key V ctrl\n");
+  rig.window.SetClipboardText(std::string(100, 'W'));
   EditFieldRecord r = Field(150, 200);
   RunField(rig, r);
   ASSERT_FALSE(r.text.empty());
-  EXPECT_LT(rig.TextWidth(r.text), 200 - 10);
-  EXPECT_GE(rig.TextWidth(r.text + "W"), 200 - 10);
+  EXPECT_LT(Width(rig, r.text), 200 - 10);
+  EXPECT_GE(Width(rig, r.text + "W"), 200 - 10);
 }
 
 TEST(EditFieldInput, CapacityByLengthAndByWidth) {
-  UiRig probe("");
-  const int box = probe.TextWidth(std::string(51, 'M'));
+  UiFixture probe("");
+  const int box = Width(probe, std::string(51, 'M'));
 
   // Narrow letters stop at the length limit although more would fit.
-  UiRig narrow("type " + std::string(60, 'i') + "\n");
+  UiFixture narrow("type " + std::string(60, 'i') + "\n");
   EditFieldRecord r = Field(50, box);
   RunField(narrow, r);
   EXPECT_EQ(r.text, std::string(50, 'i'));
 
   // Wider letters stop where the next one would reach the box's margin.
-  UiRig wide("type " + std::string(60, 'W') + "\n");
+  UiFixture wide("type " + std::string(60, 'W') + "\n");
   EditFieldRecord w = Field(50, box);
   RunField(wide, w);
   EXPECT_LT(w.text.size(), 50u);
-  EXPECT_LT(wide.TextWidth(w.text), box - 8);
-  EXPECT_GE(wide.TextWidth(w.text) + wide.TextWidth("W"), box - 8);
+  EXPECT_LT(Width(wide, w.text), box - 8);
+  EXPECT_GE(Width(wide, w.text) + Width(wide, "W"), box - 8);
 }
 
 TEST(EditFieldInput, FullFieldKeys) {
   // End stops before the last character of a full field; typing into a full
   // field is dropped even over a selection.
-  UiRig rig("type abcde\nkey Home\nkey End\n");
+  UiFixture rig("type abcde\nkey Home\nkey End\n");
   EditFieldRecord r = Field(5);
   RunField(rig, r);
   EXPECT_EQ(r.text, "abcde");
   EXPECT_EQ(r.caret, 4);
 
-  UiRig rig2("type abcdefg\nkey Left shift\ntype z\n");
+  UiFixture rig2("type abcdefg\nkey Left shift\ntype z\n");
   EditFieldRecord r2 = Field(5);
   RunField(rig2, r2);
   EXPECT_EQ(r2.text, "abcde");
@@ -206,24 +208,24 @@ TEST(EditFieldInput, FullFieldKeys) {
   EXPECT_EQ(r2.selEnd, 4);
 
   // Select all takes the whole text, so cutting it empties even a full field.
-  UiRig rig3("type abcde\nkey A ctrl\nkey X ctrl\n");
+  UiFixture rig3("type abcde\nkey A ctrl\nkey X ctrl\n");
   EditFieldRecord r3 = Field(5);
   RunField(rig3, r3);
   EXPECT_EQ(r3.text, "");
   std::string clip;
-  ASSERT_TRUE(rig3.window->GetClipboardText(clip));
+  ASSERT_TRUE(rig3.window.GetClipboardText(clip));
   EXPECT_EQ(clip, "abcde");
 }
 
 TEST(EditFieldInput, MouseClickPlacesTheCaretAndDragSelects) {
-  UiRig probe("");
-  const int ab = probe.TextWidth("ab");
-  const int abcde = probe.TextWidth("abcde");
+  UiFixture probe("");
+  const int ab = Width(probe, "ab");
+  const int abcde = Width(probe, "abcde");
   // Pointer positions measured from the text's start, x1 + 2, a pixel past
   // each letter boundary.
   const int x2 = 100 + 2 + ab + 1;
   const int x5 = 100 + 2 + abcde + 1;
-  UiRig rig("type abcdefgh\n"
+  UiFixture rig("type abcdefgh\n"
             "click " + std::to_string(x2) + " 110\n"
             "press " + std::to_string(x2) + " 110\n"
             "move 300 112\n"  // past the end of the text: the end
@@ -234,9 +236,9 @@ TEST(EditFieldInput, MouseClickPlacesTheCaretAndDragSelects) {
   EXPECT_EQ(r.selStart, 2);
   EXPECT_EQ(r.selEnd, 5);
   EXPECT_EQ(r.caret, 5);
-  EXPECT_FALSE(rig.window->mouseCaptured());
+  EXPECT_FALSE(rig.window.mouseCaptured());
 
-  UiRig rig2("type abcdefgh\n"
+  UiFixture rig2("type abcdefgh\n"
              "press " + std::to_string(x5) + " 110\n"
              "move 50 110\n"  // left of the box: the start
              "release 50 110\n"
@@ -247,14 +249,14 @@ TEST(EditFieldInput, MouseClickPlacesTheCaretAndDragSelects) {
 }
 
 TEST(EditFieldInput, PressOutsideTheFieldIsIgnored) {
-  UiRig rig("type abc\nclick 99 110\nclick 150 130\ntype d\n");
+  UiFixture rig("type abc\nclick 99 110\nclick 150 130\ntype d\n");
   EditFieldRecord r = Field();
   RunField(rig, r);
   EXPECT_EQ(r.text, "abcd");
 }
 
 TEST(EditFieldInput, DamagedRecordIsKeptInsideItsText) {
-  UiRig rig("key Backspace\ntype !\n");
+  UiFixture rig("key Backspace\ntype !\n");
   EditFieldRecord r = Field(500);
   r.text = std::string(200, 'x');
   r.caret = 1000;
@@ -311,7 +313,7 @@ TEST(EditFieldRecord, LoadStopsAtTheTextArea) {
 }
 
 TEST(DrawEditField, SelectionAndCaret) {
-  UiRig rig("");
+  UiFixture rig("");
   EditFieldRecord r = Field();
   r.text = "abcdef";
   r.selStart = 1;
@@ -319,8 +321,8 @@ TEST(DrawEditField, SelectionAndCaret) {
   r.caret = 4;
   DrawEditField(rig.gfx, 1, r, 1);
   const int tx = r.x1 + 4;
-  const int selLeft = tx + rig.TextWidth("a");
-  const int selRight = tx + rig.TextWidth("abcd");
+  const int selLeft = tx + Width(rig, "a");
+  const int selRight = tx + Width(rig, "abcd");
   // Navy fills the selection over the whole box height (where no letter is).
   EXPECT_EQ(rig.surface.At(selLeft, r.y1), ColourNavy);
   EXPECT_EQ(rig.surface.At(selRight - 1, r.y2 - 1), ColourNavy);
@@ -334,7 +336,7 @@ TEST(DrawEditField, SelectionAndCaret) {
   r.selStart = r.selEnd = r.caret = 6;
   r.textColour = Rgb(200, 0, 0);
   DrawEditField(rig.gfx, 0, r, 1);
-  const int cx = tx + rig.TextWidth("abcdef");
+  const int cx = tx + Width(rig, "abcdef");
   EXPECT_EQ(rig.surface.At(cx, r.y2 - 1), Rgb(200, 0, 0));
   EXPECT_EQ(rig.surface.At(selLeft, r.y1), ColourFieldBack);
   DrawEditField(rig.gfx, 0, r, 0);

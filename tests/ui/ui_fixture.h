@@ -1,69 +1,65 @@
-// A program on the headless backend with real text rendering, for driving
-// controls and modal loops through input scripts.
+// A whole user interface on the headless backend, for end-to-end tests of
+// controls and modal loops: a Program, a HeadlessWindow playing an input
+// script, an off-screen surface, and a Gfx with the real FreeType text
+// renderer. The window image (window.image()) is what the user would see.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
+#include <string_view>
 
-#include "app/input_state.h"
+#include "app/program.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
+#include "platform/input_script.h"
 #include "ui/gfx.h"
 #include "ui/ui_context.h"
 
 namespace kal::test {
 
-// Shows presented rectangles in the backend's window.
-class BackendPresenter : public Presenter {
- public:
-  explicit BackendPresenter(WindowBackend& window) : window_(window) {}
-  void Present(const Surface& surface, const Rect& area) override { window_.Present(surface, area); }
-
- private:
-  WindowBackend& window_;
-};
-
-// One renderer for the whole test program: fonts are found and cached once.
-inline FreeTypeTextRenderer& SharedRenderer() {
+// One renderer for the whole test program: it caches faces and glyphs.
+inline FreeTypeTextRenderer& SharedTextRenderer() {
   static FreeTypeTextRenderer renderer;
   return renderer;
 }
 
-struct UiRig {
-  explicit UiRig(const std::string& script) {
-    ScriptParseResult parsed = ParseInputScript(script);
-    EXPECT_TRUE(parsed.ok()) << parsed.error;
-    window = std::make_unique<HeadlessWindow>(std::move(parsed.commands));
-    const int w = window->startWidth();
-    const int h = window->startHeight();
-    window->Create("Kalendrina", 0, 0, w, h, false);
-    program.window = window.get();
-    program.clock = &window->clock();
+inline std::vector<ScriptCommand> ParsedScript(std::string_view script) {
+  ScriptParseResult parsed = ParseInputScript(script);
+  EXPECT_TRUE(parsed.ok()) << parsed.error;
+  return std::move(parsed.commands);
+}
+
+struct UiFixture {
+  explicit UiFixture(std::string_view script = "")
+      : window(ParsedScript(script)), presenter(&window), ui{program, gfx, {}} {
+    const int w = window.startWidth();
+    const int h = window.startHeight();
+    window.Create("Kalendrina", 0, 0, w, h, false);
+    surface.Resize(w, h, Rgb(40, 60, 90));
+    program.window = &window;
+    program.clock = &window.clock();
+    program.offscreen = &surface;
     program.ClientWidth = w;
     program.ClientHeight = h;
     program.CentreX = w / 2;
     program.input.activeWindow = 1;
-    surface.Resize(w, h, Rgb(40, 90, 140));
-    program.offscreen = &surface;
-    presenter = std::make_unique<BackendPresenter>(*window);
     gfx.surface = &surface;
-    gfx.text = &SharedRenderer();
-    gfx.presenter = presenter.get();
+    gfx.text = &SharedTextRenderer();
+    gfx.presenter = &presenter;
     gfx.clientWidth = w;
     gfx.clientHeight = h;
-    gfx.SetupFonts("Microsoft Sans Serif", 20);
+    gfx.SetupFonts("Arial", 0);
   }
 
-  int TextWidth(std::string_view text) { return gfx.text->Measure(gfx.EditFont, text).width; }
+  // Runs one pass of a screen's loop: a waiting pump, as screens do.
+  void Pump() { PumpMessages(program, 1); }
 
-  std::unique_ptr<HeadlessWindow> window;
-  Program program;
+  HeadlessWindow window;
+  WindowPresenter presenter;
   Surface surface;
-  std::unique_ptr<BackendPresenter> presenter;
   Gfx gfx;
-  UiContext ui{program, gfx, {}};
+  Program program;
+  UiContext ui;
 };
 
 }  // namespace kal::test
