@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
+#include "ui/controls.h"
+
 namespace kal {
 
 namespace {
 
-// Program key numbers and character codes the field reacts to.
-constexpr std::int32_t KeyLeft = 75;
-constexpr std::int32_t KeyRight = 77;
-constexpr std::int32_t KeyHome = 71;
-constexpr std::int32_t KeyEnd = 79;
-constexpr std::int32_t KeyDelete = 83;
+// Key numbers and character codes the field reacts to, beside the caret
+// keys of the controls.
+constexpr std::int32_t KeyDeleteCode = 83;
 constexpr std::int32_t CharTab = 9;
 constexpr std::int32_t CharBackspace = 8;
 constexpr std::int32_t CharEscape = 27;
@@ -61,10 +60,6 @@ void Normalise(EditFieldRecord& r) {
   r.caret = std::clamp(r.caret, 0, len);
   r.selStart = std::clamp(r.selStart, 0, len);
   r.selEnd = std::clamp(r.selEnd, 0, len);
-}
-
-bool MouseDownInBox(const InputState& in, const EditFieldRecord& r) {
-  return in.mouseButton != 0 && in.mouseX >= r.x1 && in.mouseX < r.x2 && in.mouseY >= r.y1 && in.mouseY < r.y2;
 }
 
 void PresentField(Gfx& gfx, const EditFieldRecord& r) {
@@ -187,7 +182,7 @@ void EditFieldInput(UiContext& ui, EditFieldRecord& record, int& changed) {
   Gfx& gfx = ui.gfx;
   Normalise(r);
 
-  if (MouseDownInBox(in, r)) {
+  if (MouseDownIn(in, r.x1, r.y1, r.x2, r.y2) != 0) {
     MouseSelect(ui, r, changed);
     return;
   }
@@ -244,7 +239,7 @@ void EditFieldInput(UiContext& ui, EditFieldRecord& record, int& changed) {
   } else if (key == KeyEnd) {
     caret = std::max(0, std::min(length(), limit - 1));
     moved();
-  } else if (key == KeyDelete) {
+  } else if (key == KeyDeleteCode) {
     if (hasSelection()) {
       deleteSelection();
     } else if (caret < length()) {
