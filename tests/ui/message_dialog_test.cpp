@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "support/test_support.h"
 #include "ui/edit_field.h"
+#include "ui/images.h"
 #include "ui_fixture.h"
 
 namespace kal {
@@ -344,6 +347,38 @@ TEST(MessageDialog, ShortForm) {
             2);
   UiFixture closed("");
   EXPECT_EQ(MessageDialog(closed.ui, "Gone", "OK"), 0);
+}
+
+}  // namespace
+}  // namespace kal
+
+namespace kal {
+namespace {
+
+// A prompt over a screen: two labelled fields, the first with a marked
+// selection, the second with the caret, and three buttons. Written to
+// $KALENDRINA_GALLERY_DIR/gallery-dialog.png when that is set.
+TEST(MessageDialogGallery, TwoFieldsSelectionCaretThreeButtons) {
+  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
+  test::TempDir temp;
+  const std::string path = dir != nullptr ? std::string(dir) + "/gallery-dialog.png" : temp.File("dialog.png");
+  test::UiFixture f("size 640 360\n"
+                    "type Margaret Anne\nkey Left shift\nkey Left shift\nkey Left shift\nkey Left shift\n"
+                    "key Tab\ntype Whitfield\n"
+                    "screenshot " + path + "\n");
+  f.gfx.TileImage(FindImage(BackgroundImage)->pixels, 0, 0, 640, 360);
+  FillBox(f.surface, Rgb(32, 48, 80), 0, 0, 639, 49);
+  f.gfx.DrawTextAligned(f.surface, 16, 12, AlignLeft, ColourWhite, f.gfx.TitleFont, "Birthdays");
+  MemBuffer transfer;
+  AllocDialogTransferBuffer(transfer);
+  std::int32_t result = 0;
+  MessageDialog(f.ui, transfer, "Add a new contact|Both names appear in the birthday list.", "First name:|Last name:",
+                1, "Save|Skip|Cancel", 24, result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(FieldText(transfer, 0), "Margaret Anne");
+  EXPECT_EQ(FieldText(transfer, 1), "Whitfield");
+  EXPECT_TRUE(f.window.errors().empty());
+  EXPECT_FALSE(test::ReadAll(path).empty());
 }
 
 }  // namespace
