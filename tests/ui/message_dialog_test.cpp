@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/test_support.h"
+#include "ui/dialog_host.h"
 #include "ui/edit_field.h"
 #include "ui/images.h"
 #include "ui_fixture.h"
@@ -379,6 +380,23 @@ TEST(MessageDialogGallery, TwoFieldsSelectionCaretThreeButtons) {
   EXPECT_EQ(FieldText(transfer, 1), "Whitfield");
   EXPECT_TRUE(f.window.errors().empty());
   EXPECT_FALSE(test::ReadAll(path).empty());
+}
+
+}  // namespace
+}  // namespace kal
+
+namespace kal {
+namespace {
+
+TEST(DialogHost, ReportsAndAsksThroughTheDialog) {
+  test::UiFixture f("key Enter\ntype g\n");
+  DialogHost host(f.ui);
+  Host& h = host;
+  h.ReportError("The event file could not be saved.");
+  EXPECT_EQ(f.program.input.quitRequested, 0);  // Enter ended the alert, not the script
+  EXPECT_EQ(h.Ask("Delete this event|or the group?", "Delete|Group|Cancel"), 2);
+  // Closed before an answer: the cautious last button.
+  EXPECT_EQ(h.Ask("Replace all?", "OK|Cancel"), 2);
 }
 
 }  // namespace
