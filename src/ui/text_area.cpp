@@ -4,6 +4,7 @@
 
 #include "app/input_state.h"
 #include "store/text1252.h"
+#include "ui/controls.h"
 
 namespace kal {
 
@@ -17,14 +18,6 @@ constexpr std::uint8_t FirstWordChar = 48;
 constexpr std::uint8_t DegreeSign = 176;
 
 // Program key numbers and control characters the area reacts to.
-constexpr int KeyHome = 71;
-constexpr int KeyUp = 72;
-constexpr int KeyPageUp = 73;
-constexpr int KeyLeft = 75;
-constexpr int KeyRight = 77;
-constexpr int KeyEnd = 79;
-constexpr int KeyDown = 80;
-constexpr int KeyPageDown = 81;
 constexpr int KeyDelete = 83;
 constexpr int CharSelectAll = 1;   // Ctrl+A
 constexpr int CharCopy = 3;        // Ctrl+C
@@ -213,18 +206,6 @@ std::int32_t PositionAt(const CharWidths& widths, const Gfx& gfx, const std::str
     ++pos;
   }
   return pos;
-}
-
-// Waits up to `ms` of the program's clock while pumping messages, and
-// returns early once nothing is held any more.
-void DelayWhileHeld(Program& program, std::uint64_t ms) {
-  InputState& in = program.input;
-  const std::uint64_t start = program.clock != nullptr ? program.clock->TickMs() : 0;
-  while (in.quitRequested == 0) {
-    PumpMessages(program, 0);
-    if (in.mouseButton == 0 && in.lastKey == 0 && in.lastChar == 0) return;
-    if (program.clock == nullptr || program.clock->TickMs() - start >= ms) return;
-  }
 }
 
 void Redraw(Gfx& gfx, const std::string& text, const TextAreaRecord& a) {
@@ -487,7 +468,7 @@ bool TextAreaMouse(UiContext& ui, const std::string& text, TextAreaRecord& area)
       Redraw(gfx, text, area);
     }
     if (scrolled) {
-      DelayWhileHeld(ui.program, 25);
+      DelayUnlessInput(ui.program, 0);
     } else {
       PumpMessages(ui.program, 1);
     }

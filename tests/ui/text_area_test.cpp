@@ -228,7 +228,7 @@ struct Session {
   }
   void Run() {
     DrawTextArea(fx.gfx, body, area, 1);
-    while (!fx.Quit()) {
+    while (fx.program.input.quitRequested == 0) {
       fx.Pump();
       if (!TextAreaMouse(fx.ui, body, area)) TextAreaKeys(fx.ui, host, body, area);
     }
@@ -240,7 +240,7 @@ struct Session {
                                                              static_cast<std::size_t>(i - start)))
                .width;
   }
-  UiFixture fx;
+  test::UiFixture fx;
   RecordingHost host;
   std::string body;
   TextAreaRecord area;
@@ -334,7 +334,7 @@ TEST(TextAreaKeys, CtrlEnterJoinsLinesOnlyWithoutABlock) {
 TEST(TextAreaClipboard, PasteStoresOneCarriageReturnPerLine) {
   Session s("key V ctrl\n", "[]");
   s.area.caret = 1;
-  s.fx.window->SetClipboardText("one\r\ntwo\nthree\r\n");
+  s.fx.window.SetClipboardText("one\r\ntwo\nthree\r\n");
   s.Run();
   EXPECT_EQ(s.body, "[one\rtwo\rthree\r]");
   EXPECT_EQ(s.body.find('\n'), std::string::npos);
@@ -348,18 +348,18 @@ TEST(TextAreaClipboard, CopyAndCutGiveWindowsLineEnds) {
             "xa\rby");
   s.Run();
   std::string clip;
-  ASSERT_TRUE(s.fx.window->GetClipboardText(clip));
+  ASSERT_TRUE(s.fx.window.GetClipboardText(clip));
   EXPECT_EQ(clip, "x");
   EXPECT_EQ(s.body, "a\rbya\rb");
   // Without a block Ctrl+C keeps what the clipboard holds.
   Session t("key C ctrl\n", "abc");
-  t.fx.window->SetClipboardText("kept");
+  t.fx.window.SetClipboardText("kept");
   t.Run();
-  ASSERT_TRUE(t.fx.window->GetClipboardText(clip));
+  ASSERT_TRUE(t.fx.window.GetClipboardText(clip));
   EXPECT_EQ(clip, "kept");
   Session u("key A ctrl\nkey C ctrl\n", "a\rb\r");
   u.Run();
-  ASSERT_TRUE(u.fx.window->GetClipboardText(clip));
+  ASSERT_TRUE(u.fx.window.GetClipboardText(clip));
   EXPECT_EQ(clip, "a\r\nb\r\n");
 }
 
@@ -409,7 +409,7 @@ TEST(TextAreaMouse, PressDragMarksABlock) {
   s.Run();
   EXPECT_EQ(s.body, "firine");
   EXPECT_EQ(s.area.caret, 3);
-  EXPECT_FALSE(s.fx.window->mouseCaptured());
+  EXPECT_FALSE(s.fx.window.mouseCaptured());
   // A press in the scroll bar strip is not the area's.
   Session t("press 690 110\nrelease 690 110\n", "abc");
   t.area.caret = 2;

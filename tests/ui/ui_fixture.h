@@ -1,75 +1,65 @@
-// A whole user-interface stack on the headless backend for end-to-end tests
-// of controls and dialogs: a Program playing an input script, a Gfx with the
-// FreeType renderer drawing into an off-screen surface of the client size,
-// presented into the headless window, and the UiContext over both.
-//
-// The fixture owns everything; build one per test. Loops end at the latest
-// when the script runs out (the backend then asks the program to close).
+// A whole user interface on the headless backend, for end-to-end tests of
+// controls and modal loops: a Program, a HeadlessWindow playing an input
+// script, an off-screen surface, and a Gfx with the real FreeType text
+// renderer. The window image (window.image()) is what the user would see.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string_view>
 
-#include "app/input_state.h"
+#include "app/program.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
+#include "platform/input_script.h"
 #include "ui/gfx.h"
 #include "ui/ui_context.h"
 
-namespace kal {
+namespace kal::test {
 
-// Hands presented rectangles to the window backend.
-class WindowPresenter : public Presenter {
- public:
-  explicit WindowPresenter(WindowBackend* window) : window_(window) {}
-  void Present(const Surface& surface, const Rect& area) override {
-    if (window_ != nullptr) window_->Present(surface, area);
-  }
+// One renderer for the whole test program: it caches faces and glyphs.
+inline FreeTypeTextRenderer& SharedTextRenderer() {
+  static FreeTypeTextRenderer renderer;
+  return renderer;
+}
 
- private:
-  WindowBackend* window_;
-};
+inline std::vector<ScriptCommand> ParsedScript(std::string_view script) {
+  ScriptParseResult parsed = ParseInputScript(script);
+  EXPECT_TRUE(parsed.ok()) << parsed.error;
+  return std::move(parsed.commands);
+}
 
-class UiFixture {
- public:
-  // The script's leading "size" sets the client size (1024 x 768 without).
-  explicit UiFixture(std::string_view script) {
-    ScriptParseResult parsed = ParseInputScript(script);
-    EXPECT_TRUE(parsed.ok()) << parsed.error;
-    window = std::make_unique<HeadlessWindow>(std::move(parsed.commands));
-    const int width = window->startWidth();
-    const int height = window->startHeight();
-    window->Create("Kalendrina", 0, 0, width, height, false);
-    surface.Resize(width, height, ColourButtonFace);
-    presenter = std::make_unique<WindowPresenter>(window.get());
-    program.window = window.get();
-    program.clock = &window->clock();
+struct UiFixture {
+  explicit UiFixture(std::string_view script = "")
+      : window(ParsedScript(script)), presenter(&window), ui{program, gfx, {}} {
+    const int w = window.startWidth();
+    const int h = window.startHeight();
+    window.Create("Kalendrina", 0, 0, w, h, false);
+    surface.Resize(w, h, Rgb(40, 60, 90));
+    program.window = &window;
+    program.clock = &window.clock();
     program.offscreen = &surface;
-    program.ClientWidth = width;
-    program.ClientHeight = height;
-    program.CentreX = width / 2;
+    program.ClientWidth = w;
+    program.ClientHeight = h;
+    program.CentreX = w / 2;
     program.input.activeWindow = 1;
     gfx.surface = &surface;
-    gfx.text = &text;
-    gfx.presenter = presenter.get();
-    gfx.clientWidth = width;
-    gfx.clientHeight = height;
+    gfx.text = &SharedTextRenderer();
+    gfx.presenter = &presenter;
+    gfx.clientWidth = w;
+    gfx.clientHeight = h;
     gfx.SetupFonts("Arial", 0);
   }
 
-  // One waiting pass of the message pump, as a modal loop takes it.
+  // Runs one pass of a screen's loop: a waiting pump, as screens do.
   void Pump() { PumpMessages(program, 1); }
-  bool Quit() const { return program.input.quitRequested != 0; }
 
-  std::unique_ptr<HeadlessWindow> window;
-  FreeTypeTextRenderer text;
+  HeadlessWindow window;
+  WindowPresenter presenter;
   Surface surface;
-  std::unique_ptr<WindowPresenter> presenter;
-  Program program;
   Gfx gfx;
-  UiContext ui{program, gfx, [this](int wait, std::int32_t&) { PumpMessages(program, wait); }};
+  Program program;
+  UiContext ui;
 };
 
-}  // namespace kal
+}  // namespace kal::test
