@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/images.h"
+#include "support/test_support.h"
 #include "ui/ui_fixture.h"
 
 namespace kal {
@@ -458,6 +461,46 @@ TEST(TextAreaDraw, BlockOnNavyCaretInBlack) {
   EXPECT_EQ(px.At(xc, 100 + row + 2), ColourWhite);
   // Rows past the text are blank.
   EXPECT_EQ(countIn(ColourWhite, 100, 680, 100 + 3 * row, 100 + 4 * row), 580 * row);
+}
+
+// The area as the event editor shows it: on a panel, in a sunken box with the
+// scroll bar beside it, several wrapped lines, a marked block and the caret.
+// Written to $KALENDRINA_GALLERY_DIR/gallery-textarea.png when that is set.
+TEST(TextAreaGallery, WrappedLinesBlockAndCaret) {
+  test::UiFixture fx("size 680 250\n");
+  Gfx& gfx = fx.gfx;
+  const int rows = 6;
+  const int left = 20;
+  const int top = 20;
+  gfx.DrawPanel(left, top, left + 640, top + 60 + rows * gfx.lineHeight);
+  gfx.DrawTextAligned(*gfx.surface, left + 20, top + 12, AlignLeft, ColourBlack, gfx.LabelFont, "Description:");
+  std::string body =
+      "Dinner with Ana and Tom\rBring the photos from the summer trip to the lakes, and the book Tom lent me "
+      "in March. Table booked for 7:30 pm at the little place on the corner of Main Street.\r\r"
+      "Ask about the 20\xB0 C swimming pool in the hotel.";
+  TextAreaRecord area;
+  const int y1 = top + 40;
+  OpenTextArea(gfx, body, area, left + 20, y1, left + 620, y1 + rows * gfx.lineHeight, TextAreaCapacity,
+               TextAreaMaxLines);
+  gfx.DrawSunkenBox(area.x1, area.y1, area.x2 - TextAreaScrollBarWidth - 1, area.y2 - 1, ColourWhite);
+  const std::size_t mark = body.find("Table booked");
+  area.selStart = static_cast<std::int32_t>(mark);
+  area.selEnd = static_cast<std::int32_t>(body.find("pm at") + 2);
+  area.caret = area.selEnd;
+  DrawTextArea(gfx, body, area, 1);
+  ASSERT_GE(area.lineCount, 6);
+  // Every wrapped line fits the width left of the scroll bar.
+  for (std::int32_t i = 0; i < area.lineCount; ++i) {
+    const std::int32_t from = area.lines[static_cast<std::size_t>(i)];
+    const std::int32_t to = std::min(area.lines[static_cast<std::size_t>(i) + 1], area.length);
+    std::string line = body.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+    EXPECT_LT(gfx.text->Measure(gfx.EditFont, line).width, area.x2 - area.x1 - TextAreaWrapReserve) << line;
+  }
+  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
+  test::TempDir temp;
+  const std::string path = dir != nullptr ? std::string(dir) + "/gallery-textarea.png" : temp.File("textarea.png");
+  EXPECT_TRUE(WritePng(fx.surface, path));
 }
 
 }  // namespace
