@@ -5,6 +5,7 @@
 #include "app/input_state.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
+#include "ui/scroll_bar.h"
 
 namespace kal {
 
@@ -248,6 +249,11 @@ std::int32_t LineOfPosition(const TextAreaRecord& area, std::int32_t position) {
 }
 
 void DrawTextArea(Gfx& gfx, const std::string& text, const TextAreaRecord& area, int caretVisible) {
+  DrawTextAreaWithBar(gfx, text, area, caretVisible, ScrollIdle);
+}
+
+void DrawTextAreaWithBar(Gfx& gfx, const std::string& text, const TextAreaRecord& area, int caretVisible,
+                         std::int32_t barState) {
   if (gfx.surface == nullptr) return;
   Surface& s = *gfx.surface;
   const Rect oldClip = s.clip();
@@ -297,6 +303,26 @@ void DrawTextArea(Gfx& gfx, const std::string& text, const TextAreaRecord& area,
     }
   }
   s.SetClipRect(oldClip);
+  if (ClampedMaxLines(area) > 1) {
+    DrawScrollBar(gfx, right, area.y1, area.x2 - 1, RowsBottom(gfx, area) - 1, area.visibleRows, area.lineCount,
+                  area.topLine, barState);
+  }
+}
+
+bool TextAreaScrollBar(UiContext& ui, const std::string& text, TextAreaRecord& area) {
+  Gfx& gfx = ui.gfx;
+  const InputState& in = ui.program.input;
+  if (ClampedMaxLines(area) <= 1 || in.mouseButton == 0 || in.mouseX < TextRight(area) || in.mouseX >= area.x2 ||
+      in.mouseY < area.y1 || in.mouseY >= RowsBottom(gfx, area)) {
+    return false;
+  }
+  int top = area.topLine;
+  return TrackScrollBar(ui, TextRight(area), area.y1, area.x2 - 1, RowsBottom(gfx, area) - 1, area.visibleRows,
+                        area.lineCount, top, [&](int newTop, std::int32_t state) {
+                          area.topLine = newTop;
+                          DrawTextAreaWithBar(gfx, text, area, ui.program.input.caretPhase, state);
+                          PresentTextArea(gfx, area);
+                        });
 }
 
 void PresentTextArea(Gfx& gfx, const TextAreaRecord& area) {

@@ -76,6 +76,9 @@ void WrapTextArea(Gfx& gfx, const std::string& text, TextAreaRecord& area);
 // when the area has more than one line, the scroll bar, into the off-screen
 // surface. Nothing is presented.
 void DrawTextArea(Gfx& gfx, const std::string& text, const TextAreaRecord& area, int caretVisible);
+// The same with the scroll bar drawn in a state of its own (ScrollBarState).
+void DrawTextAreaWithBar(Gfx& gfx, const std::string& text, const TextAreaRecord& area, int caretVisible,
+                         std::int32_t barState);
 // Presents the area's box.
 void PresentTextArea(Gfx& gfx, const TextAreaRecord& area);
 
@@ -101,6 +104,11 @@ std::int32_t LineOfPosition(const TextAreaRecord& area, std::int32_t position);
 // past the top and bottom edges) until the button is released. Returns true
 // when it handled a press.
 bool TextAreaMouse(UiContext& ui, const std::string& text, TextAreaRecord& area);
+
+// Runs the scroll bar while a press on it lasts: scrolls the lines (the
+// caret stays where it is) and redraws. Returns true when the press was on
+// the bar.
+bool TextAreaScrollBar(UiContext& ui, const std::string& text, TextAreaRecord& area);
 
 // One key or typed character of editing and caret movement, read from the
 // input state (lastKey, lastChar, shiftDown, ctrlDown). A handled key is

@@ -233,7 +233,9 @@ struct Session {
     DrawTextArea(fx.gfx, body, area, 1);
     while (fx.program.input.quitRequested == 0) {
       fx.Pump();
-      if (!TextAreaMouse(fx.ui, body, area)) TextAreaKeys(fx.ui, host, body, area);
+      if (!TextAreaScrollBar(fx.ui, body, area) && !TextAreaMouse(fx.ui, body, area)) {
+        TextAreaKeys(fx.ui, host, body, area);
+      }
     }
   }
   // The client x of the caret before character `i` of the line that starts at `start`.
@@ -413,11 +415,27 @@ TEST(TextAreaMouse, PressDragMarksABlock) {
   EXPECT_EQ(s.body, "firine");
   EXPECT_EQ(s.area.caret, 3);
   EXPECT_FALSE(s.fx.window.mouseCaptured());
-  // A press in the scroll bar strip is not the area's.
-  Session t("press 690 110\nrelease 690 110\n", "abc");
-  t.area.caret = 2;
+}
+
+TEST(TextAreaMouse, ScrollBarScrollsWithoutMovingTheCaret) {
+  std::string text;
+  for (int i = 0; i < 12; ++i) text += "line " + std::to_string(i) + "\r";
+  Session probe("");
+  const int bottom = 100 + 5 * probe.fx.gfx.lineHeight;
+  // The down arrow twice, then a page down in the track below the thumb.
+  const std::string script = "click 692 " + std::to_string(bottom - 5) + "\nclick 692 " + std::to_string(bottom - 5) +
+                             "\nclick 692 " + std::to_string(bottom - 20) + "\n";
+  Session s(script, text);
+  s.area.caret = 3;
+  s.Run();
+  EXPECT_EQ(s.area.topLine, 2 + 5);
+  EXPECT_EQ(s.area.caret, 3);
+  EXPECT_EQ(s.area.selStart, s.area.selEnd);
+  // With a single line allowed there is no bar, and the strip is text.
+  Session t("click 692 105\n", "abc", 1);
+  t.area.caret = 1;
   t.Run();
-  EXPECT_EQ(t.area.caret, 2);
+  EXPECT_EQ(t.area.caret, 3);
 }
 
 TEST(TextAreaMouse, DraggingBelowTheBoxScrolls) {
@@ -477,7 +495,8 @@ TEST(TextAreaGallery, WrappedLinesBlockAndCaret) {
   std::string body =
       "Dinner with Ana and Tom\rBring the photos from the summer trip to the lakes, and the book Tom lent me "
       "in March. Table booked for 7:30 pm at the little place on the corner of Main Street.\r\r"
-      "Ask about the 20\xB0 C swimming pool in the hotel.";
+      "Ask about the 20\xB0 C swimming pool in the hotel.\r\r"
+      "Presents: the blue scarf for Ana, and for Tom the map of the old town that he wanted so much last year.";
   TextAreaRecord area;
   const int y1 = top + 40;
   OpenTextArea(gfx, body, area, left + 20, y1, left + 620, y1 + rows * gfx.lineHeight, TextAreaCapacity,
