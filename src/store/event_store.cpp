@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <numeric>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -112,6 +113,26 @@ void OrderEqualRun(std::vector<std::uint32_t>::iterator first, std::vector<std::
   *(first + static_cast<std::ptrdiff_t>(body.size())) = tail;
 }
 
+struct SortEntry {
+  std::uint64_t prefix;
+  std::uint32_t keyStart;
+  std::uint32_t keyLength;
+  std::uint32_t index;  // position in file order
+};
+
+std::string_view KeyOf(const std::string& arena, const SortEntry& e) {
+  return std::string_view(arena).substr(e.keyStart, e.keyLength);
+}
+
+// The first eight bytes, big-endian, zero-padded: orders like the bytes do.
+std::uint64_t KeyPrefix(std::string_view key) {
+  std::uint64_t v = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    v = (v << 8) | (i < key.size() ? static_cast<std::uint8_t>(key[i]) : 0u);
+  }
+  return v;
+}
+
 std::uint64_t MaskedHash(const EventStore& s, std::uint32_t off) {
   const std::uint32_t len = RecordLength(s, off);
   const std::uint8_t* p = s.store.data() + off;
@@ -196,31 +217,48 @@ bool SaveEvents(EventStore& s, const UnitModes& units, Host& host) {
   });
   const auto n = static_cast<std::uint32_t>(offsets.size());
 
-  // Sort.
-  std::vector<std::string> keys(n);
+  // Sort. The keys live in one block; each entry carries the key's first
+  // eight bytes as a big-endian number, so most comparisons are one integer
+  // compare instead of a walk over the shared "YYYYMMDD" prefix.
+  std::string arena;
+  arena.reserve(static_cast<std::size_t>(n) * 48);
+  std::vector<SortEntry> entries(n);
   std::vector<std::uint8_t> moved(n, 0);
   {
     ProgressReporter progress(host, "Sorting Events", n);
     std::size_t maxSoFar = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
-      keys[i] = RecordSortKey(s, offsets[i], units);
+      const std::size_t start = arena.size();
+      AppendRecordSortKey(s, offsets[i], units, arena);
+      entries[i] = SortEntry{0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(arena.size() - start), i};
+      progress.Show(i + 1);
+      pump.Tick();
+    }
+    for (std::uint32_t i = 0; i < n; ++i) {
+      entries[i].prefix = KeyPrefix(KeyOf(arena, entries[i]));
       if (i > 0) {
-        if (keys[i] < keys[maxSoFar]) {
+        if (KeyOf(arena, entries[i]) < KeyOf(arena, entries[maxSoFar])) {
           moved[i] = 1;
         } else {
           maxSoFar = i;
         }
       }
-      progress.Show(i + 1);
-      pump.Tick();
     }
   }
+  // Ties broken by file position make the unstable sort give the stable order.
+  std::sort(entries.begin(), entries.end(), [&](const SortEntry& x, const SortEntry& y) {
+    if (x.prefix != y.prefix) return x.prefix < y.prefix;
+    const int c = KeyOf(arena, x).compare(KeyOf(arena, y));
+    return c != 0 ? c < 0 : x.index < y.index;
+  });
   std::vector<std::uint32_t> order(n);
-  std::iota(order.begin(), order.end(), 0u);
-  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) { return keys[x] < keys[y]; });
+  for (std::uint32_t i = 0; i < n; ++i) order[i] = entries[i].index;
+  auto sameKey = [&](std::uint32_t a, std::uint32_t b) {
+    return entries[a].prefix == entries[b].prefix && KeyOf(arena, entries[a]) == KeyOf(arena, entries[b]);
+  };
   for (std::uint32_t i = 0; i < n;) {
     std::uint32_t j = i + 1;
-    while (j < n && keys[order[j]] == keys[order[i]]) ++j;
+    while (j < n && sameKey(i, j)) ++j;
     OrderEqualRun(order.begin() + i, order.begin() + j, moved);
     i = j;
   }
@@ -244,7 +282,7 @@ bool SaveEvents(EventStore& s, const UnitModes& units, Host& host) {
     std::unordered_multimap<std::uint64_t, std::uint32_t> kept;
     for (std::uint32_t i = 0; i < n;) {
       std::uint32_t j = i + 1;
-      while (j < n && keys[order[j]] == keys[order[i]]) ++j;
+      while (j < n && sameKey(i, j)) ++j;
       if (j - i > 1) {
         kept.clear();
         for (std::uint32_t k = i; k < j; ++k) {

@@ -79,6 +79,8 @@ void PrepareWorkRecord(EventStore& s, RecordKind kind, std::uint8_t category, st
 // The sort key of the record at the offset: date, start time, kind and the
 // lower-cased one-line text. Compared as unsigned byte strings.
 std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units);
+// The same key appended to `out`, for callers that keep many keys in one block.
+void AppendRecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units, std::string& out);
 // True when the records at a and b are equal in every byte of a's length but
 // the record and group ids (and, for menstrual cycles, the prediction flag and
 // interval). A deleted record is never a duplicate reference.

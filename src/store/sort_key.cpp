@@ -7,7 +7,8 @@
 
 namespace kal {
 
-std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units) {
+void AppendRecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units, std::string& out) {
+  const std::size_t start = out.size();
   const std::int32_t date = Long(s.store, offset + rec::kDate);
   const std::uint32_t kind = RecordKindAt(s, offset);
   std::uint32_t hour = 255;
@@ -16,17 +17,25 @@ std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitM
     hour = Byte(s.store, offset + rec::kStartHour);
     minute = Byte(s.store, offset + rec::kStartMinute);
   }
-  char head[40];
+  char head[48];
   const int n = std::snprintf(head, sizeof head, "%04u%02u%02u%02u%02u%03u",
                               static_cast<unsigned>(date) >> 16, (static_cast<unsigned>(date) >> 8) & 255u,
                               static_cast<unsigned>(date) & 255u, hour, minute, kind);
-  std::string key(head, static_cast<std::size_t>(n));
+  out.append(head, static_cast<std::size_t>(n));
   if (kind == kKindGeneric) {
-    key += EntryText(s, offset, units);
+    out += EntryText(s, offset, units);
   } else if (kind >= kKindWeight && kind <= kKindGlucose) {
-    key += HealthListText(s, offset, units, HealthTextForm::kEventList);
+    out += HealthListText(s, offset, units, HealthTextForm::kEventList);
   }
-  return ToLower1252(key);
+  for (std::size_t i = start; i < out.size(); ++i) {
+    out[i] = static_cast<char>(ToLower1252(static_cast<std::uint8_t>(out[i])));
+  }
+}
+
+std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units) {
+  std::string key;
+  AppendRecordSortKey(s, offset, units, key);
+  return key;
 }
 
 }  // namespace kal
