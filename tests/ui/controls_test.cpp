@@ -131,6 +131,18 @@ TEST(LinkHover, EndsWhenThePointerLeavesOrOnAClick) {
     for (int x = 100; x < 260; ++x) navy += f.window.image().At(x, y) == ColourNavy;
   }
   EXPECT_GT(navy, 20);
+  // A record with a shadow colour draws the caption over its shadow.
+  UiFixture g("move 300 300\n");
+  ControlRecord shaded = Box(100, 100, 260, 120, "Visit the web site");
+  shaded.setState(static_cast<std::int32_t>(Rgb(200, 0, 0)));
+  g.program.input.mouseX = 120;
+  g.program.input.mouseY = 110;
+  LinkHover(g.ui, shaded, g.gfx.SmallBoldFont);
+  int red = 0;
+  for (int y = 100; y < 120; ++y) {
+    for (int x = 100; x < 260; ++x) red += g.window.image().At(x, y) == Rgb(200, 0, 0);
+  }
+  EXPECT_GT(red, 5);
 }
 
 // A backend on which nothing ever happens.
