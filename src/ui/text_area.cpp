@@ -209,6 +209,15 @@ std::int32_t PositionAt(const CharWidths& widths, const Gfx& gfx, const std::str
   return pos;
 }
 
+// Wraps again when the caller changed the text since the last wrap, so
+// that no line start points past the text.
+void EnsureWrapped(Gfx& gfx, const std::string& text, TextAreaRecord& a) {
+  Sync(text, a);
+  if (a.lineCount <= 0 || a.lineCount >= TextAreaLineSlots || a.lines[static_cast<std::size_t>(a.lineCount)] != a.length + 1) {
+    WrapTextArea(gfx, text, a);
+  }
+}
+
 void Redraw(Gfx& gfx, const std::string& text, const TextAreaRecord& a) {
   DrawTextArea(gfx, text, a, 1);
   PresentTextArea(gfx, a);
@@ -467,9 +476,9 @@ void TextAreaSentenceCase(Gfx& gfx, std::string& text, TextAreaRecord& area) {
 bool TextAreaMouse(UiContext& ui, const std::string& text, TextAreaRecord& area) {
   InputState& in = ui.program.input;
   Gfx& gfx = ui.gfx;
-  Sync(text, area);
+  EnsureWrapped(gfx, text, area);
   if (in.mouseButton == 0 || in.mouseX < area.x1 || in.mouseX >= TextRight(area) || in.mouseY < area.y1 ||
-      in.mouseY >= RowsBottom(gfx, area) || area.lineCount <= 0) {
+      in.mouseY >= RowsBottom(gfx, area)) {
     return false;
   }
   const CharWidths widths = MeasureCharWidths(gfx);
@@ -505,7 +514,7 @@ bool TextAreaMouse(UiContext& ui, const std::string& text, TextAreaRecord& area)
 bool TextAreaKeys(UiContext& ui, Host& host, std::string& text, TextAreaRecord& area) {
   InputState& in = ui.program.input;
   Gfx& gfx = ui.gfx;
-  Sync(text, area);
+  EnsureWrapped(gfx, text, area);
   const int key = in.lastKey;
   const int ch = in.lastChar;
   const bool shift = in.shiftDown != 0;

@@ -313,6 +313,16 @@ TEST(TextAreaKeys, UpDownKeepTheColumnWithinShorterLines) {
   EXPECT_EQ(u.area.caret, 6);
 }
 
+TEST(TextAreaKeys, TextReplacedByTheCallerIsWrappedAgain) {
+  Session s("", "one\rtwo\rthree\rfour");
+  s.body = "ab";
+  s.fx.program.input.lastKey = 81;  // Page Down
+  ASSERT_TRUE(TextAreaKeys(s.fx.ui, s.host, s.body, s.area));
+  EXPECT_EQ(s.area.lineCount, 1);
+  EXPECT_EQ(s.area.caret, 0);
+  EXPECT_EQ(s.area.length, 2);
+}
+
 TEST(TextAreaKeys, CaseKeysWorkOnTheSelection) {
   Session s("key A ctrl\nkey L ctrl\n", "hello. world! how are you");
   s.Run();
