@@ -5,6 +5,7 @@
 #include "app/input_state.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
+#include "ui/popup_list.h"
 #include "ui/scroll_bar.h"
 
 namespace kal {
@@ -471,6 +472,39 @@ void TextAreaSentenceCase(Gfx& gfx, std::string& text, TextAreaRecord& area) {
     if (c != Space && c != CR) last = c;
   }
   Wrap(MeasureCharWidths(gfx), text, area);
+}
+
+void TextAreaMenu(UiContext& ui, Host& host, std::string& text, TextAreaRecord& area, int x, int y) {
+  static const PopupItems items{"Delete", "Cut", "Copy", "Paste"};
+  enum { ItemDelete, ItemCut, ItemCopy, ItemPaste };
+  Gfx& gfx = ui.gfx;
+  EnsureWrapped(gfx, text, area);
+  // -1 until the user chooses, so that closing the window chooses nothing.
+  int choice = -1;
+  PopupList(ui, items, x, y, 0, 0, items.size(), choice);
+  if (choice < 0) return;
+  if (choice != ItemPaste && !HasBlock(area)) {
+    host.ReportError(NoBlockMarkedMessage);
+    return;
+  }
+  switch (choice) {
+    case ItemDelete:
+      TextAreaDeleteBlock(gfx, text, area);
+      break;
+    case ItemCut:
+      if (TextAreaCopy(ui, text, area)) TextAreaDeleteBlock(gfx, text, area);
+      break;
+    case ItemCopy:
+      TextAreaCopy(ui, text, area);
+      break;
+    default:
+      // The block goes only when there is text to put in its place.
+      TextAreaPaste(ui, host, text, area);
+      break;
+  }
+  WrapTextArea(gfx, text, area);
+  KeepCaretVisible(area);
+  Redraw(gfx, text, area);
 }
 
 bool TextAreaMouse(UiContext& ui, const std::string& text, TextAreaRecord& area) {

@@ -233,7 +233,10 @@ struct Session {
     DrawTextArea(fx.gfx, body, area, 1);
     while (fx.program.input.quitRequested == 0) {
       fx.Pump();
-      if (!TextAreaScrollBar(fx.ui, body, area) && !TextAreaMouse(fx.ui, body, area)) {
+      const InputState& in = fx.program.input;
+      if ((in.mouseButton & 2) != 0) {
+        TextAreaMenu(fx.ui, host, body, area, in.mouseX, in.mouseY);
+      } else if (!TextAreaScrollBar(fx.ui, body, area) && !TextAreaMouse(fx.ui, body, area)) {
         TextAreaKeys(fx.ui, host, body, area);
       }
     }
@@ -313,6 +316,31 @@ TEST(TextAreaKeys, UpDownKeepTheColumnWithinShorterLines) {
   EXPECT_EQ(u.area.caret, 6);
 }
 
+TEST(TextAreaKeys, PagesMoveTheViewAndTheCaret) {
+  std::string text = "l0";
+  for (int i = 1; i < 20; ++i) text += "\rl" + std::to_string(i);
+  Session s("", text);
+  ASSERT_EQ(s.area.visibleRows, 5);
+  ASSERT_EQ(s.area.lineCount, 20);
+  struct Step {
+    int key;
+    bool ctrl;
+    std::int32_t top;
+    std::int32_t caretLine;
+  };
+  for (const Step& step : {Step{81, false, 5, 9}, Step{81, false, 10, 14}, Step{81, false, 15, 19},
+                           Step{81, false, 15, 19}, Step{73, false, 10, 10}, Step{71, true, 0, 0},
+                           Step{79, true, 15, 19}, Step{72, false, 15, 18}, Step{73, false, 10, 10},
+                           Step{72, false, 9, 9}, Step{80, false, 9, 10}}) {
+    s.fx.program.input.lastKey = step.key;
+    s.fx.program.input.ctrlDown = step.ctrl ? 1 : 0;
+    ASSERT_TRUE(TextAreaKeys(s.fx.ui, s.host, s.body, s.area));
+    EXPECT_EQ(s.area.topLine, step.top) << step.key;
+    EXPECT_EQ(LineOfPosition(s.area, s.area.caret), step.caretLine) << step.key;
+  }
+  EXPECT_EQ(s.area.caret, s.area.lines[10]);  // Page Up left the caret at column 0
+}
+
 TEST(TextAreaKeys, TextReplacedByTheCallerIsWrappedAgain) {
   Session s("", "one\rtwo\rthree\rfour");
   s.body = "ab";
@@ -376,6 +404,50 @@ TEST(TextAreaClipboard, CopyAndCutGiveWindowsLineEnds) {
   u.Run();
   ASSERT_TRUE(u.fx.window.GetClipboardText(clip));
   EXPECT_EQ(clip, "a\r\nb\r\n");
+}
+
+TEST(TextAreaMenu, ChoosesAnActionForTheBlock) {
+  const std::string menu = "click 300 110 right\n";
+  // "c" jumps to "Cut".
+  Session cut("key A ctrl\n" + menu + "type c\nkey Enter\n", "a\rb");
+  cut.Run();
+  EXPECT_EQ(cut.body, "");
+  std::string clip;
+  ASSERT_TRUE(cut.fx.window.GetClipboardText(clip));
+  EXPECT_EQ(clip, "a\r\nb");
+  EXPECT_EQ(cut.fx.program.ModalActive, 0);
+
+  Session copy("key Right shift\n" + menu + "type c\nkey Down\nkey Enter\n", "xyz");
+  copy.Run();
+  EXPECT_EQ(copy.body, "xyz");
+  ASSERT_TRUE(copy.fx.window.GetClipboardText(clip));
+  EXPECT_EQ(clip, "x");
+
+  Session del("key End shift\n" + menu + "key Enter\n", "xyz");
+  del.Run();
+  EXPECT_EQ(del.body, "");
+
+  Session paste("key Right shift\n" + menu + "type p\nkey Enter\n", "xyz");
+  paste.fx.window.SetClipboardText("1\n2");
+  paste.Run();
+  EXPECT_EQ(paste.body, "1\r2yz");
+  EXPECT_TRUE(paste.host.errors.empty());
+}
+
+TEST(TextAreaMenu, WithoutABlockOnlyPasteWorks) {
+  Session s("click 300 110 right\ntype c\nkey Enter\nclick 300 110 right\ntype d\nkey Enter\n", "xyz");
+  s.fx.window.SetClipboardText("kept");
+  s.Run();
+  EXPECT_EQ(s.body, "xyz");
+  EXPECT_EQ(s.host.errors, (std::vector<std::string>{"No Block Marked", "No Block Marked"}));
+  std::string clip;
+  ASSERT_TRUE(s.fx.window.GetClipboardText(clip));
+  EXPECT_EQ(clip, "kept");
+  // Cancelling, or closing the window while the menu is open, changes nothing.
+  Session t("key A ctrl\nclick 300 110 right\nkey Escape\nclick 300 110 right\n", "xyz");
+  t.Run();
+  EXPECT_EQ(t.body, "xyz");
+  EXPECT_TRUE(t.host.errors.empty());
 }
 
 TEST(TextAreaClipboard, PasteWithoutTextSaysSo) {
