@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "store/log.h"
+
 namespace kal {
 
 namespace {
 
 std::int32_t ButtonBit(MouseButton b) { return b == MouseButton::Left ? 1 : 2; }
-
-std::string Signed(std::int32_t n) { return (n >= 0 ? " " : "") + std::to_string(n); }
 
 void Present(Program& p, const Surface& surface, const Rect& area) {
   if (p.window != nullptr) p.window->Present(surface, area);
@@ -55,7 +55,7 @@ void Resized(Program& p, const PlatformEvent& e) {
 }  // namespace
 
 std::string WindowSizeLogLine(std::int32_t width, std::int32_t height) {
-  return "Window Size: " + Signed(width) + " x " + Signed(height);
+  return "Window Size: " + LogNumber(width) + " x " + LogNumber(height);
 }
 
 void RepaintWindow(Program& p) {
