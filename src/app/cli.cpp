@@ -13,6 +13,7 @@
 #include "calendar/repeat.h"
 #include "platform/encoding.h"
 #include "platform/file_system.h"
+#include "platform/single_instance.h"
 #include "screens/event_display_text.h"
 #include "screens/search.h"
 #include "store/event_store.h"
@@ -247,6 +248,13 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   const int repeat = options.Get("--repeat") ? ParseInt(*options.Get("--repeat"), 0, 27, "--repeat") : 0;
   const int category = options.Get("--category") ? ParseInt(*options.Get("--category"), 0, 11, "--category") : 0;
+
+  // A running desktop copy holds the whole file in memory and would write its
+  // own version over ours at its next save.
+  SingleInstance instance;
+  if (!instance.Acquire() && instance.HeldByOtherCopy()) {
+    throw DataError{"Kalendrina is running: add the event in its window, or close it first"};
+  }
 
   const std::string folder = DataFolderFor(options, true);
   const UnitModes units = UnitsFrom(folder);

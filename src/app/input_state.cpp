@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "store/log.h"
+
 namespace kal {
 
 namespace {
 
 std::int32_t ButtonBit(MouseButton b) { return b == MouseButton::Left ? 1 : 2; }
-
-std::string Signed(std::int32_t n) { return (n >= 0 ? " " : "") + std::to_string(n); }
 
 void Present(Program& p, const Surface& surface, const Rect& area) {
   if (p.window != nullptr) p.window->Present(surface, area);
@@ -55,7 +55,7 @@ void Resized(Program& p, const PlatformEvent& e) {
 }  // namespace
 
 std::string WindowSizeLogLine(std::int32_t width, std::int32_t height) {
-  return "Window Size: " + Signed(width) + " x " + Signed(height);
+  return "Window Size: " + LogNumber(width) + " x " + LogNumber(height);
 }
 
 void RepaintWindow(Program& p) {
@@ -195,6 +195,14 @@ void ApplyEvent(Program& p, const PlatformEvent& e) {
   }
   in.shiftDown = e.shift ? 1 : 0;
   in.ctrlDown = e.ctrl ? 1 : 0;
+}
+
+void WaitInputRelease(Program& p) {
+  InputState& in = p.input;
+  while ((in.mouseButton != 0 || in.lastChar != 0 || in.lastKey != 0) && in.quitRequested == 0 &&
+         p.window != nullptr) {
+    PumpMessages(p, 0);
+  }
 }
 
 void PumpMessages(Program& p, int wait) {

@@ -46,17 +46,23 @@ Key KeyOfByte(unsigned char c) {
 HeadlessWindow::HeadlessWindow(std::vector<ScriptCommand> script, HeadlessOptions options)
     : script_(std::move(script)), clock_(SystemClock().Now()) {
   // Leading size and today commands describe the desktop the program starts on.
+  bool sizeGiven = false;
   while (next_ < script_.size() &&
          (script_[next_].op == ScriptOp::Size || script_[next_].op == ScriptOp::Today)) {
     const ScriptCommand& cmd = script_[next_++];
     if (cmd.op == ScriptOp::Size) {
       startWidth_ = cmd.x;
       startHeight_ = cmd.y;
+      sizeGiven = true;
     } else {
       clock_.Set(LocalDateTime{cmd.year, cmd.month, cmd.day, 12, 0, 0});
     }
   }
-  screen_ = WindowRect{0, 0, std::max(options.screenWidth, startWidth_), std::max(options.screenHeight, startHeight_)};
+  screen_ = WindowRect{0, 0, options.screenWidth, options.screenHeight};
+  if (sizeGiven) {
+    screen_.width = std::max(screen_.width, startWidth_);
+    screen_.height = std::max(screen_.height, startHeight_);
+  }
   rect_ = WindowRect{0, 0, startWidth_, startHeight_};
 }
 

@@ -25,7 +25,7 @@
 namespace kal {
 
 struct HeadlessOptions {
-  // Screen size; grown to hold the script's start size.
+  // Screen size; grown to hold the script's start size when it gives one.
   int screenWidth = 1280;
   int screenHeight = 1024;
 };

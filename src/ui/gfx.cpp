@@ -71,9 +71,10 @@ void BlendRect(Surface& surface, const Rect& r, Colour colour, int alpha) {
     FillRect(surface, r, colour);
     return;
   }
+  const std::uint64_t spread = SpreadChannels(colour & kRgbMask);
   for (int y = r.top; y < r.bottom; ++y) {
     Colour* row = surface.Row(y);
-    for (int x = r.left; x < r.right; ++x) row[x] = BlendPixel(row[x], colour, alpha);
+    for (int x = r.left; x < r.right; ++x) row[x] = BlendSpread(spread, row[x], alpha);
   }
 }
 
@@ -145,25 +146,14 @@ void BlendMask(Surface& surface, int x, int y, const std::uint8_t* mask, int wid
   const Rect r = Clipped(surface, x, y, static_cast<long long>(x) + width, static_cast<long long>(y) + height);
   if (r.Empty()) return;
   const Colour solid = colour & kRgbMask;
-  const int cr = RedOf(colour);
-  const int cg = GreenOf(colour);
-  const int cb = BlueOf(colour);
+  const std::uint64_t spread = SpreadChannels(solid);
   for (int py = r.top; py < r.bottom; ++py) {
     const std::uint8_t* m = mask + static_cast<std::ptrdiff_t>(py - y) * pitch + (r.left - x);
     Colour* row = surface.Row(py);
     for (int px = r.left; px < r.right; ++px, ++m) {
       const int a = *m;
       if (a == 0) continue;
-      if (a == 255) {
-        row[px] = solid;
-        continue;
-      }
-      const Colour d = row[px];
-      const int na = 255 - a;
-      const int rr = (cr * a + RedOf(d) * na + 127) / 255;
-      const int gg = (cg * a + GreenOf(d) * na + 127) / 255;
-      const int bb = (cb * a + BlueOf(d) * na + 127) / 255;
-      row[px] = static_cast<Colour>(rr | (gg << 8) | (bb << 16));
+      row[px] = a == 255 ? solid : BlendSpread(spread, row[px], a);
     }
   }
 }

@@ -52,13 +52,21 @@ constexpr int ImageKindBitmap = 2;
 Colour RgbClamped(int r, int g, int b);
 
 // One channel-wise blend: (src·a + dst·(255 − a) + 127) / 255, a in 0..255.
-inline Colour BlendPixel(Colour dst, Colour src, int a) {
-  const int na = 255 - a;
-  const int r = (RedOf(src) * a + RedOf(dst) * na + 127) / 255;
-  const int g = (GreenOf(src) * a + GreenOf(dst) * na + 127) / 255;
-  const int b = (BlueOf(src) * a + BlueOf(dst) * na + 127) / 255;
-  return static_cast<Colour>(r | (g << 8) | (b << 16));
+// The three channels are spread into 16-bit lanes of one 64-bit word and
+// divided by 255 exactly with (x + 1 + (x >> 8)) >> 8, valid for every
+// x <= 255·255 + 127, so no lane ever carries into the next.
+inline std::uint64_t SpreadChannels(Colour c) {
+  return (c & 0xFFu) | (static_cast<std::uint64_t>(c & 0xFF00u) << 8) |
+         (static_cast<std::uint64_t>(c & 0xFF0000u) << 16);
 }
+inline Colour BlendSpread(std::uint64_t srcSpread, Colour dst, int a) {
+  constexpr std::uint64_t kLanes = 0x00FF00FF00FFull;
+  std::uint64_t t = srcSpread * static_cast<std::uint64_t>(a) +
+                    SpreadChannels(dst) * static_cast<std::uint64_t>(255 - a) + 0x007F007F007Full;
+  t = ((t + 0x000100010001ull + ((t >> 8) & kLanes)) >> 8) & kLanes;
+  return static_cast<Colour>((t & 0xFFu) | ((t >> 8) & 0xFF00u) | ((t >> 16) & 0xFF0000u));
+}
+inline Colour BlendPixel(Colour dst, Colour src, int a) { return BlendSpread(SpreadChannels(src), dst, a); }
 
 // The window side of PresentRect: copies a rectangle of the surface to the
 // same place in the window. Implemented by the window backends.

@@ -1,7 +1,6 @@
 #include "ui/images.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/single_instance.h"
 #include "support/test_support.h"
 
 namespace kal {
@@ -16,9 +17,15 @@ struct Result {
   std::string out;
 };
 
+// Each test runs with its own runtime folder, so the single-instance lock of
+// one test (or of a desktop copy on this machine) never blocks another.
+std::string gRuntime;
+
 Result Kal(const std::string& args) {
   Result r;
-  r.status = test::RunCommand(std::string(KALENDRINA_EXE) + " " + args + " 2>&1", &r.out);
+  r.status = test::RunCommand("XDG_RUNTIME_DIR='" + gRuntime + "' " + std::string(KALENDRINA_EXE) + " " + args +
+                                  " 2>&1",
+                              &r.out);
   return r;
 }
 
@@ -38,6 +45,11 @@ std::vector<std::string> Fields(const std::string& line) {
 
 class CliTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    std::filesystem::create_directory(runtime.path() / "run");
+    gRuntime = (runtime.path() / "run").string();
+  }
+  test::TempDir runtime;
   std::string Data() const { return " --data '" + dir.path().string() + "'"; }
   test::TempDir dir;
 };
@@ -124,6 +136,16 @@ TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
     EXPECT_EQ(r.out.rfind("kalendrina: ", 0), 0u) << r.out;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("Event20.dat")));  // nothing was written by any of them
+}
+
+TEST_F(CliTest, AddRefusesWhileTheDesktopCopyRuns) {
+  SingleInstance desktop(gRuntime);
+  ASSERT_TRUE(desktop.Acquire());
+  const Result r = Kal("add 2024-01-05 Text" + Data());
+  EXPECT_EQ(r.status, 2) << r.out;
+  EXPECT_NE(r.out.find("running"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("Event20.dat")));
+  EXPECT_EQ(Kal("list" + Data()).status, 0);  // reading is harmless
 }
 
 TEST_F(CliTest, HelpForEveryCommand) {

@@ -1,0 +1,450 @@
+#include "app/startup.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "app/input_state.h"
+#include "platform/file_system.h"
+#include "platform/freetype_text.h"
+#include "platform/headless_window.h"
+#include "platform/input_script.h"
+#include "platform/sdl_window.h"
+#include "platform/single_instance.h"
+#include "store/files.h"
+#include "store/log.h"
+#include "ui/images.h"
+#include "ui/textures.h"
+
+namespace kal {
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+// The failures of storage code reach the user through the window.
+class ShellHost : public Host {
+ public:
+  explicit ShellHost(Application& app) : app_(app) {}
+  void PumpMessages() override { kal::PumpMessages(app_.program, 0); }
+  void ReportError(const std::string& message) override {
+    LogLine(message);
+    // FIXME: the program's own message dialog, once it exists.
+    if (app_.program.window != nullptr) app_.program.window->ShowMessageBox(ProgramName, message, MessageIcon::None);
+  }
+
+ private:
+  Application& app_;
+};
+
+// Forwards "show yourself" requests of later starts to the window, which may
+// be waiting for input at the time.
+class ShowRequestWatcher {
+ public:
+  ShowRequestWatcher(SingleInstance& instance, WindowBackend& window) {
+    thread_ = std::thread([this, &instance, &window] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      while (!stop_) {
+        wake_.wait_for(lock, std::chrono::milliseconds(200));
+        if (!stop_ && instance.PollShowRequest()) window.PostShowRequest();
+      }
+    });
+  }
+  ~ShowRequestWatcher() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+  }
+  ShowRequestWatcher(const ShowRequestWatcher&) = delete;
+  ShowRequestWatcher& operator=(const ShowRequestWatcher&) = delete;
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+std::string Trimmed(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return std::string(s);
+}
+
+std::string LowerCase(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Halves go to the even neighbour (the default rounding mode).
+std::int32_t HalfOf(std::int32_t value) { return static_cast<std::int32_t>(std::lrint(value / 2.0)); }
+
+std::string TempFolderPath() {
+  std::error_code ec;
+  std::string folder = std::filesystem::temp_directory_path(ec).string();
+  if (ec || folder.empty()) folder = "/tmp";
+  folder = Trimmed(folder);
+  if (folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+void AllocateBuffers(Application& app) {
+  BufAlloc(4000, app.DialogTransferBuffer);
+  BufAlloc(1024, app.scratchBuffer);
+  BufAlloc(65000, app.editorTextBuffer);
+  BufAlloc(8000, app.editorLineBuffer);
+  BufAlloc(60, app.fontBuffers[0]);
+  BufAlloc(60, app.fontBuffers[1]);
+  BufAlloc(388, app.directoryBuffer);
+  EnsureWorkRecord(app.events);
+}
+
+void FreeBuffers(Application& app) {
+  BufFree(app.DialogTransferBuffer);
+  BufFree(app.scratchBuffer);
+  BufFree(app.editorTextBuffer);
+  BufFree(app.editorLineBuffer);
+  BufFree(app.fontBuffers[0]);
+  BufFree(app.fontBuffers[1]);
+  BufFree(app.directoryBuffer);
+  BufFree(app.events.workRecord);
+}
+
+void RunExitSequence(Application& app, Host& host) {
+  Program& p = app.program;
+  LogLine("Exit Kill Wallpaper Timer");
+  p.window->KillTimer(DayTimerId);
+  p.window->KillTimer(CaretTimerId);
+  // FIXME: close the update check thread once it exists.
+  SaveGeometry(app);
+  (void)host;
+  app.gfx.backgroundTexture = Surface();
+  app.gfx.popupTexture = Surface();
+  LogLine("Exit Restore");
+  // FIXME: put back the user's desktop wallpaper once wallpapers exist.
+  BufFree(app.events.index);
+  BufFree(app.events.store);
+  app.events.indexCount = 0;
+  app.events.storeSize = 0;
+  BufFree(app.categories.records);
+  app.categories.count = 0;
+  LogLine("Program Cleanup");
+  WaitInputRelease(p);
+  FreeBuffers(app);
+  // FIXME: start a downloaded installer once the update check exists.
+}
+
+}  // namespace
+
+void SaveGeometry(Application& app) {
+  const Program& p = app.program;
+  app.settings.windowX = p.WindowX;
+  app.settings.windowY = p.WindowY;
+  app.settings.windowWide = p.ClientWidth;
+  app.settings.windowHigh = p.ClientHeight;
+  app.settings.windowFlag = p.WindowMaximized;
+  ShellHost host(app);
+  SaveSettings(app.settings, app.ConfigFile, host);
+}
+
+void UpdateDragBand(Application& app) {
+  const Program& p = app.program;
+  if (p.window == nullptr) return;
+  const int w = p.ClientWidth;
+  const int h = p.HeaderHeight;
+  // The frame buttons and update notice, and the three tabs, keep their clicks.
+  p.window->SetDragBand(h, {Rect{w - 200, 5, w - 5, 43}, Rect{2, h - 25, 242, h}});
+}
+
+void EnsureOffscreenFits(Application& app) {
+  Program& p = app.program;
+  if (p.ClientWidth > app.offscreen.width() || p.ClientHeight > app.offscreen.height()) {
+    app.offscreen.Resize(std::max(p.ClientWidth, app.offscreen.width()),
+                         std::max(p.ClientHeight, app.offscreen.height()));
+  }
+  app.gfx.clientWidth = p.ClientWidth;
+  app.gfx.clientHeight = p.ClientHeight;
+}
+
+void DrawPlaceholderFrame(Application& app) {
+  Program& p = app.program;
+  Gfx& g = app.gfx;
+  Surface& s = app.offscreen;
+  const int w = p.ClientWidth;
+  const int h = p.HeaderHeight;
+  FillBox(s, p.input.activeWindow != 0 ? Rgb(0, 0, 128) : Rgb(128, 128, 128), 0, 0, w - 1, h - 2);
+  g.TileImage(g.backgroundTexture, 0, 0, w, h - 3);
+
+  const FontDescription versionFont{"Arial", 15, 700, false};
+  g.DrawResourceImage("TITLE", ImageKindBitmap, s, 0, 0, AlignMeasure);
+  const int titleWidth = g.lastTextWidth;
+  const int titleHeight = g.lastTextHeight;
+  g.DrawTextAligned(s, 0, 0, AlignMeasure, ColourWhite, versionFont, VersionText);
+  const int versionWidth = g.lastTextWidth;
+  const int versionHeight = g.lastTextHeight;
+  int x = p.CentreX - (32 + 5 + titleWidth + 5 + versionWidth) / 2;
+  g.DrawResourceImage("PROGRAM", ImageKindIcon, s, x, (h - 32) / 2, AlignLeft);
+  x += 32 + 5;
+  g.DrawResourceImage("TITLE", ImageKindBitmap, s, x, (h - titleHeight) / 2, AlignLeft);
+  x += titleWidth + 5;
+  g.DrawTextAligned(s, x, (h - versionHeight) / 2, AlignLeft, ColourWhite, versionFont, VersionText);
+
+  static constexpr const char* kTabs[] = {"Calendar", "Events", "Options"};
+  for (int i = 0; i < 3; ++i) {
+    const int left = 2 + 80 * i;
+    const bool selected = p.CurrentScreen == i + 1;
+    FillBox(s, selected ? ColourWhite : ColourButtonFace, left, h - 25, left + 79, h - 1);
+    DrawBox(s, ColourDarkGrey, 1, left, h - 25, left + 78, h - 2);
+    g.DrawTextAligned(s, left + 40, h - 23, AlignCentre, ColourButtonText, g.SmallBoldFont, kTabs[i]);
+  }
+}
+
+void PlaceholderScreen(Application& app, std::int32_t screen) {
+  Program& p = app.program;
+  static constexpr const char* kNames[] = {"Calendar", "Events", "Options"};
+  p.input.layoutChanged = 1;
+  for (;;) {
+    if (p.input.layoutChanged != 0) {
+      p.input.layoutChanged = 0;
+      EnsureOffscreenFits(app);
+      UpdateDragBand(app);
+      app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
+      DrawPlaceholderFrame(app);
+      app.gfx.DrawTextAligned(app.offscreen, p.CentreX, p.HeaderHeight + 40, AlignCentre, ColourBlack,
+                              app.gfx.TitleFont, kNames[std::clamp(screen, 1, 3) - 1]);
+      app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
+      if (!app.firstDrawDone) {
+        app.firstDrawDone = true;
+        if (screen == ScreenCalendar && app.CommandLine.rfind("/silent", 0) == 0) {
+          // FIXME: draw the desktop calendar first, once wallpapers exist.
+          HideToTray(p);
+          app.CommandLine.clear();
+        } else {
+          p.window->Show();
+        }
+      }
+    }
+    PumpMessages(p, 1);
+    if (p.input.quitRequested != 0) return;
+    std::int32_t chosen = 0;
+    if (p.ModalActive == 0) {
+      const int c = std::toupper(p.input.lastChar & 255);
+      chosen = c == 'C' ? ScreenCalendar : c == 'E' ? ScreenEvents : c == 'O' ? ScreenOptions : 0;
+    }
+    const int y = p.input.mouseY;
+    if ((p.input.mouseButton & 1) != 0 && y >= p.HeaderHeight - 25 && y < p.HeaderHeight && p.input.mouseX >= 2 &&
+        p.input.mouseX < 242) {
+      chosen = 1 + (p.input.mouseX - 2) / 80;
+    }
+    if (chosen != 0) p.NextScreen = chosen;
+    if (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen) return;
+  }
+}
+
+int RunProgram(Application& app, const StartupOptions& options) {
+  Program& p = app.program;
+  WindowBackend& window = *options.window;
+  p.window = &window;
+  p.clock = &window.clock();
+  ShellHost host(app);
+
+  // Single instance. A later start hands over to the running copy and leaves.
+  SingleInstance instance(options.instanceFolder);
+  if (!instance.Acquire()) {
+    if (instance.HeldByOtherCopy()) {
+      if (!instance.AskRunningCopyToShow()) {
+        window.ShowMessageBox(std::string(ProgramName) + " is already running.",
+                              std::string("Click the ") + ProgramName + " icon in the taskbar tray to open." + kCrLf +
+                                  "or right click the icon to exit.",
+                              MessageIcon::Stop);
+      }
+      return 0;
+    }
+    // The marker could not be made at all: run anyway, unguarded, rather than not at all.
+    std::fprintf(stderr, "kalendrina: %s\n", instance.error().c_str());
+  }
+
+  SetAllocFailureHook([&window](const std::string& text, const std::string& title) {
+    window.ShowMessageBox(title, text, MessageIcon::Stop);
+  });
+  // The hook names this run's window, which the caller may destroy after the run.
+  struct HookReset {
+    ~HookReset() { SetAllocFailureHook(nullptr); }
+  } hookReset;
+  AllocateBuffers(app);
+
+  app.TempFolder = TempFolderPath();
+  app.ProgramFolder = ProgramFolder();
+  app.DataFolder = ResolveDataFolder(options.dataFolder);
+  MakePath(app.DataFolder);
+  app.UpdateInstaller = app.TempFolder + "kalendrina_" + "setup.exe";
+  if (FileExists(app.UpdateInstaller)) RemoveFile(app.UpdateInstaller);
+
+  app.CommandLine = LowerCase(Trimmed(options.commandLine));
+  app.HelpFile = app.ProgramFolder + "Help.htm";
+  app.EventFile = app.DataFolder + "Event20.dat";
+  // Folder names keep their letter case: on this system it matters.
+  app.WallpaperFile = app.DataFolder + "wallpaper.bmp";
+  app.ConfigFile = app.DataFolder + "config20.dat";
+  app.ErrorLogFile = app.DataFolder + "error.log";
+
+  SetErrorLogFile(app.ErrorLogFile);
+  DeleteErrorLog();
+  LogLine(std::string("Version ") + VersionText);
+  LogLine("App Path: " + app.ProgramFolder);
+  LogLine("Data Path: " + app.DataFolder);
+
+  ClearReadOnly(app.EventFile);
+  ClearReadOnly(app.WallpaperFile);
+
+  LoadSettings(app.settings, app.ConfigFile);
+  p.WindowX = app.settings.windowX;
+  p.WindowY = app.settings.windowY;
+  p.ClientWidth = app.settings.windowWide;
+  p.ClientHeight = app.settings.windowHigh;
+  p.WindowMaximized = app.settings.windowFlag;
+
+  const WindowRect screen = window.ScreenRect();
+  const WindowRect work = window.WorkArea();
+  const int fw = window.FrameWidth();
+  const int fh = window.FrameHeight();
+  const std::int32_t availableWidth = work.width - 2 * fw;
+  const std::int32_t availableHeight = work.height - 2 * fh;
+  if (options.forcedClientWidth > 0 && options.forcedClientHeight > 0) {
+    p.ClientWidth = options.forcedClientWidth;
+    p.ClientHeight = options.forcedClientHeight;
+    p.WindowMaximized = 0;
+    p.WindowX = HalfOf(availableWidth - p.ClientWidth) + work.x;
+    p.WindowY = HalfOf(availableHeight - p.ClientHeight) + work.y;
+  } else if (p.ClientWidth < MinClientWidth || p.ClientHeight < MinClientHeight) {
+    p.ClientWidth = std::min(1024, availableWidth);
+    p.ClientHeight = std::min(768, availableHeight);
+    p.WindowMaximized = 0;
+    p.WindowX = HalfOf(availableWidth - p.ClientWidth) + work.x;
+    p.WindowY = HalfOf(availableHeight - p.ClientHeight) + work.y;
+  } else if (p.WindowMaximized == 1) {
+    p.WindowX = work.x;
+    p.WindowY = work.y;
+    p.ClientWidth = availableWidth;
+    p.ClientHeight = availableHeight;
+  }
+  p.CentreX = p.ClientWidth / 2;
+
+  if (availableWidth < MinClientWidth || availableHeight < MinClientHeight) {
+    window.ShowMessageBox("Insufficient Screen Area (" + std::to_string(p.ClientWidth) + " x " +
+                              std::to_string(p.ClientHeight) + ")",
+                          std::string(ProgramName) + " needs at least 775x575 pixels" + kCrLf +
+                              "to open a program window." + kCrLf + "Please increase your screen resolution," +
+                              kCrLf + "or set your taskbar to auto-hide.",
+                          MessageIcon::None);
+    FreeBuffers(app);
+    return 0;
+  }
+
+  if (!window.Create(ProgramName, p.WindowX, p.WindowY, p.ClientWidth + 2 * fw, p.ClientHeight + 2 * fh, true)) {
+    window.ShowMessageBox("", "Unable to create window", MessageIcon::None);
+    FreeBuffers(app);
+    return 0;
+  }
+
+  app.offscreen.Resize(std::max(screen.width, p.ClientWidth), std::max(screen.height, p.ClientHeight));
+  p.offscreen = &app.offscreen;
+  p.HeaderHeight = HeaderHeightPixels;
+  p.CurrentScreen = ScreenCalendar;
+  app.presenter = WindowPresenter(&window);
+  app.gfx.surface = &app.offscreen;
+  app.gfx.text = options.text;
+  app.gfx.presenter = &app.presenter;
+  EnsureOffscreenFits(app);
+  p.log = [](const std::string& line) { LogLine(line); };
+  p.saveSettings = [&app] { SaveGeometry(app); };
+  p.drawHeader = [&app] { DrawPlaceholderFrame(app); };
+  for (int i = 0; i < 3; ++i) {
+    if (!app.screens[i]) app.screens[i] = [i](Application& a) { PlaceholderScreen(a, i + 1); };
+  }
+
+  app.gfx.SetupFonts("Microsoft Sans Serif", 20);
+  BuildCategoryTable(app.categories, app.settings.categories);
+  LoadTextures(app.gfx, app.DataFolder);
+
+  WaitInputRelease(p);
+  app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
+  DrawPlaceholderFrame(app);
+  app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
+  // FIXME: remember the user's desktop wallpaper once wallpapers exist.
+  SaveGeometry(app);
+  UpdateDragBand(app);
+
+  SetTodayFromClock(app.dates, *p.clock);
+  p.input.currentDay = app.dates.today.day;
+  app.events.eventFile = app.EventFile;
+  LoadEvents(app.events);
+  // FIXME: build the calendar grid for five weeks and start the update check once they exist.
+  StartDayTimer(p);
+  app.started = true;
+
+  {
+    const ShowRequestWatcher watcher(instance, window);
+    while (p.input.quitRequested == 0) {
+      const std::int32_t current = std::clamp(p.CurrentScreen, 1, 3);
+      app.screens[static_cast<std::size_t>(current - 1)](app);
+      p.CurrentScreen = p.NextScreen;
+      // A screen that returned without choosing leaves the current one running.
+      if (p.CurrentScreen < 1 || p.CurrentScreen > 3) p.CurrentScreen = current;
+    }
+  }
+
+  RunExitSequence(app, host);
+  LogLine("Bye Bye");
+  return 0;
+}
+
+int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
+  SdlWindow window;
+  if (!window.ok()) {
+    std::fprintf(stderr, "kalendrina: cannot open the display: %s\n", window.error().c_str());
+    return 1;
+  }
+  FreeTypeTextRenderer text;
+  Application app;
+  StartupOptions options;
+  options.window = &window;
+  options.text = &text;
+  options.dataFolder = dataFolder;
+  options.commandLine = commandLine;
+  return RunProgram(app, options);
+}
+
+int RunScript(const std::string& scriptPath, const std::string& dataFolder) {
+  ScriptParseResult script = LoadInputScript(scriptPath);
+  if (!script.ok()) {
+    std::fprintf(stderr, "kalendrina: %s: %s\n", scriptPath.c_str(), script.error.c_str());
+    return 1;
+  }
+  HeadlessWindow window(std::move(script.commands));
+  FreeTypeTextRenderer text;
+  Application app;
+  StartupOptions options;
+  options.window = &window;
+  options.text = &text;
+  options.dataFolder = dataFolder;
+  // A headless run must neither meet nor disturb a desktop copy on the same account.
+  options.instanceFolder = ResolveDataFolder(dataFolder);
+  MakePath(options.instanceFolder);
+  options.forcedClientWidth = window.startWidth();
+  options.forcedClientHeight = window.startHeight();
+  const int status = RunProgram(app, options);
+  return window.errors().empty() ? status : 2;
+}
+
+}  // namespace kal
