@@ -197,14 +197,6 @@ void ApplyEvent(Program& p, const PlatformEvent& e) {
   in.ctrlDown = e.ctrl ? 1 : 0;
 }
 
-void WaitInputRelease(Program& p) {
-  InputState& in = p.input;
-  while ((in.mouseButton != 0 || in.lastChar != 0 || in.lastKey != 0) && in.quitRequested == 0 &&
-         p.window != nullptr) {
-    PumpMessages(p, 0);
-  }
-}
-
 void PumpMessages(Program& p, int wait) {
   InputState& in = p.input;
   if (p.window != nullptr) {

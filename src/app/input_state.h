@@ -21,11 +21,6 @@ void ApplyEvent(Program& program, const PlatformEvent& event);
 // can block). Always keeps the mouse captured exactly while a button is held.
 void PumpMessages(Program& program, int wait);
 
-// Pumps (without waiting) until no button, character or key is pending.
-// Ends as well when the program is closing, since no event is taken then, and
-// takes nothing when nothing is pending.
-void WaitInputRelease(Program& program);
-
 // Shows the icon in the notification area and hides the window.
 void HideToTray(Program& program);
 // Shows the window again from the tray, on top.

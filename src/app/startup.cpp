@@ -20,6 +20,7 @@
 #include "platform/single_instance.h"
 #include "store/files.h"
 #include "store/log.h"
+#include "ui/controls.h"
 #include "ui/images.h"
 #include "ui/textures.h"
 
