@@ -10,20 +10,6 @@ namespace {
 
 std::int32_t ButtonBit(MouseButton b) { return b == MouseButton::Left ? 1 : 2; }
 
-// The mouse stays captured exactly while a button is held, so that releases
-// outside the window still arrive.
-void SyncMouseCapture(Program& p) {
-  InputState& in = p.input;
-  if (p.window == nullptr) return;
-  if (in.mouseButton > 0 && !p.shell.mouseCaptured) {
-    p.window->SetMouseCapture(true);
-    p.shell.mouseCaptured = true;
-  } else if (in.mouseButton <= 0 && p.shell.mouseCaptured) {
-    p.window->SetMouseCapture(false);
-    p.shell.mouseCaptured = false;
-  }
-}
-
 void Present(Program& p, const Surface& surface, const Rect& area) {
   if (p.window != nullptr) p.window->Present(surface, area);
 }
@@ -244,32 +230,13 @@ void PumpMessages(Program& p, int wait) {
     }
     ApplyEvent(p, e);
   }
-  SyncMouseCapture(p);
-}
-
-bool PumpFor(Program& p, int timeoutMs) {
-  if (p.input.quitRequested != 0 || p.window == nullptr) return false;
-  const PlatformEvent e = p.window->NextEvent(true, std::max(0, timeoutMs));
-  if (e.type == EventType::None) return false;
-  ApplyEvent(p, e);
-  SyncMouseCapture(p);
-  return true;
-}
-
-void WaitInputRelease(Program& p) {
-  InputState& in = p.input;
-  int idleRounds = 0;
-  while (in.quitRequested == 0 && (in.mouseButton != 0 || in.lastChar != 0 || in.lastKey != 0)) {
-    if (PumpFor(p, 1000)) {
-      idleRounds = 0;
-      continue;
-    }
-    // A held key repeats, so a second without events means its release went
-    // elsewhere. A held mouse button is the user's choice, but a release that
-    // was lost must not freeze the program either.
-    in.lastChar = 0;
-    in.lastKey = 0;
-    if (in.mouseButton == 0 || ++idleRounds >= 5 || p.window == nullptr) break;
+  if (p.window == nullptr) return;
+  if (in.mouseButton > 0 && !p.shell.mouseCaptured) {
+    p.window->SetMouseCapture(true);
+    p.shell.mouseCaptured = true;
+  } else if (in.mouseButton <= 0 && p.shell.mouseCaptured) {
+    p.window->SetMouseCapture(false);
+    p.shell.mouseCaptured = false;
   }
 }
 

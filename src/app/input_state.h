@@ -21,16 +21,6 @@ void ApplyEvent(Program& program, const PlatformEvent& event);
 // can block). Always keeps the mouse captured exactly while a button is held.
 void PumpMessages(Program& program, int wait);
 
-// One event, waiting at most timeoutMs for it; false when none arrived (or
-// quitRequested is set). Keeps the mouse capture as PumpMessages does.
-bool PumpFor(Program& program, int timeoutMs);
-
-// Pumps until no mouse button, character or key is pending. Never blocks for
-// good: it ends when quitRequested is set, and when no event arrives for a
-// while (a key release the window never saw; a button release lost outside
-// it).
-void WaitInputRelease(Program& program);
-
 // Shows the icon in the notification area and hides the window.
 void HideToTray(Program& program);
 // Shows the window again from the tray, on top.

@@ -23,6 +23,7 @@
 #include "store/mem_buffer.h"
 #include "store/settings.h"
 #include "ui/gfx.h"
+#include "ui/ui_context.h"
 
 namespace kal {
 
@@ -39,18 +40,6 @@ struct StartupOptions {
   // backend's script size) instead of the remembered one.
   int forcedClientWidth = 0;
   int forcedClientHeight = 0;
-};
-
-// Shows the window (`PresentRect`) through the backend.
-class WindowPresenter : public Presenter {
- public:
-  explicit WindowPresenter(WindowBackend* window = nullptr) : window_(window) {}
-  void Present(const Surface& surface, const Rect& area) override {
-    if (window_ != nullptr) window_->Present(surface, area);
-  }
-
- private:
-  WindowBackend* window_;
 };
 
 struct Application {

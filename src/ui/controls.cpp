@@ -228,6 +228,40 @@ std::int32_t MouseDownInRecord(const InputState& in, const ControlRecord& r) {
   return MouseDownIn(in, r.x1, r.y1, r.x2, r.y2);
 }
 
+void WaitInputRelease(Program& p) {
+  InputState& in = p.input;
+  int idleRounds = 0;
+  while (in.quitRequested == 0 && (in.mouseButton != 0 || in.lastChar != 0 || in.lastKey != 0)) {
+    if (PumpFor(p, 1000)) {
+      idleRounds = 0;
+      continue;
+    }
+    // A held key repeats, so a second without events means its release went
+    // elsewhere. A held mouse button is the user's choice, but a release that
+    // was lost must not freeze the program either.
+    in.lastChar = 0;
+    in.lastKey = 0;
+    if (in.mouseButton == 0 || ++idleRounds >= 5 || p.window == nullptr) break;
+  }
+}
+
+bool PumpFor(Program& p, int timeoutMs) {
+  InputState& in = p.input;
+  if (in.quitRequested != 0 || p.window == nullptr) return false;
+  const PlatformEvent e = p.window->NextEvent(true, std::max(0, timeoutMs));
+  if (e.type == EventType::None) return false;
+  ApplyEvent(p, e);
+  // The capture rule of the message pump: held exactly while a button is.
+  if (in.mouseButton > 0 && !p.shell.mouseCaptured) {
+    p.window->SetMouseCapture(true);
+    p.shell.mouseCaptured = true;
+  } else if (in.mouseButton <= 0 && p.shell.mouseCaptured) {
+    p.window->SetMouseCapture(false);
+    p.shell.mouseCaptured = false;
+  }
+  return true;
+}
+
 void HoldFor(Program& p, int ms) {
   InputState& in = p.input;
   if (p.window == nullptr) return;

@@ -63,7 +63,11 @@ std::string_view CaptionImage(std::string_view caption);
 std::int32_t MouseDownIn(const InputState& input, int x1, int y1, int x2, int y2);
 std::int32_t MouseDownInRecord(const InputState& input, const ControlRecord& record);
 
-// WaitInputRelease and PumpFor (app/input_state.h) belong to the same family.
+// Pumps messages until no mouse button, character or key is pending. Never
+// blocks for good: it ends when quitRequested is set, and when no event
+// arrives for a while (a key release the window never saw; a button release
+// lost outside it).
+void WaitInputRelease(Program& program);
 
 // Waits 25 ms (mode 0), 300 ms (mode 1) or 100 ms (mode 2) while pumping
 // messages, returning as soon as no key, character or mouse button is held
@@ -72,6 +76,11 @@ std::int32_t MouseDownInRecord(const InputState& input, const ControlRecord& rec
 void DelayUnlessInput(Program& program, int mode);
 constexpr int HoldTimerId = 301;
 
+// The building blocks of the waits above, for loops of their own.
+// One event, waiting at most timeoutMs for it; false when none arrived (or
+// quitRequested is set). Keeps the mouse captured exactly while a button is
+// held, as the message pump does.
+bool PumpFor(Program& program, int timeoutMs);
 // Pumps for ms milliseconds of the program's clock, ending early when no key,
 // character or mouse button is held.
 void HoldFor(Program& program, int ms);

@@ -39,7 +39,7 @@ inline void RunFrameInput(UiContext& ui, int wait, std::int32_t& requestedScreen
 // window. Does not own the backend.
 class WindowPresenter : public Presenter {
  public:
-  explicit WindowPresenter(WindowBackend* window) : window_(window) {}
+  explicit WindowPresenter(WindowBackend* window = nullptr) : window_(window) {}
   void Present(const Surface& surface, const Rect& area) override {
     if (window_ != nullptr) window_->Present(surface, area);
   }
