@@ -26,7 +26,7 @@ constexpr int kPanelWidth = 640;
 constexpr int kTextWidth = 600;
 constexpr int kEdgeInset = 20;
 constexpr int kLabelGap = 30;  // between a label's right end and its box
-constexpr int kBoxGap = 20;    // between a box and the next label
+constexpr int kBoxGap = 10;    // between a box and the next label
 constexpr int kRowGap = 25;
 constexpr int kButtonHeight = 25;
 constexpr int kCheckBoxRoom = 16;
@@ -180,9 +180,29 @@ void Editor::DrawValueBox(const Rect& box, Colour back, Colour textColour, const
 }
 
 void Editor::DrawCategory() {
+  Gfx& gfx = ui_.gfx;
+  const Rect& b = l_.categoryBox;
   const int category = WorkByte(rec::kCategory);
   const Colour back = CategoryColour(app_.categories, category);
-  DrawValueBox(l_.categoryBox, back, ContrastTextColor(back), CategoryName(app_.categories, category));
+  const std::string name = CategoryName(app_.categories, category);
+  // The box is the colour itself, so it carries no arrow; a long name steps
+  // down to the small font before it is cut at the box's edge.
+  gfx.DrawSunkenBox(b.left, b.top, b.right - 1, b.bottom - 1, back);
+  const FontDescription* font = &gfx.EditFont;
+  if (gfx.text != nullptr && gfx.text->Measure(*font, name).width > b.Width() - 6) font = &gfx.SmallFont;
+  TextRecord r;
+  r.x1 = b.left + 3;
+  r.y1 = b.top;
+  r.x2 = b.right - 3;
+  r.y2 = b.bottom - 1;
+  r.colour = ContrastTextColor(back);
+  r.font = font;
+  r.text = name;
+  Surface& s = *gfx.surface;
+  const Rect oldClip = s.clip();
+  s.SetClipRect(Rect{b.left, b.top, b.right - 3, b.bottom}.Intersect(oldClip));
+  gfx.DrawTextRecord(r);
+  s.SetClipRect(oldClip);
 }
 
 void Editor::DrawTimes() {
@@ -374,10 +394,13 @@ std::int32_t Editor::Run(std::int32_t recordOffset) {
       OpenContextMenu(x, y);
     } else if (TextAreaScrollBar(ui_, text_, area_) || TextAreaMouse(ui_, text_, area_)) {
       shownPhase_ = -1;
-    } else {
-      TextAreaKeys(ui_, host_, text_, area_);
+    } else if (TextAreaKeys(ui_, host_, text_, area_)) {
       shownPhase_ = -1;
+    } else {
+      continue;
     }
+    // Pickers and message dialogs stop the caret timer when they close.
+    StartCaretTimer(p);
   }
 
   StopCaretTimer(p);
