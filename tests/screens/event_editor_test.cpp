@@ -465,6 +465,16 @@ TEST(EventEditor, CaseKeysAndTheContextMenuWorkOnTheDescription) {
   const std::vector<Event> after = s.Events();
   ASSERT_EQ(after.size(), 1u);
   EXPECT_EQ(after[0].text, "Hello. World! How are you Hello. World! How are you\xB0");
+
+  // A right click in the box opens the same menu at the pointer: "Paste"
+  // (the last item) brings back what Ctrl+X cut. Ctrl+Enter then joins the lines.
+  EditorSession menu;
+  menu.Seed(kDay, "first\rsecond", 0);
+  menu.Run("key A ctrl\nkey X ctrl\nclick " + Centre(Layout().description) + " right\nkey End\nkey Enter\n" +
+               "key Enter ctrl\nkey S ctrl\n",
+           kDay, false);
+  ASSERT_EQ(menu.Events().size(), 1u);
+  EXPECT_EQ(menu.Events()[0].text, "first second");
 }
 
 // The editor as the user sees it: a timed weekly event with a description of
