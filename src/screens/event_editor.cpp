@@ -108,7 +108,9 @@ class Editor {
   void DrawHoliday(int full);
   void DrawButtons();
   void DrawDescription(int caretVisible);
-  void PresentBox(const Rect& box) { ui_.gfx.PresentRect(box.left - 4, box.top - 4, box.Width() + 8, box.Height() + 8); }
+  void PresentBox(const Rect& box) {
+    ui_.gfx.PresentRect(box.left - 4, box.top - 4, box.Width() + 8, box.Height() + 8);
+  }
   bool Validate();
   void OpenContextMenu(int x, int y);
   void CaretPoint(int& x, int& y);
@@ -247,8 +249,7 @@ void Editor::DrawAll() {
   Gfx& gfx = ui_.gfx;
   const Rect& p = l_.panel;
   gfx.DrawPanel(p.left, p.top, p.right, p.bottom);
-  gfx.DrawTextAligned(*gfx.surface, ui_.program.CentreX, l_.titleY, AlignCentre, kTitleColour, gfx.TitleFont,
-                      Title());
+  gfx.DrawTextAligned(*gfx.surface, ui_.program.CentreX, l_.titleY, AlignCentre, kTitleColour, gfx.TitleFont, Title());
   DrawLabel(l_.categoryLabelX, l_.categoryBox, "Category:");
   DrawLabel(l_.timeLabelX, l_.timeBox, "Time:");
   DrawLabel(l_.endLabelX, l_.endBox, "Ends:");
@@ -328,11 +329,11 @@ std::int32_t Editor::Run(std::int32_t recordOffset) {
       PresentTextArea(gfx, area_);
     }
     const int ch = in.lastChar;
-    const bool overText = in.mouseX >= area_.x1 && in.mouseX < area_.x2 && in.mouseY >= area_.y1 &&
-                          in.mouseY < area_.y2;
+    const bool overText =
+        in.mouseX >= area_.x1 && in.mouseX < area_.x2 && in.mouseY >= area_.y1 && in.mouseY < area_.y2;
     if (in.wheelLines != 0 && overText) {
-      const std::int32_t top =
-          std::clamp(area_.topLine - in.wheelLines * p.wheelScrollLines, 0, std::max(0, area_.lineCount - area_.visibleRows));
+      const std::int32_t top = std::clamp(area_.topLine - in.wheelLines * p.wheelScrollLines, 0,
+                                          std::max(0, area_.lineCount - area_.visibleRows));
       in.wheelLines = 0;
       if (top != area_.topLine) {
         area_.topLine = top;
@@ -465,7 +466,8 @@ EventEditorLayout LayOutEventEditor(const Program& program, Gfx& gfx) {
   const int descTop = row2 + lh + kRowGap;
   // The sunken box runs from 20 inside the left edge to 36 inside the right
   // one; the scroll bar stands right of it, within the text width.
-  l.description = Rect{left + kEdgeInset, descTop, left + kEdgeInset + kTextWidth - 16 + 1, descTop + lh * l.visibleLines};
+  l.description = Rect{left + kEdgeInset, descTop, left + kEdgeInset + kTextWidth - TextAreaScrollBarWidth + 1,
+                       descTop + lh * l.visibleLines};
   l.textArea = Rect{l.description.left, descTop, l.description.right + TextAreaScrollBarWidth, l.description.bottom};
 
   const int buttonsTop = l.description.bottom + kRowGap;
@@ -523,9 +525,7 @@ bool TimePicker(Application& app, UiContext& ui, int which, int x, int y) {
     const int first = ItemMinuteOfDay(which, 1, startHour, startMinute);
     selected = 1 + ((hour * 60 + minute - first + 1440) % 1440) / 5;
   }
-  int chosen = -1;
-  selected = std::min(selected, kTimeItems - 1);
-  chosen = selected;
+  int chosen = std::min(selected, kTimeItems - 1);
   PopupList(ui, items, x, y, 0, 0, kTimeItems, chosen);
   // Closing the window leaves the value as it was; a cancel gives -1.
   if (chosen < 0 || ui.program.input.quitRequested != 0) return false;
@@ -537,6 +537,7 @@ bool TimePicker(Application& app, UiContext& ui, int which, int x, int y) {
   SetByte(wr, which == 0 ? rec::kStartMinute : rec::kEndMinute, m);
   if (TimeValue(static_cast<int>(Byte(wr, rec::kStartHour)), static_cast<int>(Byte(wr, rec::kStartMinute))) >=
       kNoTimeValue) {
+    // An all-day start takes the end with it.
     SetByte(wr, rec::kStartHour, kNoTime);
     SetByte(wr, rec::kStartMinute, 0);
     SetByte(wr, rec::kEndHour, kNoTime);

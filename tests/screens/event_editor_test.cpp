@@ -88,7 +88,9 @@ std::string Keys(const std::string& name, int times) {
 
 // Picks a start time in the start picker, counted in 5-minute steps from
 // 6:00 am, from a start that is "All Day".
-std::string PickStartFromAllDay(int stepsFrom6am) { return "key Tab\n" + Keys("Down", stepsFrom6am + 1) + "key Enter\n"; }
+std::string PickStartFromAllDay(int stepsFrom6am) {
+  return "key Tab\n" + Keys("Down", stepsFrom6am + 1) + "key Enter\n";
+}
 
 class EditorSession {
  public:
@@ -254,8 +256,7 @@ TEST(TimePickerCaptions, StartAndEndListsAroundTheClock) {
 
 TEST(EventEditor, NewBirthdayCalculatingAgeWrites150YearlyRecords) {
   EditorSession s;
-  s.Run("type Ana's birthday\n" + Click(Layout().repeatBox) + Keys("Down", 15) + "key Enter\n" +
-            Click(Layout().save),
+  s.Run("type Ana's birthday\n" + Click(Layout().repeatBox) + Keys("Down", 15) + "key Enter\n" + Click(Layout().save),
         kDay, true);
   EXPECT_EQ(s.result(), EditorSaved);
   EXPECT_EQ(s.modalAfter(), s.modalBefore());
@@ -282,8 +283,8 @@ TEST(EventEditor, SaveChangesOnlyTheEditedOccurrenceAndKeepsItsMode) {
   const std::vector<Event> before = s.Events();
   ASSERT_EQ(before.size(), 151u);
   // Change the text and also the repeat mode; "Save" keeps the old mode.
-  s.Run("type  practice\n" + Click(Layout().repeatBox) + Keys("Down", 4) + "key Enter\n" + Click(Layout().save),
-        kDay, false);
+  s.Run("type  practice\n" + Click(Layout().repeatBox) + Keys("Down", 4) + "key Enter\n" + Click(Layout().save), kDay,
+        false);
   EXPECT_EQ(s.result(), EditorSaved);
   const std::vector<Event> after = s.Events();
   ASSERT_EQ(after.size(), 151u);
@@ -391,8 +392,8 @@ TEST(EventEditor, EndBeforeStartAsksAndCancelKeepsEditing) {
   EditorSession s;
   // 9:00 am start (36 steps after 6:00 am); 8:00 am end is 276 steps after
   // the start in the end list (11 hours on the clock).
-  const std::string times = PickStartFromAllDay(36) + Click(Layout().endBox) + "key Home\n" + Keys("Down", 277) +
-                            "key Enter\n";
+  const std::string times =
+      PickStartFromAllDay(36) + Click(Layout().endBox) + "key Home\n" + Keys("Down", 277) + "key Enter\n";
   s.Run("type Early\n" + times + "key S ctrl\ntype c\n" + "type !\n" + "key S ctrl\ntype o\n", kDay, true);
   EXPECT_EQ(s.result(), EditorSaved);
   const std::vector<Event> after = s.Events();
@@ -429,8 +430,8 @@ TEST(EventEditor, FullDescriptionReportsAndKeepsEverything) {
   // Two characters fit; the third is refused with a message, which ignores
   // Backspace and closes on Enter (the editor would have deleted and broken
   // the line); the fourth likewise.
-  s.Run("key End ctrl\ntype xy\ntype z\nkey Backspace\nkey Enter\ntype q\nkey Backspace\nkey Enter\nkey S ctrl\n",
-        kDay, false);
+  s.Run("key End ctrl\ntype xy\ntype z\nkey Backspace\nkey Enter\ntype q\nkey Backspace\nkey Enter\nkey S ctrl\n", kDay,
+        false);
   EXPECT_EQ(s.result(), EditorSaved);
   const std::vector<Event> after = s.Events();
   ASSERT_EQ(after.size(), 1u);
@@ -459,9 +460,10 @@ TEST(EventEditor, CaseKeysAndTheContextMenuWorkOnTheDescription) {
   s.Seed(kDay, "hello. world! how are you", 0);
   // Ctrl+A, Ctrl+L: sentence case; then Escape opens the menu at the caret,
   // "Copy" (third item); the caret goes to the end and Ctrl+V pastes.
-  s.Run("key A ctrl\nkey L ctrl\nkey Escape\nkey Down\nkey Down\nkey Enter\nkey End ctrl\ntype  \nkey V ctrl\n"
-        "key D ctrl\nkey S ctrl\n",
-        kDay, false);
+  s.Run(
+      "key A ctrl\nkey L ctrl\nkey Escape\nkey Down\nkey Down\nkey Enter\nkey End ctrl\ntype  \nkey V ctrl\n"
+      "key D ctrl\nkey S ctrl\n",
+      kDay, false);
   const std::vector<Event> after = s.Events();
   ASSERT_EQ(after.size(), 1u);
   EXPECT_EQ(after[0].text, "Hello. World! How are you Hello. World! How are you\xB0");
@@ -501,8 +503,8 @@ TEST(EventEditorGallery, TimedWeeklyEventWithSeveralLines) {
     // The large window: the panel keeps its size in the middle below the header.
     EditorSession s;
     s.Seed(kDay, text, 1, 19, 30, 21, 45);
-    s.Run("key Home ctrl\nkey Down\nkey Down shift\nwait 10\nscreenshot " + base + "/editor-1920.png\n", kDay,
-          false, 1920, 1080);
+    s.Run("key Home ctrl\nkey Down\nkey Down shift\nwait 10\nscreenshot " + base + "/editor-1920.png\n", kDay, false,
+          1920, 1080);
     EXPECT_GT(test::ReadAll(base + "/editor-1920.png").size(), 1000u);
   }
 }
