@@ -114,7 +114,8 @@ void OrderEqualRun(std::vector<std::uint32_t>::iterator first, std::vector<std::
 }
 
 struct SortEntry {
-  std::uint64_t prefix;
+  std::uint64_t prefix;  // key bytes 0-7, big-endian
+  std::uint64_t prefix2;  // key bytes 8-15
   std::uint32_t keyStart;
   std::uint32_t keyLength;
   std::uint32_t index;  // position in file order
@@ -124,13 +125,22 @@ std::string_view KeyOf(const std::string& arena, const SortEntry& e) {
   return std::string_view(arena).substr(e.keyStart, e.keyLength);
 }
 
-// The first eight bytes, big-endian, zero-padded: orders like the bytes do.
-std::uint64_t KeyPrefix(std::string_view key) {
+// Eight bytes from `from`, big-endian, zero-padded: orders like the bytes do.
+std::uint64_t KeyPrefix(std::string_view key, std::size_t from) {
   std::uint64_t v = 0;
-  for (std::size_t i = 0; i < 8; ++i) {
+  for (std::size_t i = from; i < from + 8; ++i) {
     v = (v << 8) | (i < key.size() ? static_cast<std::uint8_t>(key[i]) : 0u);
   }
   return v;
+}
+
+// Byte-string order: the two prefixes decide almost every comparison (date,
+// time, kind and the first text letter); only ties look at the rest, so the
+// zero padding of a short key can never decide an order on its own.
+int CompareKeys(const std::string& arena, const SortEntry& x, const SortEntry& y) {
+  if (x.prefix != y.prefix) return x.prefix < y.prefix ? -1 : 1;
+  if (x.prefix2 != y.prefix2) return x.prefix2 < y.prefix2 ? -1 : 1;
+  return KeyOf(arena, x).compare(KeyOf(arena, y));
 }
 
 std::uint64_t MaskedHash(const EventStore& s, std::uint32_t off) {
@@ -230,14 +240,15 @@ bool SaveEvents(EventStore& s, const UnitModes& units, Host& host) {
     for (std::uint32_t i = 0; i < n; ++i) {
       const std::size_t start = arena.size();
       AppendRecordSortKey(s, offsets[i], units, arena);
-      entries[i] = SortEntry{0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(arena.size() - start), i};
+      entries[i] = SortEntry{0, 0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(arena.size() - start), i};
       progress.Show(i + 1);
       pump.Tick();
     }
     for (std::uint32_t i = 0; i < n; ++i) {
-      entries[i].prefix = KeyPrefix(KeyOf(arena, entries[i]));
+      entries[i].prefix = KeyPrefix(KeyOf(arena, entries[i]), 0);
+      entries[i].prefix2 = KeyPrefix(KeyOf(arena, entries[i]), 8);
       if (i > 0) {
-        if (KeyOf(arena, entries[i]) < KeyOf(arena, entries[maxSoFar])) {
+        if (CompareKeys(arena, entries[i], entries[maxSoFar]) < 0) {
           moved[i] = 1;
         } else {
           maxSoFar = i;
@@ -247,15 +258,12 @@ bool SaveEvents(EventStore& s, const UnitModes& units, Host& host) {
   }
   // Ties broken by file position make the unstable sort give the stable order.
   std::sort(entries.begin(), entries.end(), [&](const SortEntry& x, const SortEntry& y) {
-    if (x.prefix != y.prefix) return x.prefix < y.prefix;
-    const int c = KeyOf(arena, x).compare(KeyOf(arena, y));
+    const int c = CompareKeys(arena, x, y);
     return c != 0 ? c < 0 : x.index < y.index;
   });
   std::vector<std::uint32_t> order(n);
   for (std::uint32_t i = 0; i < n; ++i) order[i] = entries[i].index;
-  auto sameKey = [&](std::uint32_t a, std::uint32_t b) {
-    return entries[a].prefix == entries[b].prefix && KeyOf(arena, entries[a]) == KeyOf(arena, entries[b]);
-  };
+  auto sameKey = [&](std::uint32_t a, std::uint32_t b) { return CompareKeys(arena, entries[a], entries[b]) == 0; };
   for (std::uint32_t i = 0; i < n;) {
     std::uint32_t j = i + 1;
     while (j < n && sameKey(i, j)) ++j;

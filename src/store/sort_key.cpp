@@ -11,7 +11,8 @@ namespace {
 
 // Saving 100,000 records builds 100,000 keys; formatting and lower-casing
 // through the general routines dominated the whole save.
-void AppendDigits(std::string& out, unsigned value, int minDigits) {
+// Writes value with at least minDigits digits (zero-padded) at p; returns the end.
+char* PutDigits(char* p, unsigned value, int minDigits) {
   char buf[12];
   int n = 0;
   do {
@@ -19,7 +20,8 @@ void AppendDigits(std::string& out, unsigned value, int minDigits) {
     value /= 10;
   } while (value != 0);
   while (n < minDigits) buf[n++] = '0';
-  while (n > 0) out += buf[--n];
+  while (n > 0) *p++ = buf[--n];
+  return p;
 }
 
 const std::array<char, 256>& LowerTable() {
@@ -44,12 +46,14 @@ void AppendRecordSortKey(const EventStore& s, std::uint32_t offset, const UnitMo
     minute = Byte(s.store, offset + rec::kStartMinute);
   }
   const auto packed = static_cast<unsigned>(date);
-  AppendDigits(out, packed >> 16, 4);
-  AppendDigits(out, (packed >> 8) & 255u, 2);
-  AppendDigits(out, packed & 255u, 2);
-  AppendDigits(out, hour, 2);
-  AppendDigits(out, minute, 2);
-  AppendDigits(out, kind, 3);
+  char head[40];
+  char* p = PutDigits(head, packed >> 16, 4);
+  p = PutDigits(p, (packed >> 8) & 255u, 2);
+  p = PutDigits(p, packed & 255u, 2);
+  p = PutDigits(p, hour, 2);
+  p = PutDigits(p, minute, 2);
+  p = PutDigits(p, kind, 3);
+  out.append(head, static_cast<std::size_t>(p - head));
   if (kind == kKindGeneric) {
     out += EntryText(s, offset, units);
   } else if (kind >= kKindWeight && kind <= kKindGlucose) {
