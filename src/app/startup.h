@@ -16,8 +16,11 @@
 
 #include "app/program.h"
 #include "calendar/dates.h"
+#include "platform/launch.h"
 #include "platform/text.h"
 #include "platform/window.h"
+#include "screens/main_frame.h"
+#include "screens/screen_layout.h"
 #include "store/categories.h"
 #include "store/event_store.h"
 #include "store/mem_buffer.h"
@@ -51,6 +54,15 @@ struct Application {
   Surface offscreen;  // as large as the screen, so every window size fits
   Gfx gfx;
   WindowPresenter presenter;
+  // What every control and dialog works with; its frameInput is the main frame's.
+  UiContext ui{program, gfx, {}};
+  // Every rectangle of the header and the screens, from LayoutScreens.
+  ScreenLayout layout;
+  // What the header remembers between passes, and the features it hands work to.
+  FrameState frame;
+  FeatureHooks hooks;
+  // Opens the help file and web pages; null: the desktop's own handler.
+  Launcher* launcher = nullptr;
 
   std::string TempFolder;
   std::string ProgramFolder;
