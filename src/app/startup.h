@@ -105,11 +105,9 @@ void SaveGeometry(Application& app);
 void UpdateDragBand(Application& app);
 // Grows the off-screen surface when the window became larger than it.
 void EnsureOffscreenFits(Application& app);
-// Placeholder screen: background, header, screen name; the tabs switch
-// screens by click or by their first letter.
+// Placeholder screen: background, header, screen name; the header works as
+// on every screen.
 void PlaceholderScreen(Application& app, std::int32_t screen);
-// Placeholder of the main frame's header band, drawn into the off-screen surface.
-void DrawPlaceholderFrame(Application& app);
 
 // The desktop run on SDL2 with FreeType text, and a headless run of an input
 // script; both return the exit status and print problems to standard error.

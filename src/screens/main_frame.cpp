@@ -5,7 +5,7 @@
 
 #include "app/input_state.h"
 #include "app/startup.h"
-#include "platform/file_system.h"
+#include "store/files.h"
 #include "store/log.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
@@ -480,7 +480,6 @@ void AboutBox(Application& app) {
 void InstallFrame(Application& app) {
   app.ui.frameInput = [&app](int wait, std::int32_t& requestedScreen) { FrameInput(app, wait, requestedScreen); };
   app.program.drawHeader = [&app] { DrawFrame(app); };
-  app.frame.updateCheckBits = app.dates.today.day & 8;
 }
 
 }  // namespace kal

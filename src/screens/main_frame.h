@@ -72,8 +72,7 @@ void DrawFrame(Application& app);
 void FrameInput(Application& app, int wait, std::int32_t& requestedScreen);
 
 // Makes FrameInput the UI context's frame pass and DrawFrame the header drawn
-// on activation changes; remembers today's update-check value. Called once
-// at start-up, after the date was read.
+// on activation changes. Called once at start-up.
 void InstallFrame(Application& app);
 
 // The pieces of FrameInput that can be run on their own.
