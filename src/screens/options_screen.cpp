@@ -18,6 +18,9 @@ namespace kal {
 
 namespace {
 
+constexpr const char* kMoveTitle = "Move Selected Items To This Category";
+constexpr const char* kMoveLabel = "Category: ";
+
 ControlRecord RecordAt(const Rect& r, std::string caption) {
   ControlRecord c;
   c.x1 = r.left;
@@ -25,6 +28,7 @@ ControlRecord RecordAt(const Rect& r, std::string caption) {
   c.x2 = r.right;
   c.y2 = r.bottom;
   c.text = std::move(caption);
+  c.setState(0);
   return c;
 }
 
@@ -32,7 +36,8 @@ ControlRecord ChoiceField(const Rect& r, std::string caption, Gfx& gfx) {
   ControlRecord c = RecordAt(r, std::move(caption));
   c.colour = ColourFieldText;
   c.backColour = ColourFieldBack;
-  c.font = &gfx.EditFont;
+  // The longest caption, "Show measurements in inches", must fit the 250-pixel field.
+  c.font = &gfx.SmallFont;
   return c;
 }
 
@@ -80,6 +85,7 @@ OptionsControls MakeOptionsControls(Application& app) {
   c.wallpaperSwitch.backColour = ColourWhite;
   c.wallpaperSwitch.font = &g.LabelFont;
   c.wallpaperSwitch.align = AlignRight;
+  c.wallpaperSwitch.setState(-1);  // the caption has no shadow
   c.wallpaperStyle = ChoiceField(o.wallpaperStyle, WallpaperStyleName(app.settings.wallpaperColor), g);
   c.editCategories = RecordAt(o.editCategories, "Edit Category Descriptions");
   c.editCategories.hotkey = 15;
@@ -220,6 +226,29 @@ int SetCategoryOfMarked(EventStore& store, const std::vector<std::uint32_t>& off
   return changed;
 }
 
+MoveCategoryDialogLayout LayOutMoveCategoryDialog(Application& app) {
+  const Program& p = app.program;
+  Gfx& g = app.gfx;
+  const int lh = g.lineHeight;
+  auto width = [&g](const FontDescription& font, std::string_view text) {
+    return g.text != nullptr ? g.text->Measure(font, text).width : 0;
+  };
+  MoveCategoryDialogLayout l;
+  const int boxW = 40 + width(g.MessageFont, kMoveTitle);
+  const int boxH = 90 + 2 * lh;
+  const int cx = p.CentreX;
+  const int left = cx - boxW / 2;
+  const int top = p.HeaderHeight + (p.ClientHeight - p.HeaderHeight - boxH) / 2;
+  l.panel = Rect{left, top, left + boxW, top + boxH};
+  l.titleTop = top + 15;
+  l.labelLeft = left + 20;
+  const int rowTop = top + 15 + lh + 10;
+  l.field = Rect{l.labelLeft + width(g.LabelFont, kMoveLabel), rowTop, left + boxW - 20, rowTop + lh};
+  l.save = Rect{cx - 80, top + boxH - 40, cx, top + boxH - 15};
+  l.cancel = Rect{cx, top + boxH - 40, cx + 80, top + boxH - 15};
+  return l;
+}
+
 bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& resultList) {
   Program& p = app.program;
   InputState& in = p.input;
@@ -227,40 +256,32 @@ bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& 
   if (g.surface == nullptr) return false;
   Surface& s = *g.surface;
   const int lh = g.lineHeight;
-  const std::string title = "Move Selected Items To This Category";
-  g.DrawTextAligned(s, 0, 0, AlignMeasure, ColourMessageText, g.MessageFont, title);
-  const int boxW = 40 + g.lastTextWidth;
-  const int boxH = 90 + 2 * lh;
-  const int cx = p.CentreX;
-  const int left = cx - boxW / 2;
-  const int top = p.HeaderHeight + (p.ClientHeight - p.HeaderHeight - boxH) / 2;
+  const MoveCategoryDialogLayout l = LayOutMoveCategoryDialog(app);
+  const Rect& panel = l.panel;
 
   const Surface saved = g.SaveScreen();
   const std::int32_t wasModal = p.ModalActive;
   p.ModalActive = 1;
 
-  g.DrawPanel(left, top, left + boxW, top + boxH);
-  g.DrawTextAligned(s, cx, top + 15, AlignCentre, ColourMessageText, g.MessageFont, title);
-  const int rowTop = top + 15 + lh + 10;
-  const std::string label = "Category: ";
-  g.DrawTextAligned(s, 0, 0, AlignMeasure, ColourLabelText, g.LabelFont, label);
-  const int labelW = g.lastTextWidth;
-  g.DrawTextAligned(s, left + 20, rowTop + (lh - g.lastTextHeight) / 2, AlignLeft, ColourLabelText, g.LabelFont,
-                    label);
+  g.DrawPanel(panel.left, panel.top, panel.right, panel.bottom);
+  g.DrawTextAligned(s, p.CentreX, l.titleTop, AlignCentre, ColourMessageText, g.MessageFont, kMoveTitle);
+  g.DrawTextAligned(s, 0, 0, AlignMeasure, ColourLabelText, g.LabelFont, kMoveLabel);
+  g.DrawTextAligned(s, l.labelLeft, l.field.top + (lh - g.lastTextHeight) / 2, AlignLeft, ColourLabelText,
+                    g.LabelFont, kMoveLabel);
   ControlRecord field;
-  field.x1 = left + 20 + labelW;
-  field.y1 = rowTop;
-  field.x2 = left + boxW - 20;
-  field.y2 = rowTop + lh;
+  field.x1 = l.field.left;
+  field.y1 = l.field.top;
+  field.x2 = l.field.right;
+  field.y2 = l.field.bottom;
   field.font = &g.EditFont;
   g.DrawSunkenBox(field.x1, field.y1, field.x2, field.y2, ColourFieldBack);
-  const Rect save{cx - 80, top + boxH - 40, cx, top + boxH - 15};
-  const Rect cancel{cx, top + boxH - 40, cx + 80, top + boxH - 15};
+  const Rect& save = l.save;
+  const Rect& cancel = l.cancel;
   DrawPushButton(g, 0, save.left, save.top, save.right, save.bottom, "Save", 0);
   DrawPushButton(g, 0, cancel.left, cancel.top, cancel.right, cancel.bottom, "Cancel", 0);
   int category = 0;
   DrawCategoryField(app, field, category, 0);
-  g.PresentRect(left, top, boxW + 12, boxH + 12);
+  g.PresentRect(panel.left, panel.top, panel.Width() + 12, panel.Height() + 12);
 
   int result = 0;
   std::int32_t requested = 0;
@@ -285,8 +306,8 @@ bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& 
     }
   }
 
-  g.RestoreScreen(saved, left, top, boxW + 12, boxH + 12);
-  g.PresentRect(left, top, boxW + 12, boxH + 12);
+  g.RestoreScreen(saved, panel.left, panel.top, panel.Width() + 12, panel.Height() + 12);
+  g.PresentRect(panel.left, panel.top, panel.Width() + 12, panel.Height() + 12);
   p.ModalActive = wasModal;
   if (result != 1) return false;
   SetCategoryOfMarked(app.events, resultList, category);

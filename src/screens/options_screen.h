@@ -55,6 +55,19 @@ void DragCalendarBox(Application& app);
 // mark is set; returns how many were changed. Nothing is saved.
 int SetCategoryOfMarked(EventStore& store, const std::vector<std::uint32_t>& offsets, int category);
 
+// Where the parts of the "Move Selected Items To This Category" dialog lie.
+// The category field's right and bottom are its last pixels, as for every
+// choice field.
+struct MoveCategoryDialogLayout {
+  Rect panel;
+  int titleTop = 0;
+  int labelLeft = 0;
+  Rect field;
+  Rect save;
+  Rect cancel;
+};
+MoveCategoryDialogLayout LayOutMoveCategoryDialog(Application& app);
+
 // The "Move Selected Items To This Category" dialog over the event list's
 // result list. On "Save" the marked records get the chosen category and the
 // event file is saved; the caller then rebuilds its list (the offsets are no
