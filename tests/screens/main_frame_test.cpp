@@ -113,6 +113,23 @@ TEST(FrameInput, NoLetterSwitchesWhileADialogIsOpen) {
   EXPECT_EQ(run.app.program.ModalActive, 0);
 }
 
+TEST(FrameInput, WhileModalOnlyClicksChooseTabs) {
+  FrameRun run("type e\nclick 200 37\n");
+  std::vector<std::int32_t> requests;
+  run.wrapped[0] = [&requests](Application& a) {
+    a.program.ModalActive = 1;
+    while (a.program.input.quitRequested == 0) {
+      std::int32_t requested = 0;
+      FrameInput(a, 1, requested);
+      if (requested != 0) requests.push_back(requested);
+    }
+    a.program.ModalActive = 0;
+  };
+  run.RecordVisits();
+  run.Go();
+  EXPECT_EQ(requests, (std::vector<std::int32_t>{3}));
+}
+
 TEST(FrameInput, AboutBoxPutsTheScreenBack) {
   test::TempDir shots;
   const std::string before = shots.File("before.png");
