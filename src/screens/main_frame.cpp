@@ -400,7 +400,7 @@ void AboutBox(Application& app) {
   Surface& s = *g.surface;
   const int lh = g.lineHeight;
   const int boxW = 440;
-  const int boxH = 250;
+  const int boxH = 226;
   const int left = p.CentreX - boxW / 2;
   const int top = std::max(p.HeaderHeight, p.ClientHeight / 2 - boxH / 2);
   const int cx = p.CentreX;

@@ -243,7 +243,7 @@ MoveCategoryDialogLayout LayOutMoveCategoryDialog(Application& app) {
   l.titleTop = top + 15;
   l.labelLeft = left + 20;
   const int rowTop = top + 15 + lh + 10;
-  l.field = Rect{l.labelLeft + width(g.LabelFont, kMoveLabel), rowTop, left + boxW - 20, rowTop + lh};
+  l.field = Rect{l.labelLeft + width(g.LabelFont, kMoveLabel) + 6, rowTop, left + boxW - 20, rowTop + lh};
   l.save = Rect{cx - 80, top + boxH - 40, cx, top + boxH - 15};
   l.cancel = Rect{cx, top + boxH - 40, cx + 80, top + boxH - 15};
   return l;
