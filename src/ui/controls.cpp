@@ -342,6 +342,16 @@ void DrawCheckBox(Gfx& gfx, int full, const ControlRecord& r, std::int32_t value
   if (value > 0) gfx.DrawResourceImage("SMALL_X", ImageKindBitmap, target, r.x1, m - 4, AlignLeft);
 }
 
+bool CheckBoxClicked(UiContext& ui, const ControlRecord& r, std::int32_t& value) {
+  if (MouseDownInRecord(ui.program.input, r) == 0) return false;
+  value = (value + 1) & 1;
+  DrawCheckBox(ui.gfx, 0, r, value);
+  const int m = r.y1 + FloorDiv(r.y2 - r.y1, 2);
+  ui.gfx.PresentRect(r.x1, m - 4, 9, 9);
+  WaitInputRelease(ui.program);
+  return true;
+}
+
 std::int32_t LinkHover(UiContext& ui, const ControlRecord& r, const FontDescription& font) {
   Program& p = ui.program;
   InputState& in = p.input;
@@ -349,6 +359,11 @@ std::int32_t LinkHover(UiContext& ui, const ControlRecord& r, const FontDescript
   if (r.surface == nullptr && gfx.surface == nullptr) return 0;
   Surface& target = TargetOf(gfx, r.surface);
   auto draw = [&](Colour colour) {
+    // The record's state, read as a shadow colour as for any caption, keeps
+    // the white look readable on light panels; -1 draws no shadow.
+    if (r.state() != -1) {
+      gfx.DrawTextAligned(target, r.x1 + 1, r.y1 + 1, AlignLeft, static_cast<Colour>(r.state()), font, r.text);
+    }
     gfx.DrawTextAligned(target, r.x1, r.y1, AlignLeft, colour, font, r.text);
     gfx.PresentRect(r.x1, r.y1, r.x2 - r.x1, r.y2 - r.y1);
   };
