@@ -13,6 +13,7 @@ if [ "${1:-}" = "--sanitize" ]; then
   flags=(-DCMAKE_BUILD_TYPE=Debug -DKALENDRINA_SANITIZE=ON)
   export ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 fi
 
 cmake -S . -B "$build" "${flags[@]}" >/dev/null
