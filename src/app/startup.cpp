@@ -18,6 +18,7 @@
 #include "platform/input_script.h"
 #include "platform/sdl_window.h"
 #include "platform/single_instance.h"
+#include "screens/calendar_screen.h"
 #include "store/files.h"
 #include "store/log.h"
 #include "ui/controls.h"
@@ -370,6 +371,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.log = [](const std::string& line) { LogLine(line); };
   p.saveSettings = [&app] { SaveGeometry(app); };
   p.drawHeader = [&app] { DrawPlaceholderFrame(app); };
+  if (!app.screens[0]) app.screens[0] = CalendarScreen;
   for (int i = 0; i < 3; ++i) {
     if (!app.screens[i]) app.screens[i] = [i](Application& a) { PlaceholderScreen(a, i + 1); };
   }
