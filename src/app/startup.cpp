@@ -19,6 +19,8 @@
 #include "platform/sdl_window.h"
 #include "platform/single_instance.h"
 #include "screens/calendar_screen.h"
+#include "screens/main_frame.h"
+#include "screens/options_screen.h"
 #include "store/files.h"
 #include "store/log.h"
 #include "ui/controls.h"
@@ -162,10 +164,10 @@ void SaveGeometry(Application& app) {
 void UpdateDragBand(Application& app) {
   const Program& p = app.program;
   if (p.window == nullptr) return;
-  const int w = p.ClientWidth;
-  const int h = p.HeaderHeight;
+  const HeaderLayout& h = app.layout.header;
   // The frame buttons and update notice, and the three tabs, keep their clicks.
-  p.window->SetDragBand(h, {Rect{w - 200, 5, w - 5, 43}, Rect{2, h - 25, 242, h}});
+  p.window->SetDragBand(p.HeaderHeight, {Rect{h.about.left, h.about.top, h.minimize.right, h.updateNotice.bottom},
+                                         Rect{h.tabs[0].left, h.tabs[0].top, h.tabs[2].right, h.tabs[2].bottom}});
 }
 
 void EnsureOffscreenFits(Application& app) {
@@ -178,39 +180,6 @@ void EnsureOffscreenFits(Application& app) {
   app.gfx.clientHeight = p.ClientHeight;
 }
 
-void DrawPlaceholderFrame(Application& app) {
-  Program& p = app.program;
-  Gfx& g = app.gfx;
-  Surface& s = app.offscreen;
-  const int w = p.ClientWidth;
-  const int h = p.HeaderHeight;
-  FillBox(s, p.input.activeWindow != 0 ? Rgb(0, 0, 128) : Rgb(128, 128, 128), 0, 0, w - 1, h - 2);
-  g.TileImage(g.backgroundTexture, 0, 0, w, h - 3);
-
-  const FontDescription versionFont{"Arial", 15, 700, false};
-  g.DrawResourceImage("TITLE", ImageKindBitmap, s, 0, 0, AlignMeasure);
-  const int titleWidth = g.lastTextWidth;
-  const int titleHeight = g.lastTextHeight;
-  g.DrawTextAligned(s, 0, 0, AlignMeasure, ColourWhite, versionFont, VersionText);
-  const int versionWidth = g.lastTextWidth;
-  const int versionHeight = g.lastTextHeight;
-  int x = p.CentreX - (32 + 5 + titleWidth + 5 + versionWidth) / 2;
-  g.DrawResourceImage("PROGRAM", ImageKindIcon, s, x, (h - 32) / 2, AlignLeft);
-  x += 32 + 5;
-  g.DrawResourceImage("TITLE", ImageKindBitmap, s, x, (h - titleHeight) / 2, AlignLeft);
-  x += titleWidth + 5;
-  g.DrawTextAligned(s, x, (h - versionHeight) / 2, AlignLeft, ColourWhite, versionFont, VersionText);
-
-  static constexpr const char* kTabs[] = {"Calendar", "Events", "Options"};
-  for (int i = 0; i < 3; ++i) {
-    const int left = 2 + 80 * i;
-    const bool selected = p.CurrentScreen == i + 1;
-    FillBox(s, selected ? ColourWhite : ColourButtonFace, left, h - 25, left + 79, h - 1);
-    DrawBox(s, ColourDarkGrey, 1, left, h - 25, left + 78, h - 2);
-    g.DrawTextAligned(s, left + 40, h - 23, AlignCentre, ColourButtonText, g.SmallBoldFont, kTabs[i]);
-  }
-}
-
 void PlaceholderScreen(Application& app, std::int32_t screen) {
   Program& p = app.program;
   static constexpr const char* kNames[] = {"Calendar", "Events", "Options"};
@@ -219,9 +188,9 @@ void PlaceholderScreen(Application& app, std::int32_t screen) {
     if (p.input.layoutChanged != 0) {
       p.input.layoutChanged = 0;
       EnsureOffscreenFits(app);
-      UpdateDragBand(app);
+      LayoutScreens(app);
       app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
-      DrawPlaceholderFrame(app);
+      DrawFrame(app);
       app.gfx.DrawTextAligned(app.offscreen, p.CentreX, p.HeaderHeight + 40, AlignCentre, ColourBlack,
                               app.gfx.TitleFont, kNames[std::clamp(screen, 1, 3) - 1]);
       app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
@@ -236,19 +205,8 @@ void PlaceholderScreen(Application& app, std::int32_t screen) {
         }
       }
     }
-    PumpMessages(p, 1);
+    FrameInput(app, 1, p.NextScreen);
     if (p.input.quitRequested != 0) return;
-    std::int32_t chosen = 0;
-    if (p.ModalActive == 0) {
-      const int c = std::toupper(p.input.lastChar & 255);
-      chosen = c == 'C' ? ScreenCalendar : c == 'E' ? ScreenEvents : c == 'O' ? ScreenOptions : 0;
-    }
-    const int y = p.input.mouseY;
-    if ((p.input.mouseButton & 1) != 0 && y >= p.HeaderHeight - 25 && y < p.HeaderHeight && p.input.mouseX >= 2 &&
-        p.input.mouseX < 242) {
-      chosen = 1 + (p.input.mouseX - 2) / 80;
-    }
-    if (chosen != 0) p.NextScreen = chosen;
     if (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen) return;
   }
 }
@@ -370,8 +328,9 @@ int RunProgram(Application& app, const StartupOptions& options) {
   EnsureOffscreenFits(app);
   p.log = [](const std::string& line) { LogLine(line); };
   p.saveSettings = [&app] { SaveGeometry(app); };
-  p.drawHeader = [&app] { DrawPlaceholderFrame(app); };
+  InstallFrame(app);
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
+  if (!app.screens[2]) app.screens[2] = [](Application& a) { OptionsScreen(a); };
   for (int i = 0; i < 3; ++i) {
     if (!app.screens[i]) app.screens[i] = [i](Application& a) { PlaceholderScreen(a, i + 1); };
   }
@@ -381,8 +340,9 @@ int RunProgram(Application& app, const StartupOptions& options) {
   LoadTextures(app.gfx, app.DataFolder);
 
   WaitInputRelease(p);
+  LayoutScreens(app);
   app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
-  DrawPlaceholderFrame(app);
+  DrawFrame(app);
   app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
   // FIXME: remember the user's desktop wallpaper once wallpapers exist.
   SaveGeometry(app);
@@ -390,6 +350,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
 
   SetTodayFromClock(app.dates, *p.clock);
   p.input.currentDay = app.dates.today.day;
+  app.frame.updateCheckBits = app.dates.today.day & 8;
   app.events.eventFile = app.EventFile;
   LoadEvents(app.events);
   // FIXME: build the calendar grid for five weeks and start the update check once they exist.

@@ -17,8 +17,11 @@
 #include "app/program.h"
 #include "calendar/calendar_grid.h"
 #include "calendar/dates.h"
+#include "platform/launch.h"
 #include "platform/text.h"
 #include "platform/window.h"
+#include "screens/main_frame.h"
+#include "screens/screen_layout.h"
 #include "store/categories.h"
 #include "store/event_store.h"
 #include "store/mem_buffer.h"
@@ -53,6 +56,15 @@ struct Application {
   Surface offscreen;  // as large as the screen, so every window size fits
   Gfx gfx;
   WindowPresenter presenter;
+  // What every control and dialog works with; its frameInput is the main frame's.
+  UiContext ui{program, gfx, {}};
+  // Every rectangle of the header and the screens, from LayoutScreens.
+  ScreenLayout layout;
+  // What the header remembers between passes, and the features it hands work to.
+  FrameState frame;
+  FeatureHooks hooks;
+  // Opens the help file and web pages; null: the desktop's own handler.
+  Launcher* launcher = nullptr;
 
   std::string TempFolder;
   std::string ProgramFolder;
@@ -95,11 +107,9 @@ void SaveGeometry(Application& app);
 void UpdateDragBand(Application& app);
 // Grows the off-screen surface when the window became larger than it.
 void EnsureOffscreenFits(Application& app);
-// Placeholder screen: background, header, screen name; the tabs switch
-// screens by click or by their first letter.
+// Placeholder screen: background, header, screen name; the header works as
+// on every screen.
 void PlaceholderScreen(Application& app, std::int32_t screen);
-// Placeholder of the main frame's header band, drawn into the off-screen surface.
-void DrawPlaceholderFrame(Application& app);
 
 // The desktop run on SDL2 with FreeType text, and a headless run of an input
 // script; both return the exit status and print problems to standard error.

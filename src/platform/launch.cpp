@@ -1,0 +1,79 @@
+#include "platform/launch.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace kal {
+
+namespace {
+
+class XdgOpenLauncher : public Launcher {
+ public:
+  LaunchResult Open(const std::string& target) override { return SpawnDetached("xdg-open", target); }
+};
+
+}  // namespace
+
+Launcher& SystemLauncher() {
+  static XdgOpenLauncher launcher;
+  return launcher;
+}
+
+LaunchResult SpawnDetached(const std::string& program, const std::string& argument) {
+  LaunchResult result;
+  result.program = program;
+  std::vector<char> name(program.begin(), program.end());
+  name.push_back('\0');
+  std::vector<char> arg(argument.begin(), argument.end());
+  arg.push_back('\0');
+  char* argv[] = {name.data(), arg.data(), nullptr};
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, name.data(), nullptr, nullptr, argv, environ);
+  if (rc != 0) {
+    result.error = std::strerror(rc);
+    return result;
+  }
+  result.started = true;
+  // The handler may run for a long time (a browser it started in the
+  // foreground); the program must neither wait for it nor leave a zombie.
+  std::thread([pid] {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return result;
+}
+
+std::string EscapeWebAddress(std::string_view address) {
+  static constexpr struct {
+    char from;
+    const char* to;
+  } kTable[] = {{'%', "%25"}, {' ', "%20"}, {'<', "%3C"}, {'>', "%3E"}, {'#', "%23"},
+                {'{', "%7B"}, {'}', "%7D"}, {'|', "%7C"}, {'\\', "%5C"}, {'^', "%5E"},
+                {'~', "%7E"}, {'[', "%5B"}, {']', "%5D"}, {'`', "%60"}};
+  // One pass per entry, in table order, as the replacements are specified;
+  // "%" comes first so later escapes are not escaped again.
+  std::string text(address);
+  for (const auto& entry : kTable) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+      if (c == entry.from) {
+        out += entry.to;
+      } else {
+        out.push_back(c);
+      }
+    }
+    text = std::move(out);
+  }
+  return text;
+}
+
+}  // namespace kal

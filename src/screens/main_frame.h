@@ -1,0 +1,88 @@
+// The main frame: the header shared by every screen (title group, "About",
+// "Help", "Minimize To Tray", the update notice and the three tabs), the
+// layout of all screens, and FrameInput, the one pass of header handling that
+// every screen loop and every modal loop runs.
+//
+// The frame's remembered values (FrameState) and the features it hands work
+// to (FeatureHooks) belong to the Application and live for the whole run.
+// A hook that is not set does nothing: the update check, the update offer,
+// the desktop wallpaper and the two imports are provided by their own
+// components and plugged in here.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "screens/screen_layout.h"
+#include "store/settings.h"
+
+namespace kal {
+
+struct Application;
+
+inline constexpr const char* ReleaseDateText = "Feb 18, 2011";
+// Deployment values of the maker.
+inline constexpr const char* MakerWebSite = "www.kalendrina.example";
+inline constexpr const char* MakerSupportContact = "support@kalendrina.example";
+inline constexpr const char* HelpPagePath = "kalendrina_help.htm?source=program";
+
+struct FeatureHooks {
+  // The background update check; started when (day of month AND 8) changes.
+  std::function<void()> startUpdateCheck;
+  // The download and installation offer (update notice, About box).
+  std::function<void()> updateOffer;
+  // Puts the user's own desktop wallpaper back.
+  std::function<void()> restoreUserWallpaper;
+  // Composes and installs the wallpaper with the calendar of today's weeks.
+  std::function<void()> updateWallpaperCalendar;
+  // The file name of the current desktop wallpaper, lower case.
+  std::function<std::string()> currentDesktopWallpaper;
+  // The options screen's two imports.
+  std::function<void()> importPreviousVersion;
+  std::function<void()> importHealthDiary;
+};
+
+struct FrameState {
+  // (day of month AND 8) when the update check last started; -1 before start-up.
+  std::int32_t updateCheckBits = -1;
+  // Set while an update is being downloaded: no About box, no second offer.
+  bool downloadRunning = false;
+  // Non-empty once the update check found a newer version: the header shows the notice.
+  std::string newVersion;
+  bool aboutOpen = false;
+};
+
+// Recomputes every rectangle of the header and the three screens from the
+// window size, and fits the desktop-calendar box of the options screen into
+// its preview (writing the fitted box back into the settings, in memory).
+// Also keeps the window backend's header drag band in step with the header.
+void LayoutScreens(Application& app);
+
+// Writes the options screen's desktop-calendar box back into the settings
+// ("calendar_x", "calendar_y", "calendar_wide", "calendar_high"), scaled from
+// the preview to the screen.
+void StoreCalendarBox(const OptionsLayout& options, Settings& settings);
+
+// Draws the header into the off-screen surface (not presented).
+void DrawFrame(Application& app);
+
+// One pass of frame handling; sets requestedScreen to 1, 2 or 3 when a tab
+// was chosen and leaves it unchanged otherwise.
+void FrameInput(Application& app, int wait, std::int32_t& requestedScreen);
+
+// Makes FrameInput the UI context's frame pass and DrawFrame the header drawn
+// on activation changes. Called once at start-up.
+void InstallFrame(Application& app);
+
+// The pieces of FrameInput that can be run on their own.
+void ToggleMaximized(Application& app);
+void OpenHelp(Application& app);
+void AboutBox(Application& app);
+// Opens a local file or web address and logs the outcome.
+void OpenDocument(Application& app, const std::string& target);
+
+// "2.4 - Released Feb 18, 2011" as the About box says it, after "Version ".
+std::string AboutVersionLine();
+
+}  // namespace kal

@@ -1,0 +1,142 @@
+// The category picker end to end on the headless backend: clicks on rows,
+// clicks elsewhere, keys, the press that opened it, and what it leaves behind.
+
+#include "screens/category_drop_down.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "store/settings.h"
+#include "ui/ui_fixture.h"
+
+namespace kal {
+namespace {
+
+using test::UiFixture;
+
+constexpr int kX = 300;
+constexpr int kY = 120;
+
+struct Picker {
+  explicit Picker(const std::string& script) : f(script) { BuildCategoryTable(categories, kDefaultCategories); }
+  CategoryDropDownLayout Layout(const CategoryDropDownOptions& options = {}) {
+    return LayOutCategoryDropDown(f.gfx, categories, f.program.ClientWidth, f.program.ClientHeight, kX, kY, options);
+  }
+  UiFixture f;
+  CategoryTable categories;
+};
+
+// "X Y" of the centre of row n.
+std::string AtRow(const CategoryDropDownLayout& l, int row) {
+  return std::to_string((l.rowsLeft + l.rowsRight) / 2) + " " +
+         std::to_string(l.rowsTop + row * l.rowHeight + l.rowHeight / 2);
+}
+
+int Choose(const std::string& script, int current, const CategoryDropDownOptions& options = {}) {
+  Picker p(script);
+  return CategoryDropDown(p.f.ui, p.categories, kX, kY, current, options);
+}
+
+CategoryDropDownLayout DefaultLayout(const CategoryDropDownOptions& options = {}) {
+  Picker p("");
+  return p.Layout(options);
+}
+
+TEST(CategoryDropDown, RowsAreLineHeightPlusTwoAndStayInsideTheWindow) {
+  Picker p("");
+  const CategoryDropDownLayout l = p.Layout();
+  EXPECT_EQ(l.rowHeight, p.f.gfx.lineHeight + 2);
+  EXPECT_EQ(l.rowCount, 12);
+  EXPECT_EQ(l.panel.left, kX);
+  EXPECT_EQ(l.panel.top, kY);
+  EXPECT_GE(l.rowsTop + 12 * l.rowHeight, l.panel.top);
+  EXPECT_LE(l.rowsTop + 12 * l.rowHeight, l.panel.bottom);
+  // The longest default name fits its row.
+  const int nameWidth = p.f.gfx.text->Measure(p.f.gfx.EditFont, "Doctor Appointments").width;
+  EXPECT_GT(l.rowsRight - l.rowsLeft, nameWidth);
+  EXPECT_EQ(l.RowAt(l.rowsLeft, l.rowsTop), 0);
+  EXPECT_EQ(l.RowAt(l.rowsLeft, l.rowsTop + l.rowHeight), 1);
+  EXPECT_EQ(l.RowAt(l.rowsRight, l.rowsTop), -1);
+  EXPECT_EQ(l.RowAt(l.rowsLeft, l.rowsTop - 1), -1);
+  EXPECT_EQ(l.RowAt(l.rowsLeft, l.rowsTop + 12 * l.rowHeight), -1);
+
+  // Opened near the bottom-right corner it moves up and left into the window.
+  const CategoryDropDownLayout moved = LayOutCategoryDropDown(p.f.gfx, p.categories, 1024, 768, 1000, 700, {});
+  EXPECT_LE(moved.panel.right, 1024);
+  EXPECT_LE(moved.panel.bottom, 768);
+  EXPECT_GE(moved.panel.left, 0);
+}
+
+TEST(CategoryDropDown, AClickOnARowChoosesItsCategory) {
+  const CategoryDropDownLayout l = DefaultLayout();
+  EXPECT_EQ(Choose("click " + AtRow(l, 0) + "\n", 5), 0);
+  EXPECT_EQ(Choose("click " + AtRow(l, 7) + "\n", 0), 7);
+  EXPECT_EQ(Choose("click " + AtRow(l, 11) + "\n", 0), 11);
+  EXPECT_EQ(Choose("click " + AtRow(l, 4) + " right\n", 0), 4);
+  // With the event list's extra first row.
+  const CategoryDropDownOptions all{0, true};
+  const CategoryDropDownLayout la = DefaultLayout(all);
+  EXPECT_EQ(la.rowCount, 13);
+  EXPECT_EQ(Choose("click " + AtRow(la, 0) + "\n", 3, all), kAllCategories);
+  EXPECT_EQ(Choose("click " + AtRow(la, 1) + "\n", 3, all), 0);
+  EXPECT_EQ(Choose("click " + AtRow(la, 12) + "\n", 3, all), 11);
+}
+
+TEST(CategoryDropDown, AClickOutsideEscapeOrClosingChoosesNothing) {
+  EXPECT_EQ(Choose("click 50 50\n", 4), -1);
+  EXPECT_EQ(Choose("key Escape\n", 4), -1);
+  EXPECT_EQ(Choose("", 4), -1);
+  // The panel's frame is not a row either.
+  const CategoryDropDownLayout l = DefaultLayout();
+  EXPECT_EQ(Choose("click " + std::to_string(l.panel.left + 2) + " " + std::to_string(l.rowsTop + 5) + "\n", 4), -1);
+}
+
+TEST(CategoryDropDown, KeysMoveTheHighlightFromTheCurrentCategory) {
+  EXPECT_EQ(Choose("key Down\nkey Down\nkey Enter\n", 3), 5);
+  EXPECT_EQ(Choose("key Up\nkey Up\nkey Enter\n", 1), 0);
+  EXPECT_EQ(Choose("key End\nkey Down\nkey Enter\n", 1), 11);
+  EXPECT_EQ(Choose("key Enter\n", 9), 9);
+  // A current value that is no row lights nothing: Enter waits for a choice.
+  EXPECT_EQ(Choose("key Enter\nkey Down\nkey Enter\n", 99), 0);
+  // The pointer moving over a row takes the highlight.
+  const CategoryDropDownLayout l = DefaultLayout();
+  EXPECT_EQ(Choose("move " + AtRow(l, 6) + "\nkey Enter\n", 2), 6);
+}
+
+TEST(CategoryDropDown, ThePressThatOpenedItDoesNotChoose) {
+  const CategoryDropDownLayout l = DefaultLayout();
+  Picker p("move " + AtRow(l, 2) + "\nrelease " + AtRow(l, 2) + "\nclick " + AtRow(l, 8) + "\n");
+  // The opening press is still held when the picker appears.
+  p.f.program.input.mouseButton = 1;
+  EXPECT_EQ(CategoryDropDown(p.f.ui, p.categories, kX, kY, 0), 8);
+}
+
+TEST(CategoryDropDown, TheScreenAndModalStateComeBack) {
+  const CategoryDropDownLayout l = DefaultLayout();
+  Picker p("move " + AtRow(l, 3) + "\nclick " + AtRow(l, 3) + "\n");
+  FillBox(p.f.surface, Rgb(10, 200, 30), 0, 0, 1023, 767);
+  p.f.program.ModalActive = 0;
+  EXPECT_EQ(CategoryDropDown(p.f.ui, p.categories, kX, kY, 0), 3);
+  EXPECT_EQ(p.f.program.ModalActive, 0);
+  EXPECT_EQ(p.f.surface.At(l.rowsLeft + 5, l.rowsTop + 5), Rgb(10, 200, 30));
+  EXPECT_EQ(p.f.window.image().At(l.rowsLeft + 5, l.rowsTop + 5), Rgb(10, 200, 30));
+}
+
+TEST(CategoryDropDown, RowsShowTheCategoryColourAndTheHighlightAFrame) {
+  Picker p("");
+  const CategoryDropDownLayout l = p.Layout();
+  DrawCategoryDropDown(p.f.gfx, p.categories, l, false, 4);
+  // Far right in a row, where no text reaches: the category's colour.
+  for (int row : {0, 3, 11}) {
+    EXPECT_EQ(p.f.surface.At(l.rowsRight - 3, l.rowsTop + row * l.rowHeight + l.rowHeight / 2),
+              CategoryColour(p.categories, row))
+        << row;
+  }
+  const int y4 = l.rowsTop + 4 * l.rowHeight + l.rowHeight / 2;
+  EXPECT_EQ(p.f.surface.At(l.rowsLeft + 1, y4), ColourNavy);
+  EXPECT_EQ(p.f.surface.At(l.rowsRight - 3, y4), ColourWhite);
+}
+
+}  // namespace
+}  // namespace kal
