@@ -61,11 +61,14 @@ EventEditorLayout LayOutEventEditor(const Program& program, Gfx& gfx);
 // the record being changed, or -1 for a new event. On return result is
 // EditorSaved, EditorSavedAll or EditorCancelled (also when the window is
 // closing: nothing is written then). ui carries the frame input each pass
-// runs; host shows the progress of generating and saving and asks the
-// replace-group question.
+// runs; host shows the progress of generating and saving and the text
+// area's messages ("Text Buffer Is Full..."), and asks the replace-group
+// question, so it must put ReportError and Ask before the user.
 void EventEditor(Application& app, UiContext& ui, Host& host, std::int32_t recordOffset, std::int32_t& result);
-// The same with the application's own drawing and input, no frame input,
-// and the window's progress panel and dialogs.
+// The same with the window's own host: progress on the progress panel,
+// messages and questions in message dialogs.
+void EventEditor(Application& app, UiContext& ui, std::int32_t recordOffset, std::int32_t& result);
+// The same on the application's drawing and input, without frame input.
 void EventEditor(Application& app, std::int32_t recordOffset, std::int32_t& result);
 
 // Time picker captions: 289 entries, "All Day" (start) or "No End" (end)

@@ -342,6 +342,16 @@ void DrawCheckBox(Gfx& gfx, int full, const ControlRecord& r, std::int32_t value
   if (value > 0) gfx.DrawResourceImage("SMALL_X", ImageKindBitmap, target, r.x1, m - 4, AlignLeft);
 }
 
+bool CheckBoxClicked(UiContext& ui, const ControlRecord& r, std::int32_t& value) {
+  if (MouseDownInRecord(ui.program.input, r) == 0) return false;
+  value = (value + 1) & 1;
+  DrawCheckBox(ui.gfx, 0, r, value);
+  const int m = r.y1 + FloorDiv(r.y2 - r.y1, 2);
+  ui.gfx.PresentRect(r.x1, m - 4, 9, 9);
+  WaitInputRelease(ui.program);
+  return true;
+}
+
 std::int32_t LinkHover(UiContext& ui, const ControlRecord& r, const FontDescription& font) {
   Program& p = ui.program;
   InputState& in = p.input;

@@ -110,6 +110,11 @@ void DrawChoiceField(Gfx& gfx, int drawFrame, std::int32_t arrowState, const Con
 // text). A value above 0 shows the cross.
 void DrawCheckBox(Gfx& gfx, int full, const ControlRecord& record, std::int32_t value);
 
+// The click handling screens give a check box: a press inside the record's
+// box toggles value between 0 and 1, redraws the box, presents it and waits
+// until input is released. True when it toggled.
+bool CheckBoxClicked(UiContext& ui, const ControlRecord& record, std::int32_t& value);
+
 // Hover loop over a text link whose caption is drawn at the record's top
 // left: white while the pointer is inside, navy again when it leaves.
 // Returns the mouse-button bits when the link is clicked, 0 when the pointer

@@ -5,6 +5,7 @@
 #include "app/input_state.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
+#include "ui/popup_list.h"
 #include "ui/scroll_bar.h"
 
 namespace kal {
@@ -20,11 +21,11 @@ constexpr std::uint8_t DegreeSign = 176;
 
 // Program key numbers and control characters the area reacts to.
 constexpr int KeyDelete = 83;
-constexpr int CharSelectAll = 1;   // Ctrl+A
-constexpr int CharCopy = 3;        // Ctrl+C
-constexpr int CharDegree = 4;      // Ctrl+D
+constexpr int CharSelectAll = 1;  // Ctrl+A
+constexpr int CharCopy = 3;       // Ctrl+C
+constexpr int CharDegree = 4;     // Ctrl+D
 constexpr int CharBackspace = 8;
-constexpr int CharJoinLines = 10;  // Ctrl+Enter
+constexpr int CharJoinLines = 10;     // Ctrl+Enter
 constexpr int CharSentenceCase = 12;  // Ctrl+L
 constexpr int CharEnter = 13;
 constexpr int CharUpperCase = 21;  // Ctrl+U
@@ -46,7 +47,9 @@ CharWidths MeasureCharWidths(Gfx& gfx) {
   return widths;
 }
 
-std::uint8_t At(const std::string& text, std::int32_t i) { return static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]); }
+std::uint8_t At(const std::string& text, std::int32_t i) {
+  return static_cast<std::uint8_t>(text[static_cast<std::size_t>(i)]);
+}
 
 int RunWidth(const CharWidths& widths, const std::string& text, std::int32_t from, std::int32_t to) {
   int w = 0;
@@ -209,6 +212,16 @@ std::int32_t PositionAt(const CharWidths& widths, const Gfx& gfx, const std::str
   return pos;
 }
 
+// Wraps again when the caller changed the text since the last wrap, so
+// that no line start points past the text.
+void EnsureWrapped(Gfx& gfx, const std::string& text, TextAreaRecord& a) {
+  Sync(text, a);
+  if (a.lineCount <= 0 || a.lineCount >= TextAreaLineSlots ||
+      a.lines[static_cast<std::size_t>(a.lineCount)] != a.length + 1) {
+    WrapTextArea(gfx, text, a);
+  }
+}
+
 void Redraw(Gfx& gfx, const std::string& text, const TextAreaRecord& a) {
   DrawTextArea(gfx, text, a, 1);
   PresentTextArea(gfx, a);
@@ -226,7 +239,8 @@ void OpenTextArea(Gfx& gfx, std::string& text, TextAreaRecord& area, int x1, int
   area.maxLines = std::clamp(maxLines, 1, TextAreaMaxLines);
   if (visibleRows <= 0) visibleRows = (y2 - y1) / std::max(gfx.lineHeight, 1);
   area.visibleRows = std::max(visibleRows, 1);
-  if (text.size() > static_cast<std::size_t>(area.capacity - 1)) text.resize(static_cast<std::size_t>(area.capacity - 1));
+  if (text.size() > static_cast<std::size_t>(area.capacity - 1))
+    text.resize(static_cast<std::size_t>(area.capacity - 1));
   area.length = static_cast<std::int32_t>(text.size());
   area.caret = 0;
   area.topLine = 0;
@@ -264,6 +278,7 @@ void DrawTextAreaWithBar(Gfx& gfx, const std::string& text, const TextAreaRecord
   const bool block = HasBlock(area);
   const std::int32_t blockLo = block ? BlockLow(area) : 0;
   const std::int32_t blockHi = block ? std::min(BlockHigh(area), length) : 0;
+  const std::int32_t caretLine = caretVisible == 1 ? LineOfPosition(area, area.caret) : -1;
   for (std::int32_t r = 0; r < area.visibleRows; ++r) {
     const int top = area.y1 + r * rowHeight;
     s.SetClipRect(oldClip.Intersect(Rect{area.x1, top, right, top + rowHeight}));
@@ -277,8 +292,8 @@ void DrawTextAreaWithBar(Gfx& gfx, const std::string& text, const TextAreaRecord
     if (endsWithBreak) --end;
     const int x0 = area.x1 + TextAreaTextIndent;
     const int y = top + 1;
-    DrawRun(gfx, s, x0, y, ColourFieldText, std::string_view(text).substr(static_cast<std::size_t>(start),
-                                                                            static_cast<std::size_t>(end - start)));
+    DrawRun(gfx, s, x0, y, ColourFieldText,
+            std::string_view(text).substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
     if (block) {
       const std::int32_t lo = std::max(blockLo, start);
       const std::int32_t hi = std::min(blockHi, end);
@@ -296,7 +311,7 @@ void DrawTextAreaWithBar(Gfx& gfx, const std::string& text, const TextAreaRecord
         FillBox(s, ColourNavy, xe, top, xe + 5, top + rowHeight - 1);
       }
     }
-    if (caretVisible == 1 && LineOfPosition(area, area.caret) == line) {
+    if (line == caretLine) {
       const std::int32_t caret = std::clamp(area.caret, start, std::max(end, start));
       const int xc = x0 + RunWidth(widths, text, start, caret);
       FillBox(s, ColourBlack, xc, top + 2, xc + 1, top + rowHeight - 3);
@@ -417,8 +432,8 @@ void TextAreaJoinLines(Gfx& gfx, Host& host, std::string& text, TextAreaRecord& 
       out.push_back(text[i++]);
       continue;
     }
-    const bool paragraph =
-        i + 1 < text.size() && (static_cast<std::uint8_t>(text[i + 1]) == CR || static_cast<std::uint8_t>(text[i + 1]) == Space);
+    const bool paragraph = i + 1 < text.size() && (static_cast<std::uint8_t>(text[i + 1]) == CR ||
+                                                   static_cast<std::uint8_t>(text[i + 1]) == Space);
     if (paragraph) {
       // A break followed by another break or an indent separates
       // paragraphs: both characters stay.
@@ -464,12 +479,45 @@ void TextAreaSentenceCase(Gfx& gfx, std::string& text, TextAreaRecord& area) {
   Wrap(MeasureCharWidths(gfx), text, area);
 }
 
+void TextAreaMenu(UiContext& ui, Host& host, std::string& text, TextAreaRecord& area, int x, int y) {
+  static const PopupItems items{"Delete", "Cut", "Copy", "Paste"};
+  enum { ItemDelete, ItemCut, ItemCopy, ItemPaste };
+  Gfx& gfx = ui.gfx;
+  EnsureWrapped(gfx, text, area);
+  // -1 until the user chooses, so that closing the window chooses nothing.
+  int choice = -1;
+  PopupList(ui, items, x, y, 0, 0, items.size(), choice);
+  if (choice < 0) return;
+  if (choice != ItemPaste && !HasBlock(area)) {
+    host.ReportError(NoBlockMarkedMessage);
+    return;
+  }
+  switch (choice) {
+    case ItemDelete:
+      TextAreaDeleteBlock(gfx, text, area);
+      break;
+    case ItemCut:
+      if (TextAreaCopy(ui, text, area)) TextAreaDeleteBlock(gfx, text, area);
+      break;
+    case ItemCopy:
+      TextAreaCopy(ui, text, area);
+      break;
+    default:
+      // The block goes only when there is text to put in its place.
+      TextAreaPaste(ui, host, text, area);
+      break;
+  }
+  WrapTextArea(gfx, text, area);
+  KeepCaretVisible(area);
+  Redraw(gfx, text, area);
+}
+
 bool TextAreaMouse(UiContext& ui, const std::string& text, TextAreaRecord& area) {
   InputState& in = ui.program.input;
   Gfx& gfx = ui.gfx;
-  Sync(text, area);
+  EnsureWrapped(gfx, text, area);
   if (in.mouseButton == 0 || in.mouseX < area.x1 || in.mouseX >= TextRight(area) || in.mouseY < area.y1 ||
-      in.mouseY >= RowsBottom(gfx, area) || area.lineCount <= 0) {
+      in.mouseY >= RowsBottom(gfx, area)) {
     return false;
   }
   const CharWidths widths = MeasureCharWidths(gfx);
@@ -505,7 +553,7 @@ bool TextAreaMouse(UiContext& ui, const std::string& text, TextAreaRecord& area)
 bool TextAreaKeys(UiContext& ui, Host& host, std::string& text, TextAreaRecord& area) {
   InputState& in = ui.program.input;
   Gfx& gfx = ui.gfx;
-  Sync(text, area);
+  EnsureWrapped(gfx, text, area);
   const int key = in.lastKey;
   const int ch = in.lastChar;
   const bool shift = in.shiftDown != 0;
@@ -513,7 +561,7 @@ bool TextAreaKeys(UiContext& ui, Host& host, std::string& text, TextAreaRecord& 
   const std::int32_t oldCaret = area.caret;
   const std::int32_t line = LineOfPosition(area, area.caret);
   const std::int32_t maxLines = ClampedMaxLines(area);
-  bool moved = true;       // a caret movement: the block follows Shift
+  bool moved = true;  // a caret movement: the block follows Shift
   bool wholeWindow = false;
 
   if (key == KeyLeft) {
@@ -538,8 +586,8 @@ bool TextAreaKeys(UiContext& ui, Host& host, std::string& text, TextAreaRecord& 
     area.caret = c;
   } else if (key == KeyUp || key == KeyDown) {
     const std::int32_t column = area.caret - LineStart(area, line);
-    const std::int32_t target = key == KeyUp ? std::max(line - 1, 0)
-                                             : std::min({line + 1, area.lineCount - 1, maxLines - 1});
+    const std::int32_t target =
+        key == KeyUp ? std::max(line - 1, 0) : std::min({line + 1, area.lineCount - 1, maxLines - 1});
     area.caret = std::min(LineStart(area, target) + column, LineEnd(area, target));
   } else if (key == KeyPageUp) {
     area.topLine = std::max(0, area.topLine - area.visibleRows);

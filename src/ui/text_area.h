@@ -96,6 +96,10 @@ bool TextAreaCopy(UiContext& ui, const std::string& text, const TextAreaRecord& 
 // the clipboard, reports "No text on the clipboard!".
 void TextAreaPaste(UiContext& ui, Host& host, std::string& text, TextAreaRecord& area);
 
+// The right-click menu at (x, y): "Delete", "Cut", "Copy", "Paste" of the
+// marked block; the first three report "No Block Marked" without one.
+void TextAreaMenu(UiContext& ui, Host& host, std::string& text, TextAreaRecord& area, int x, int y);
+
 // The wrapped line that holds a position (the last line for the end of the text).
 std::int32_t LineOfPosition(const TextAreaRecord& area, std::int32_t position);
 

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "store/settings.h"
+#include "platform/images.h"
+#include "support/test_support.h"
 #include "ui/ui_fixture.h"
 
 namespace kal {
@@ -136,6 +139,26 @@ TEST(CategoryDropDown, RowsShowTheCategoryColourAndTheHighlightAFrame) {
   const int y4 = l.rowsTop + 4 * l.rowHeight + l.rowHeight / 2;
   EXPECT_EQ(p.f.surface.At(l.rowsLeft + 1, y4), ColourNavy);
   EXPECT_EQ(p.f.surface.At(l.rowsRight - 3, y4), ColourWhite);
+}
+
+}  // namespace
+}  // namespace kal
+
+namespace kal {
+namespace {
+
+// The open picker over a panel, the pointer on one row. Written to
+// $KALENDRINA_GALLERY_DIR/gallery-category.png when that is set.
+TEST(CategoryDropDownGallery, OpenOverAPanel) {
+  Picker p("size 420 420\n");
+  p.f.gfx.DrawPanel(10, 10, 410, 410);
+  const CategoryDropDownLayout l =
+      LayOutCategoryDropDown(p.f.gfx, p.categories, 420, 420, 60, 40, CategoryDropDownOptions{0, false});
+  DrawCategoryDropDown(p.f.gfx, p.categories, l, false, 7);
+  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
+  test::TempDir temp;
+  const std::string path = dir != nullptr ? std::string(dir) + "/gallery-category.png" : temp.File("category.png");
+  EXPECT_TRUE(WritePng(p.f.surface, path));
 }
 
 }  // namespace

@@ -203,8 +203,8 @@ TEST(TextAreaJoin, ReplacesSingleBreaksKeepsParagraphs) {
     const char* in;
     const char* out;
   };
-  for (const Case& c : {Case{"a\rb", "a b"}, Case{"a \rb", "a b"}, Case{"a\r b", "a\r b"},
-                        Case{"a\r\rb", "a\r\rb"}, Case{"a\r\r\rb", "a\r\r b"}, Case{"x\ry\rz\r", "x y z "}}) {
+  for (const Case& c : {Case{"a\rb", "a b"}, Case{"a \rb", "a b"}, Case{"a\r b", "a\r b"}, Case{"a\r\rb", "a\r\rb"},
+                        Case{"a\r\r\rb", "a\r\r b"}, Case{"x\ry\rz\r", "x y z "}}) {
     d.Open(c.in);
     d.area.caret = d.area.length;
     TextAreaJoinLines(d.gfx, host, d.body, d.area);
@@ -233,7 +233,10 @@ struct Session {
     DrawTextArea(fx.gfx, body, area, 1);
     while (fx.program.input.quitRequested == 0) {
       fx.Pump();
-      if (!TextAreaScrollBar(fx.ui, body, area) && !TextAreaMouse(fx.ui, body, area)) {
+      const InputState& in = fx.program.input;
+      if ((in.mouseButton & 2) != 0) {
+        TextAreaMenu(fx.ui, host, body, area, in.mouseX, in.mouseY);
+      } else if (!TextAreaScrollBar(fx.ui, body, area) && !TextAreaMouse(fx.ui, body, area)) {
         TextAreaKeys(fx.ui, host, body, area);
       }
     }
@@ -241,8 +244,9 @@ struct Session {
   // The client x of the caret before character `i` of the line that starts at `start`.
   int XOf(std::int32_t start, std::int32_t i) {
     return area.x1 + TextAreaTextIndent +
-           fx.gfx.text->Measure(fx.gfx.EditFont, body.substr(static_cast<std::size_t>(start),
-                                                             static_cast<std::size_t>(i - start)))
+           fx.gfx.text
+               ->Measure(fx.gfx.EditFont,
+                         body.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)))
                .width;
   }
   test::UiFixture fx;
@@ -252,8 +256,9 @@ struct Session {
 };
 
 TEST(TextAreaKeys, TypingEnterBackspaceAndDelete) {
-  Session s("type Hxallo\nkey Left\nkey Left\nkey Left\nkey Backspace\nkey Left\nkey Delete\ntype e\n"
-            "key End\nkey Enter\ntype second line\nkey D ctrl\n");
+  Session s(
+      "type Hxallo\nkey Left\nkey Left\nkey Left\nkey Backspace\nkey Left\nkey Delete\ntype e\n"
+      "key End\nkey Enter\ntype second line\nkey D ctrl\n");
   s.Run();
   EXPECT_EQ(s.body, "Hello\rsecond line\xB0");
   EXPECT_EQ(s.area.caret, s.area.length);
@@ -262,26 +267,19 @@ TEST(TextAreaKeys, TypingEnterBackspaceAndDelete) {
 }
 
 TEST(TextAreaKeys, WordMovesByCtrlArrows) {
-  const std::string text = "one two,  three";
+  Session t("", "one two,  three");
   struct Step {
-    const char* key;
+    int key;
     std::int32_t caret;
   };
-  std::string script;
-  const std::vector<Step> steps = {{"Right", 4}, {"Right", 10}, {"Right", 15}, {"Right", 15},
-                                   {"Left", 10}, {"Left", 4},   {"Left", 0},   {"Left", 0}};
-  for (const Step& step : steps) script += std::string("key ") + step.key + " ctrl\n";
-  Session s(script, text);
-  s.Run();
-  // Replays the same keys one by one to see every stop.
-  Session t("", text);
-  for (const Step& step : steps) {
-    t.fx.program.input.lastKey = std::string(step.key) == "Right" ? 77 : 75;
+  // Right 77, Left 75; "," and the blanks are not word characters.
+  for (const Step& step : {Step{77, 4}, Step{77, 10}, Step{77, 15}, Step{77, 15}, Step{75, 10}, Step{75, 4},
+                           Step{75, 0}, Step{75, 0}}) {
+    t.fx.program.input.lastKey = step.key;
     t.fx.program.input.ctrlDown = 1;
     ASSERT_TRUE(TextAreaKeys(t.fx.ui, t.host, t.body, t.area));
     EXPECT_EQ(t.area.caret, step.caret) << step.key;
   }
-  EXPECT_EQ(s.area.caret, 0);
   // Ctrl+Left from inside a word goes to the start of that word.
   t.area.caret = 5;
   t.fx.program.input.lastKey = 75;
@@ -302,15 +300,48 @@ TEST(TextAreaKeys, ShiftMarksAndDeleteRemovesTheBlock) {
 }
 
 TEST(TextAreaKeys, UpDownKeepTheColumnWithinShorterLines) {
-  Session s("key Right\nkey Right\nkey Right\nkey Down\n", "abcd\rx\rwxyz");
-  s.Run();
-  EXPECT_EQ(s.area.caret, 6);  // end of "x"
+  // Up and down through "x" stop at its end; the column comes from where the caret is.
   Session t("key Right\nkey Right\nkey Right\nkey Down\nkey Down\nkey Up\n", "abcd\rx\rwxyz");
   t.Run();
-  EXPECT_EQ(t.area.caret, 6);  // from column 1 of "wxyz" back up to the end of "x"
-  Session u("key End ctrl\nkey Home\nkey Up\nkey End\n", "abcd\rx\rwxyz");
+  EXPECT_EQ(t.area.caret, 6);
+  Session u("key End ctrl\nkey Home\nkey Up\nkey End\nkey Down\n", "abcd\rx\rwxyz");
   u.Run();
-  EXPECT_EQ(u.area.caret, 6);
+  EXPECT_EQ(u.area.caret, 8);
+}
+
+TEST(TextAreaKeys, PagesMoveTheViewAndTheCaret) {
+  std::string text = "l0";
+  for (int i = 1; i < 20; ++i) text += "\rl" + std::to_string(i);
+  Session s("", text);
+  ASSERT_EQ(s.area.visibleRows, 5);
+  ASSERT_EQ(s.area.lineCount, 20);
+  struct Step {
+    int key;
+    bool ctrl;
+    std::int32_t top;
+    std::int32_t caretLine;
+  };
+  for (const Step& step :
+       {Step{81, false, 5, 9}, Step{81, false, 10, 14}, Step{81, false, 15, 19}, Step{81, false, 15, 19},
+        Step{73, false, 10, 10}, Step{71, true, 0, 0}, Step{79, true, 15, 19}, Step{72, false, 15, 18},
+        Step{73, false, 10, 10}, Step{72, false, 9, 9}, Step{80, false, 9, 10}}) {
+    s.fx.program.input.lastKey = step.key;
+    s.fx.program.input.ctrlDown = step.ctrl ? 1 : 0;
+    ASSERT_TRUE(TextAreaKeys(s.fx.ui, s.host, s.body, s.area));
+    EXPECT_EQ(s.area.topLine, step.top) << step.key;
+    EXPECT_EQ(LineOfPosition(s.area, s.area.caret), step.caretLine) << step.key;
+  }
+  EXPECT_EQ(s.area.caret, s.area.lines[10]);  // Page Up left the caret at column 0
+}
+
+TEST(TextAreaKeys, TextReplacedByTheCallerIsWrappedAgain) {
+  Session s("", "one\rtwo\rthree\rfour");
+  s.body = "ab";
+  s.fx.program.input.lastKey = 81;  // Page Down
+  ASSERT_TRUE(TextAreaKeys(s.fx.ui, s.host, s.body, s.area));
+  EXPECT_EQ(s.area.lineCount, 1);
+  EXPECT_EQ(s.area.caret, 0);
+  EXPECT_EQ(s.area.length, 2);
 }
 
 TEST(TextAreaKeys, CaseKeysWorkOnTheSelection) {
@@ -319,9 +350,13 @@ TEST(TextAreaKeys, CaseKeysWorkOnTheSelection) {
   EXPECT_EQ(s.body, "Hello. World! How are you");
   EXPECT_EQ(s.area.selStart, 0);
   EXPECT_EQ(s.area.selEnd, s.area.length);
-  Session t("key Right shift\nkey Right shift\nkey U ctrl\nkey End\nkey U ctrl\n", "stra\xDF" "e");
+  Session t("key Right shift\nkey Right shift\nkey U ctrl\nkey End\nkey U ctrl\n",
+            "stra\xDF"
+            "e");
   t.Run();
-  EXPECT_EQ(t.body, "STra\xDF" "e");
+  EXPECT_EQ(t.body,
+            "STra\xDF"
+            "e");
 }
 
 TEST(TextAreaKeys, CtrlEnterJoinsLinesOnlyWithoutABlock) {
@@ -348,9 +383,10 @@ TEST(TextAreaClipboard, PasteStoresOneCarriageReturnPerLine) {
 }
 
 TEST(TextAreaClipboard, CopyAndCutGiveWindowsLineEnds) {
-  Session s("key Right\nkey Right shift\nkey Right shift\nkey Right shift\nkey C ctrl\nkey End ctrl\nkey V ctrl\n"
-            "key Home ctrl\nkey Right shift\nkey X ctrl\n",
-            "xa\rby");
+  Session s(
+      "key Right\nkey Right shift\nkey Right shift\nkey Right shift\nkey C ctrl\nkey End ctrl\nkey V ctrl\n"
+      "key Home ctrl\nkey Right shift\nkey X ctrl\n",
+      "xa\rby");
   s.Run();
   std::string clip;
   ASSERT_TRUE(s.fx.window.GetClipboardText(clip));
@@ -368,6 +404,50 @@ TEST(TextAreaClipboard, CopyAndCutGiveWindowsLineEnds) {
   EXPECT_EQ(clip, "a\r\nb\r\n");
 }
 
+TEST(TextAreaMenu, ChoosesAnActionForTheBlock) {
+  const std::string menu = "click 300 110 right\n";
+  // "c" jumps to "Cut".
+  Session cut("key A ctrl\n" + menu + "type c\nkey Enter\n", "a\rb");
+  cut.Run();
+  EXPECT_EQ(cut.body, "");
+  std::string clip;
+  ASSERT_TRUE(cut.fx.window.GetClipboardText(clip));
+  EXPECT_EQ(clip, "a\r\nb");
+  EXPECT_EQ(cut.fx.program.ModalActive, 0);
+
+  Session copy("key Right shift\n" + menu + "type c\nkey Down\nkey Enter\n", "xyz");
+  copy.Run();
+  EXPECT_EQ(copy.body, "xyz");
+  ASSERT_TRUE(copy.fx.window.GetClipboardText(clip));
+  EXPECT_EQ(clip, "x");
+
+  Session del("key End shift\n" + menu + "key Enter\n", "xyz");
+  del.Run();
+  EXPECT_EQ(del.body, "");
+
+  Session paste("key Right shift\n" + menu + "type p\nkey Enter\n", "xyz");
+  paste.fx.window.SetClipboardText("1\n2");
+  paste.Run();
+  EXPECT_EQ(paste.body, "1\r2yz");
+  EXPECT_TRUE(paste.host.errors.empty());
+}
+
+TEST(TextAreaMenu, WithoutABlockOnlyPasteWorks) {
+  Session s("click 300 110 right\ntype c\nkey Enter\nclick 300 110 right\ntype d\nkey Enter\n", "xyz");
+  s.fx.window.SetClipboardText("kept");
+  s.Run();
+  EXPECT_EQ(s.body, "xyz");
+  EXPECT_EQ(s.host.errors, (std::vector<std::string>{"No Block Marked", "No Block Marked"}));
+  std::string clip;
+  ASSERT_TRUE(s.fx.window.GetClipboardText(clip));
+  EXPECT_EQ(clip, "kept");
+  // Cancelling, or closing the window while the menu is open, changes nothing.
+  Session t("key A ctrl\nclick 300 110 right\nkey Escape\nclick 300 110 right\n", "xyz");
+  t.Run();
+  EXPECT_EQ(t.body, "xyz");
+  EXPECT_TRUE(t.host.errors.empty());
+}
+
 TEST(TextAreaClipboard, PasteWithoutTextSaysSo) {
   Session s("key V ctrl\n", "abc");
   s.Run();
@@ -379,8 +459,8 @@ TEST(TextAreaKeys, FullBufferReportsAndKeepsTheText) {
   Session s("type abcdefgh\nkey Left\nkey Backspace\ntype Z\n", "", TextAreaMaxLines, 6);
   s.Run();
   EXPECT_EQ(s.body, "abcZe");
-  EXPECT_EQ(s.host.errors, (std::vector<std::string>{"Text Buffer Is Full...", "Text Buffer Is Full...",
-                                                     "Text Buffer Is Full..."}));
+  EXPECT_EQ(s.host.errors,
+            (std::vector<std::string>{"Text Buffer Is Full...", "Text Buffer Is Full...", "Text Buffer Is Full..."}));
   // A line break where no line is left.
   Session t("key End ctrl\nkey Enter\ntype x\nkey Enter\n", "a\rb", 3);
   t.Run();
@@ -405,8 +485,8 @@ TEST(TextAreaKeys, TypingOnTheLastLineStopsAtItsEnd) {
 TEST(TextAreaMouse, PressDragMarksABlock) {
   Session probe("", "first line\rsecond line");
   const int row = probe.fx.gfx.lineHeight;
-  const int x3 = probe.XOf(0, 3) + 1;          // inside "s" of "first"
-  const int x8 = probe.XOf(11, 11 + 8) + 1;    // inside "i" of "line" on the second row
+  const int x3 = probe.XOf(0, 3) + 1;        // inside "s" of "first"
+  const int x8 = probe.XOf(11, 11 + 8) + 1;  // inside "i" of "line" on the second row
   const std::string script = "press " + std::to_string(x3) + " " + std::to_string(100 + row / 2) + "\nmove " +
                              std::to_string(x8) + " " + std::to_string(100 + row + row / 2) + "\nrelease " +
                              std::to_string(x8) + " " + std::to_string(100 + row + row / 2) + "\nkey Delete\n";
