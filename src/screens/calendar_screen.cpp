@@ -9,6 +9,8 @@
 #include "app/input_state.h"
 #include "app/startup.h"
 #include "screens/entry_box.h"
+#include "screens/event_editor.h"
+#include "screens/main_frame.h"
 #include "store/event_record.h"
 #include "ui/controls.h"
 #include "ui/dialog_host.h"
@@ -164,38 +166,6 @@ void StepVertical(Application& app, int direction) {
   const int next = app.grid.selected + direction;
   if (next >= 0 && next < app.grid.count()) app.grid.selected = next;
 }
-
-// ---------------------------------------------------------------------------
-// Frame handling until the main frame's own arrives.
-//
-// FIXME: replace with the main frame's FrameInput and DrawFrame once they
-// land; this keeps the tabs, the day change and the header working meanwhile.
-
-void InterimFrameInput(Application& app, int wait, std::int32_t& requestedScreen) {
-  Program& p = app.program;
-  InputState& in = p.input;
-  if (in.layoutChanged != 0) return;
-  PumpMessages(p, wait);
-  if (in.currentDay != 0 && in.currentDay != app.dates.rememberedDay) {
-    app.dates.rememberedDay = in.currentDay;
-    app.dates.dayChanged = true;
-  }
-  if (p.ModalActive == 0) {
-    const int c = std::toupper(in.lastChar & 255);
-    const std::int32_t chosen = c == 'C' ? ScreenCalendar : c == 'E' ? ScreenEvents : c == 'O' ? ScreenOptions : 0;
-    if (chosen != 0) {
-      requestedScreen = chosen;
-      return;
-    }
-  }
-  const int y = in.mouseY;
-  if ((in.mouseButton & 1) != 0 && y >= p.HeaderHeight - 25 && y < p.HeaderHeight && in.mouseX >= 2 &&
-      in.mouseX < 242) {
-    requestedScreen = 1 + (in.mouseX - 2) / 80;
-  }
-}
-
-void DrawFrameInterim(Application& app) { DrawPlaceholderFrame(app); }
 
 // ---------------------------------------------------------------------------
 // Drawing
@@ -368,8 +338,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   const std::uint32_t kind = RecordKindAt(store, offset);
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
-  UiContext ui = ScreenUi(app);
-  DialogHost host(ui);
+  DialogHost host(app.ui);
   SaveEvents(store, Units(app), host);
   if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
 }
@@ -489,19 +458,11 @@ bool HandleMouse(Application& app, const CalendarLayout& l) {
   return true;
 }
 
-void ShowPlaceholder(Application& app, const char* message) {
-  UiContext ui = ScreenUi(app);
-  MessageDialog(ui, message, "OK");
-}
+void ShowPlaceholder(Application& app, const char* message) { MessageDialog(app.ui, message, "OK"); }
 
 void OpenEventEditor(Application& app, std::int32_t offset) {
   std::int32_t result = 0;
-  if (CalendarScreenHooks().eventEditor) {
-    CalendarScreenHooks().eventEditor(app, offset, result);
-  } else {
-    // FIXME: the event editor, once it is part of the build.
-    ShowPlaceholder(app, "The event editor is not available in this version.");
-  }
+  EventEditor(app, app.ui, offset, result);
 }
 
 void FirstDraw(Application& app) {
@@ -509,8 +470,8 @@ void FirstDraw(Application& app) {
   if (app.firstDrawDone) return;
   app.firstDrawDone = true;
   if (app.CommandLine.rfind("/silent", 0) == 0) {
-    if (CalendarScreenHooks().restoreUserWallpaper) CalendarScreenHooks().restoreUserWallpaper(app);
-    if (CalendarScreenHooks().drawDesktopCalendar) CalendarScreenHooks().drawDesktopCalendar(app);
+    if (app.hooks.restoreUserWallpaper) app.hooks.restoreUserWallpaper();
+    if (app.hooks.updateWallpaperCalendar) app.hooks.updateWallpaperCalendar();
     HideToTray(p);
     app.CommandLine.clear();
   } else if (p.window != nullptr) {
@@ -537,38 +498,13 @@ Ymd KeyDate(std::string_view key) {
   return Ymd{digits(0, 4), digits(4, 2), digits(6, 2)};
 }
 
-// FIXME: read the shared screen layout once the main frame computes it.
-CalendarLayout CalendarScreenLayout(const Application& app) {
-  const Program& p = app.program;
-  const int w = p.ClientWidth;
-  const int h = p.ClientHeight;
-  const int t = p.HeaderHeight;
-  CalendarLayout l;
-  l.cellWidth = std::max(0, (w - 20 - 20) / 7);
-  l.rowHeight = std::max(0, static_cast<int>(std::lrint((h - (t + 70) - 20) / 5.0)));
-  l.area = Rect{20, t + 70, 20 + 7 * l.cellWidth, t + 70 + 5 * l.rowHeight};
-  l.previous = Rect{20, t + 15, 45, t + 40};
-  l.today = Rect{45, t + 15, 105, t + 40};
-  l.next = Rect{105, t + 15, 130, t + 40};
-  l.print = Rect{l.area.right - 100, t + 15, l.area.right, t + 40};
-  l.titleStrip = Rect{p.CentreX - 100, t + 15, p.CentreX + 100, t + 40};
-  l.titleTop = t + 15;
-  return l;
-}
-
-UiContext ScreenUi(Application& app) {
-  return UiContext{app.program, app.gfx, [&app](int wait, std::int32_t& requested) {
-                     InterimFrameInput(app, wait, requested);
-                   }};
-}
-
 std::string SelectedKey(const Application& app) {
   const GridItem* item = Selected(app);
   return item != nullptr ? item->key : std::string();
 }
 
 void RebuildCalendarGrid(Application& app, std::string_view selectKey) {
-  const CalendarLayout l = CalendarScreenLayout(app);
+  const CalendarLayout l = app.layout.calendar;
   if (app.gfx.text == nullptr) return;
   BuildCalendarGrid(app.grid, app.events, app.categories, Units(app), *app.gfx.text, 5, l.area,
                     DisplayPacked(app));
@@ -583,7 +519,7 @@ void RebuildCalendarGrid(Application& app, std::string_view selectKey) {
 }
 
 void DrawCalendarGrid(Application& app) {
-  const CalendarLayout l = CalendarScreenLayout(app);
+  const CalendarLayout l = app.layout.calendar;
   DrawGridItems(app, l);
   PresentGrid(app, l);
 }
@@ -592,9 +528,9 @@ void DrawCalendarScreen(Application& app) {
   Program& p = app.program;
   Gfx& g = app.gfx;
   Surface& s = *g.surface;
-  const CalendarLayout l = CalendarScreenLayout(app);
+  const CalendarLayout l = app.layout.calendar;
   g.TileImage(g.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
-  DrawFrameInterim(app);
+  DrawFrame(app);
 
   const Rect& a = l.area;
   g.DrawSunkenBox(a.left, a.top - kStripHeight, a.right - 1, a.bottom - 1, kPanelFill);
@@ -626,7 +562,7 @@ void OpenGridItem(Application& app, int index) {
 
 void NewRecordChooser(Application& app, std::string_view dayKey) {
   Program& p = app.program;
-  UiContext ui = ScreenUi(app);
+  UiContext& ui = app.ui;
   PopupItems items;
   for (int i = 0; i < 6; ++i) items.Set(i, kRecordKinds[i]);
   // The list opens below the day's label, or in the middle when the day is not shown.
@@ -678,20 +614,20 @@ void EditRecord(Application& app, std::int32_t offset) {
 void CalendarScreen(Application& app) {
   Program& p = app.program;
   InputState& in = p.input;
-  UiContext ui = ScreenUi(app);
+  UiContext& ui = app.ui;
   in.layoutChanged = 1;
   for (;;) {
-    RunFrameInput(ui, 1, p.NextScreen);
-    const CalendarLayout l = CalendarScreenLayout(app);
+    FrameInput(app, 1, p.NextScreen);
     if (in.layoutChanged != 0) {
       in.layoutChanged = 0;
       EnsureOffscreenFits(app);
-      UpdateDragBand(app);
+      LayoutScreens(app);
       RebuildCalendarGrid(app, SelectedKey(app));
       DrawCalendarScreen(app);
       FirstDraw(app);
     }
     if (in.quitRequested != 0 || (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen)) return;
+    const CalendarLayout& l = app.layout.calendar;
 
     if (HandleMouse(app, l)) {
       // handled

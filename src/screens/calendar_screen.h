@@ -26,20 +26,16 @@ namespace kal {
 
 struct Application;
 
-// Features that live elsewhere, reached through these seams. Start-up and
-// tests fill them; an empty one falls back to what the comment says.
+// Features of other parts of the program that the screen hands work to.
+// Start-up (or a test) fills them; an empty one falls back to what its
+// comment says. The desktop wallpaper steps of a "/silent" start are the
+// Application's FeatureHooks.
 struct CalendarHooks {
-  // The event editor on the work record; offset -1 for a new event. Empty:
-  // a message that the editor is not available in this build.
-  std::function<void(Application&, std::int32_t offset, std::int32_t& result)> eventEditor;
   // "Print": the print setup and, when confirmed, the printed calendar.
-  // Empty: a message that printing is not available in this build.
+  // Empty: a message that printing is not available in this version.
   std::function<void(Application&)> printCalendar;
-  // The desktop wallpaper of a "/silent" start: put back the user's own
-  // wallpaper, then draw the desktop calendar. Empty: nothing.
-  std::function<void(Application&)> restoreUserWallpaper;
-  std::function<void(Application&)> drawDesktopCalendar;
   // Re-predicts menstrual cycles after a cycle record moved or was deleted.
+  // Empty: nothing is re-predicted.
   RepredictCyclesHook repredictCycles;
 };
 CalendarHooks& CalendarScreenHooks();
@@ -68,12 +64,6 @@ void RebuildCalendarGrid(Application& app, std::string_view selectKey);
 std::string SelectedKey(const Application& app);
 // The date of a grid key's first eight digits.
 Ymd KeyDate(std::string_view key);
-
-// The calendar screen's rectangles for the current window size.
-CalendarLayout CalendarScreenLayout(const Application& app);
-
-// The UI context of the program's screens: its input, drawing and frame handling.
-UiContext ScreenUi(Application& app);
 
 // Placeholder texts of features that are not in this build yet.
 inline constexpr const char* kLaterKindMessage = "This record kind can be edited in a later version.";

@@ -135,49 +135,59 @@ TEST(CalendarScreen, StartsWithTheWeekOfTodayAndNothingSelected) {
   EXPECT_EQ(image.At(kAreaLeft + 3 * kCellWidth, kAreaTop + 60), Rgb(100, 100, 100));
 }
 
+// Whether the pop-up list of record kinds was on screen in a screenshot: its
+// raised white border then lies over the selected (navy) Thursday 16 May.
+bool ChooserShown(const std::string& png) {
+  Surface image;
+  if (!LoadImageFile(png, image)) return false;
+  return image.At(kAreaLeft + 4 * kCellWidth + 3, kAreaTop + 18) == ColourWhite;
+}
+
 TEST(CalendarScreen, ClickingADayTwiceOpensTheChooser) {
   struct Case {
     const char* name;
-    std::string script;
-    bool editorOpened;
+    std::string actions;
+    bool shown;
   };
-  const std::string selectThursday = kStart + "click " + At(0, 4) + "\n";
+  const std::string thursday = At(0, 4);
+  const std::string select = "click " + thursday + "\n";
   const Case cases[] = {
-      {"second click, Escape", selectThursday + "click " + At(0, 4) + "\nkey Escape\n", false},
-      {"second click, Enter", selectThursday + "click " + At(0, 4) + "\nkey Enter\n", true},
-      {"double click, Enter", kStart + "dclick " + At(0, 4) + "\nkey Enter\n", true},
-      {"Enter, Enter", selectThursday + "key Enter\nkey Enter\n", true},
-      {"Enter, Escape", selectThursday + "key Enter\nkey Escape\n", false},
-      // A click on another day only moves the selection: the Enter after it
-      // opens the chooser (which the end of the script closes) instead of
-      // choosing in one.
-      {"two days", selectThursday + "click " + At(0, 5) + "\nkey Enter\n", false},
+      {"second click", select + select, true},
+      {"double click", "dclick " + thursday + "\n", true},
+      {"Enter", select + "key Enter\n", true},
+      {"one click", select, false},
+      // A click on another day and back only moves the selection.
+      {"other day", select + "click " + At(0, 5) + "\n" + select, false},
   };
   for (const Case& c : cases) {
     CalendarRun run;
     run.Events({{test::Packed(2024, 5, 1), "Earlier"}});
     const std::vector<std::uint8_t> before = test::ReadAll(run.data.File("Event20.dat"));
-    std::vector<std::int32_t> offsets;
-    std::int32_t workDate = 0;
-    std::uint32_t workKind = 0;
-    std::int32_t workId = -1;
-    CalendarScreenHooks().eventEditor = [&](Application& app, std::int32_t offset, std::int32_t&) {
-      offsets.push_back(offset);
-      workDate = Long(app.events.workRecord, rec::kDate);
-      workKind = Byte(app.events.workRecord, rec::kKind);
-      workId = Long(app.events.workRecord, rec::kRecordId);
-    };
-    run.Go(c.script);
+    const std::string shot = run.lock.File("shot.png");
+    run.Go(kStart + c.actions + "screenshot " + shot + "\nkey Escape\n");
+    EXPECT_EQ(ChooserShown(shot), c.shown) << c.name;
+    // Cancelled: nothing written.
     EXPECT_EQ(test::ReadAll(run.data.File("Event20.dat")), before) << c.name;
-    if (c.editorOpened) {
-      EXPECT_EQ(offsets, std::vector<std::int32_t>{-1}) << c.name;
-      EXPECT_EQ(workDate, test::Packed(2024, 5, 16)) << c.name;
-      EXPECT_EQ(workKind, kKindGeneric) << c.name;
-      EXPECT_EQ(workId, 1) << c.name;  // the one stored record has id 0
-    } else {
-      EXPECT_TRUE(offsets.empty()) << c.name;
-    }
+    EXPECT_EQ(run.SelectedDay(), "20240516") << c.name;
   }
+}
+
+TEST(CalendarScreen, AGenericEventChosenOnADayIsSavedOnThatDay) {
+  CalendarRun run;
+  run.Events({{test::Packed(2024, 5, 1), "Earlier"}});
+  // Enter chooses the first kind, "Generic Event"; Ctrl+S saves the editor.
+  run.Go(kStart + "dclick " + At(0, 4) + "\nkey Enter\ntype Dentist\nkey S ctrl\n");
+  const std::vector<Recorded> stored = run.Stored();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[1].date, test::Packed(2024, 5, 16));
+  EXPECT_EQ(stored[1].kind, kKindGeneric);
+  EXPECT_EQ(stored[1].text, "Dentist");
+  EXPECT_EQ(stored[1].recordId, 1);  // the one stored before has id 0
+  // The new entry shows in its day at once.
+  EXPECT_NE(FindDayCell(run.app.grid, "202405169999"), -1);
+  bool shown = false;
+  for (const GridItem& item : run.app.grid.items) shown = shown || item.key == "20240516" "9999" "Dentist";
+  EXPECT_TRUE(shown);
 }
 
 TEST(CalendarScreen, SelectionKeysAndButtonsMoveTheView) {
@@ -346,20 +356,17 @@ TEST(CalendarScreen, OpeningEntriesDispatchesByKind) {
     test::AddWeight(store, test::Packed(2024, 5, 18), "Weigh-in", 70000);
     ASSERT_TRUE(SaveEvents(store, UnitModes{}, SilentHost()));
   }
-  std::vector<std::int32_t> opened;
-  std::string workText;
-  CalendarScreenHooks().eventEditor = [&](Application& app, std::int32_t offset, std::int32_t&) {
-    opened.push_back(offset);
-    GetBytes(app.events.workRecord, rec::kGenericText, 7, workText);
-  };
-  // A right click opens an entry at once; the cycle and the weight show a
-  // message, which takes the Right key and the Enter that closes it.
-  run.Go(kStart + "click " + OnFirstEntry(0, 4) + " right\n" + "click " + OnFirstEntry(0, 5) +
+  // A right click opens an entry at once: the event editor for the generic
+  // event, a message for the predicted cycle and for the weight, each of
+  // which takes the Right key and the Enter that closes it.
+  run.Go(kStart + "click " + OnFirstEntry(0, 4) + " right\ntype X\nkey S ctrl\n" + "click " + OnFirstEntry(0, 5) +
          " right\nkey Right\nkey Enter\n" + "click " + OnFirstEntry(0, 6) + "\nclick " + OnFirstEntry(0, 6) +
          "\nkey Right\nkey Enter\n");
-  ASSERT_EQ(opened.size(), 1u);
-  EXPECT_GE(opened[0], 0);
-  EXPECT_EQ(workText, "Dentist");
+  const std::vector<Recorded> stored = run.Stored();
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[0].date, test::Packed(2024, 5, 16));
+  EXPECT_NE(stored[0].text.find("Dentist"), std::string::npos);
+  EXPECT_NE(stored[0].text.find('X'), std::string::npos);
   EXPECT_EQ(SelectedKey(run.app).substr(0, 12), "202405189999");
   EXPECT_GT(SelectedKey(run.app).size(), 12u);  // still the weight entry: the keys went to the messages
 }
@@ -367,10 +374,8 @@ TEST(CalendarScreen, OpeningEntriesDispatchesByKind) {
 TEST(CalendarScreen, SilentStartHidesAfterDrawingTheWallpaperCalendar) {
   CalendarRun run;
   std::vector<std::string> calls;
-  CalendarScreenHooks().restoreUserWallpaper = [&](Application&) { calls.push_back("restore"); };
-  CalendarScreenHooks().drawDesktopCalendar = [&](Application& app) {
-    calls.push_back(app.grid.count() == 35 ? "draw 35" : "draw");
-  };
+  run.app.hooks.restoreUserWallpaper = [&] { calls.push_back("restore"); };
+  run.app.hooks.updateWallpaperCalendar = [&] { calls.push_back("draw"); };
   ScriptParseResult r = ParseInputScript(kStart);
   run.window = std::make_unique<HeadlessWindow>(std::move(r.commands));
   StartupOptions options;
@@ -380,9 +385,10 @@ TEST(CalendarScreen, SilentStartHidesAfterDrawingTheWallpaperCalendar) {
   options.instanceFolder = run.lock.path().string();
   options.commandLine = "/silent";
   RunProgram(run.app, options);
-  EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw 35"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw"}));
   EXPECT_FALSE(run.window->Visible());
   EXPECT_TRUE(run.window->trayIconShown());
+  EXPECT_EQ(run.app.grid.count(), 35);
 }
 
 TEST(CalendarScreen, AHundredThousandRecordsStillShowEveryDay) {
