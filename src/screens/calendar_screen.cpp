@@ -14,6 +14,7 @@
 #include "store/event_record.h"
 #include "ui/controls.h"
 #include "ui/dialog_host.h"
+#include "ui/ui_host.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
 
@@ -26,6 +27,8 @@ constexpr Colour kCellFrame = Rgb(100, 100, 100);
 constexpr Colour kLabelGrey = Rgb(120, 120, 120);
 constexpr Colour kTodayFrame = Rgb(160, 0, 0);
 constexpr Colour kTodayText = Rgb(255, 0, 0);
+// Pure red on the navy of a selected cell is hard to read; a lighter red keeps the meaning.
+constexpr Colour kTodaySelectedText = Rgb(255, 110, 110);
 constexpr Colour kStripLine = Rgb(200, 200, 200);
 constexpr Colour kPanelFill = Rgb(0, 0, 0);
 // The weekday strip above the grid: 15 pixels of text and 2 of margin.
@@ -44,6 +47,18 @@ constexpr const char* kRecordKinds[] = {"Generic Event",  "Weight and Measuremen
                                         "Blood Pressure", "Cholesterol",             "Blood Sugar (Glucose)"};
 constexpr RecordKind kChooserKinds[] = {kKindGeneric,       kKindWeight,       kKindCycle,
                                         kKindBloodPressure, kKindCholesterol, kKindGlucose};
+
+// Saves from the calendar show their progress on the window's panel, and
+// failures and questions in message dialogs.
+class CalendarHost : public UiHost {
+ public:
+  explicit CalendarHost(UiContext& ui) : UiHost(ui), dialogs_(ui) {}
+  void ReportError(const std::string& message) override { dialogs_.ReportError(message); }
+  int Ask(const std::string& message, const std::string& buttons) override { return dialogs_.Ask(message, buttons); }
+
+ private:
+  DialogHost dialogs_;
+};
 
 UnitModes Units(const Application& app) { return UnitModes{app.settings.weightMode, app.settings.measureMode}; }
 
@@ -216,10 +231,8 @@ void DrawDayCell(Application& app, const GridItem& item, bool selected, const st
     font = &g.SmallBoldFont;
   }
   if (item.key == todayKey) {
-    DrawBox(s, kTodayFrame, 1, item.left + 1, item.top + 1, item.right - 2, item.bottom - 2);
-    DrawBox(s, kTodayFrame, 1, item.left + 2, item.top + 2, item.right - 3, item.bottom - 3);
     label = "Today is " + label;
-    colour = kTodayText;
+    colour = selected ? kTodaySelectedText : kTodayText;
     font = &g.SmallBoldFont;
   }
   // The label stays inside its cell however narrow the window.
@@ -227,6 +240,13 @@ void DrawDayCell(Application& app, const GridItem& item, bool selected, const st
   s.SetClipRect(Rect{item.left + 1, item.top + 1, item.right, item.bottom}.Intersect(oldClip));
   g.DrawTextAligned(s, item.left + 4, item.top + 4, AlignLeft, colour, *font, label);
   s.SetClipRect(oldClip);
+}
+
+// Two pixels of dark red just inside today's cell, drawn after the entries so
+// that they frame them too.
+void DrawTodayFrame(Surface& s, const GridItem& cell) {
+  DrawBox(s, kTodayFrame, 1, cell.left + 1, cell.top + 1, cell.right - 2, cell.bottom - 2);
+  DrawBox(s, kTodayFrame, 1, cell.left + 2, cell.top + 2, cell.right - 3, cell.bottom - 3);
 }
 
 void DrawGridItems(Application& app, const CalendarLayout& l) {
@@ -246,6 +266,9 @@ void DrawGridItems(Application& app, const CalendarLayout& l) {
       DrawEntryBox(g, *g.surface, back, text, item.left, item.top, item.right, item.bottom - 1,
                    std::string_view(item.key).substr(kDayKeyLength), l.cellWidth - 8);
     }
+  }
+  if (const int today = FindDayCell(grid, todayKey); today >= 0) {
+    DrawTodayFrame(*g.surface, grid.items[static_cast<std::size_t>(today)]);
   }
 }
 
@@ -338,7 +361,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   const std::uint32_t kind = RecordKindAt(store, offset);
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
-  DialogHost host(app.ui);
+  CalendarHost host(app.ui);
   SaveEvents(store, Units(app), host);
   if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
 }
@@ -504,11 +527,17 @@ std::string SelectedKey(const Application& app) {
 }
 
 void RebuildCalendarGrid(Application& app, std::string_view selectKey) {
-  const CalendarLayout l = app.layout.calendar;
   if (app.gfx.text == nullptr) return;
-  BuildCalendarGrid(app.grid, app.events, app.categories, Units(app), *app.gfx.text, 5, l.area,
+  // Two entries of a day may read the same: the one at the old place wins.
+  const int oldIndex = app.grid.selected;
+  BuildCalendarGrid(app.grid, app.events, app.categories, Units(app), *app.gfx.text, 5, app.layout.calendar.area,
                     DisplayPacked(app));
   if (selectKey.empty()) return;
+  if (oldIndex >= 0 && oldIndex < app.grid.count() &&
+      app.grid.items[static_cast<std::size_t>(oldIndex)].key == selectKey) {
+    app.grid.selected = oldIndex;
+    return;
+  }
   for (int i = 0; i < app.grid.count(); ++i) {
     if (app.grid.items[static_cast<std::size_t>(i)].key == selectKey) {
       app.grid.selected = i;
@@ -662,13 +691,14 @@ void CalendarScreen(Application& app) {
       GoToToday(app);
       DrawCalendarGrid(app);
     } else if (in.lastKey == KeyDelete) {
-      DialogHost host(ui);
+      CalendarHost host(ui);
       if (DeleteSelectedEntry(app.grid, app.events, app.categories, Units(app), *app.gfx.text, host, l.area,
                               DisplayPacked(app), CalendarScreenHooks().repredictCycles) != 0) {
         DrawCalendarScreen(app);
         WaitInputRelease(p);
       }
     } else if (ButtonClicked(ui, l.print.left, l.print.top, l.print.right, l.print.bottom, "Print", 0) != 0) {
+      const std::string keep = SelectedKey(app);
       if (CalendarScreenHooks().printCalendar) {
         CalendarScreenHooks().printCalendar(app);
         // Printing builds the grid for its page; the screen's weeks start at its first day.
@@ -677,7 +707,7 @@ void CalendarScreen(Application& app) {
         // FIXME: printing, once it is part of the build.
         ShowPlaceholder(app, "Printing is not available in this version.");
       }
-      RebuildCalendarGrid(app, "");
+      RebuildCalendarGrid(app, keep);
       DrawCalendarScreen(app);
     }
     if (in.quitRequested != 0 || (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen)) return;
