@@ -93,6 +93,9 @@ int HitItem(const CalendarGrid& grid, int x, int y, bool dayCellsOnly) {
   return -1;
 }
 
+// Day keys hold four-digit years: a day outside them could never be selected.
+bool ShowableYear(const Ymd& d) { return d.year >= 1 && d.year <= 9999; }
+
 void ShowDisplayFrom(Application& app, const Ymd& first) {
   app.dates.display = first;
   BackToSunday(app.dates);
@@ -101,10 +104,11 @@ void ShowDisplayFrom(Application& app, const Ymd& first) {
 // Selects the day cell of `date`, scrolling the view a week at a time in the
 // direction given until the day is on screen.
 void SelectDayScrolling(Application& app, const Ymd& date, int weekStep) {
+  if (!ShowableYear(date)) return;
   const std::string key = KeyOf(date);
   int index = FindDayCell(app.grid, key);
-  // Two steps are always enough for a date one week outside the view; the
-  // bound only guards against a grid that cannot show the day at all.
+  // One week's scroll brings a neighbouring day into view; the bound only
+  // guards against a grid that cannot show the day at all.
   for (int tries = 0; index < 0 && tries < 2; ++tries) {
     app.dates.display = StepDays(app.dates.display, weekStep);
     RebuildCalendarGrid(app, "");
@@ -121,6 +125,7 @@ Ymd ReferenceDate(const Application& app) {
 }
 
 void GoToMonthStart(Application& app, const Ymd& target) {
+  if (!ShowableYear(target)) return;
   ShowDisplayFrom(app, target);
   RebuildCalendarGrid(app, "");
   app.grid.selected = FindDayCell(app.grid, KeyOf(target));
@@ -157,8 +162,15 @@ void PageForward(Application& app, bool ctrl) {
 }
 
 void GoToToday(Application& app) {
-  app.dates.dayChanged = false;
-  SetTodayFromClock(app.dates, *app.program.clock);
+  AppDates& dates = app.dates;
+  dates.dayChanged = false;
+  // Only the frame's day-change check moves the remembered day: going to
+  // today early must not hide midnight from it.
+  const std::int32_t remembered = dates.rememberedDay;
+  const std::int32_t current = dates.currentDay;
+  SetTodayFromClock(dates, *app.program.clock);
+  dates.rememberedDay = remembered;
+  dates.currentDay = current;
   RebuildCalendarGrid(app, "");
   app.grid.selected = FindDayCell(app.grid, KeyOf(app.dates.today));
 }
@@ -395,7 +407,8 @@ void DragItem(Application& app, const CalendarLayout& l, int button) {
     const int h = e.height + 4;
     FillBox(s, dragged.colour, x, y, x + w - 1, y + h - 1);
     DrawBox(s, ColourBlack, 1, x, y, x + w - 2, y + h - 2);
-    g.DrawTextAligned(s, x + 15, y + 2, AlignLeft, ColourBlack, g.SmallFont, label);
+    // Black text would vanish on the darker category colours.
+    g.DrawTextAligned(s, x + 15, y + 2, AlignLeft, ContrastTextColor(dragged.colour), g.SmallFont, label);
     shown = Rect{x, y, x + w, y + h};
     g.PresentRect(x, y, w, h);
   };
