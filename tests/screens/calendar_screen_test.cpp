@@ -221,6 +221,38 @@ TEST(CalendarScreen, SelectionKeysAndButtonsMoveTheView) {
   }
 }
 
+TEST(CalendarScreen, HoldingTheNextButtonRepeatsAfter300MsThenEvery25Ms) {
+  CalendarRun run;
+  const std::string held = run.lock.File("held.png");
+  const std::string after = run.lock.File("after.png");
+  // Steps at 0, 300, 325, 350 and 375 ms; the release comes at 390 ms.
+  run.Go(kStart + "click " + At(0, 3) + "\npress 117 77\nwait 390\nscreenshot " + held + "\nrelease 117 77\nscreenshot " +
+         after + "\n");
+  EXPECT_EQ(run.SelectedDay(), "20241001");
+  // Pressed, the button's outer ring is black at its top left; released, white.
+  Surface image;
+  ASSERT_TRUE(LoadImageFile(held, image));
+  EXPECT_EQ(image.At(105, 65), ColourBlack);
+  ASSERT_TRUE(LoadImageFile(after, image));
+  EXPECT_EQ(image.At(105, 65), ColourWhite);
+}
+
+TEST(CalendarScreen, PrintStartsTheScreenAgainFromThePrintedFirstDay) {
+  CalendarRun run;
+  int printed = 0;
+  CalendarScreenHooks().printCalendar = [&](Application& app) {
+    ++printed;
+    // Printing builds the shared grid for its own page and leaves it so.
+    BuildCalendarGrid(app.grid, app.events, app.categories, UnitModes{}, *app.gfx.text, 6, Rect{0, 0, 700, 600},
+                      test::Packed(2024, 5, 5));
+  };
+  run.Go(kStart + "click " + At(0, 3) + "\nclick 950 77\n");
+  EXPECT_EQ(printed, 1);
+  EXPECT_EQ(run.Display(), test::Packed(2024, 5, 5));
+  EXPECT_EQ(run.app.grid.count(), 35);
+  EXPECT_EQ(run.app.grid.items.front().right - run.app.grid.items.front().left + 1, kCellWidth);
+}
+
 TEST(CalendarScreen, RightOnTheLastSaturdayScrollsOneWeek) {
   CalendarRun run;
   run.Go(kStart + "click " + At(4, 6) + "\nkey Right\n");
