@@ -128,6 +128,25 @@ void BM_SaveEvents(benchmark::State& state) {
   }
 }
 
+// The everyday save: a sorted file plus one edited record.
+void BM_SaveEventsAfterEdit(benchmark::State& state) {
+  const auto n = static_cast<std::size_t>(state.range(0));
+  EventStore s;
+  s.eventFile = Dir().File("edit.dat");
+  kal::UnitModes units;
+  WriteFile(s.eventFile, FileFor(n));
+  kal::LoadEvents(s);
+  kal::SaveEvents(s, units, kal::SilentHost());
+  for (auto _ : state) {
+    state.PauseTiming();
+    kal::PrepareWorkRecord(s, kal::kKindGeneric, 3, kal::PackDate(2024, 5, 5));
+    kal::AppendRecord(s);
+    kal::DeleteRecord(s, s.storeSize - 32);
+    state.ResumeTiming();
+    kal::SaveEvents(s, units, kal::SilentHost());
+  }
+}
+
 // Sorting the same keys, precomputed, and writing the same bytes.
 void BM_SortAndWriteBaseline(benchmark::State& state) {
   const auto n = static_cast<std::size_t>(state.range(0));
@@ -182,6 +201,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 BENCHMARK(BM_LoadEvents)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveEvents)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SaveEventsAfterEdit)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SortAndWriteBaseline)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_GenerateGroup)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

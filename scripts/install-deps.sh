@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libsdl2-image-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth libx11-dev libxtst6
 )
 
 missing=()

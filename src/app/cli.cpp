@@ -14,6 +14,10 @@
 #include "platform/encoding.h"
 #include "platform/file_system.h"
 #include "platform/single_instance.h"
+#include "app/startup.h"
+#include <fstream>
+#include <random>
+#include <sstream>
 #include "screens/event_display_text.h"
 #include "screens/search.h"
 #include "store/event_store.h"
@@ -23,12 +27,30 @@ namespace kal {
 
 namespace {
 
+constexpr int MinClientWidthForCommands = 775;
+constexpr int MinClientHeightForCommands = 575;
+
 constexpr const char* kUsage =
     "usage: kalendrina [/silent] [--data DIR]            start the desktop program\n"
     "       kalendrina list [options] [--data DIR]       print records of the event list\n"
     "       kalendrina add YYYY-MM-DD TEXT [options] [--data DIR]\n"
     "                                                    add an event and save\n"
+    "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
+    "                                                    render a screen to a PNG\n"
+    "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
     "Run 'kalendrina COMMAND --help' for the options of a command.\n";
+
+constexpr const char* kScreenshotUsage =
+    "usage: kalendrina screenshot OUT.png [--screen calendar|events|options] [--size WxH]\n"
+    "                             [--today YYYY-MM-DD] [--script FILE] [--data DIR]\n"
+    "Runs the program without a window, optionally after an input script, and writes\n"
+    "the screen as a PNG picture. The default size is 1024x768.\n";
+
+constexpr const char* kRunScriptUsage =
+    "usage: kalendrina run-script FILE [--data DIR]\n"
+    "Runs the program without a window, driven by the input script FILE: one command\n"
+    "per line (size, today, click, dclick, press, move, release, key, type, wheel, wait,\n"
+    "screenshot, quit). The program is closed when the script ends.\n";
 
 constexpr const char* kListUsage =
     "usage: kalendrina list [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--search QUERY]\n"
@@ -249,14 +271,13 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const int repeat = options.Get("--repeat") ? ParseInt(*options.Get("--repeat"), 0, 27, "--repeat") : 0;
   const int category = options.Get("--category") ? ParseInt(*options.Get("--category"), 0, 11, "--category") : 0;
 
-  // A running desktop copy holds the whole file in memory and would write its
-  // own version over ours at its next save.
-  SingleInstance instance;
-  if (!instance.Acquire() && instance.HeldByOtherCopy()) {
-    throw DataError{"Kalendrina is running: add the event in its window, or close it first"};
-  }
-
   const std::string folder = DataFolderFor(options, true);
+  // A running copy holds the whole file in memory and would write its own
+  // version over ours at its next save.
+  SingleInstance guard(folder);
+  if (!guard.Acquire() && guard.HeldByOtherCopy()) {
+    throw DataError{"Kalendrina is running on this data: add the event in its window, or close it first"};
+  }
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
   LoadStore(store, folder);
@@ -292,6 +313,72 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   return kExitOk;
 }
 
+int RunScriptCommand(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kRunScriptUsage;
+    return kExitOk;
+  }
+  if (options.positional().size() != 1) throw UsageError{"run-script needs one script file"};
+  const std::string script = options.positional()[0];
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(script, ec) || !FileReadable(script)) {
+    throw UsageError{"cannot read the script " + script};
+  }
+  return RunScript(script, options.Get("--data").value_or(""));
+}
+
+int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--screen", "--size", "--today", "--script", "--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kScreenshotUsage;
+    return kExitOk;
+  }
+  if (options.positional().size() != 1) throw UsageError{"screenshot needs one output file"};
+  const std::string target = options.positional()[0];
+  if (target.find_first_of("\r\n") != std::string::npos) throw UsageError{"the output file name is not usable"};
+  int width = 1024, height = 768;
+  if (auto v = options.Get("--size")) {
+    const auto x = v->find('x');
+    if (x == std::string::npos) throw UsageError{"--size must be WIDTHxHEIGHT, not '" + *v + "'"};
+    width = ParseInt(v->substr(0, x), MinClientWidthForCommands, 10000, "the width");
+    height = ParseInt(v->substr(x + 1), MinClientHeightForCommands, 10000, "the height");
+  }
+  std::ostringstream script;
+  script << "size " << width << ' ' << height << '\n';
+  if (auto v = options.Get("--today")) {
+    const Ymd d = ParseDateOption(*v, "--today");
+    script << "today " << IsoDateText(PackDate(d)) << '\n';
+  }
+  if (auto v = options.Get("--script")) {
+    std::ifstream in(*v);
+    if (!in) throw UsageError{"cannot read the script " + *v};
+    script << in.rdbuf() << '\n';
+  }
+  const std::string screen = options.Get("--screen").value_or("calendar");
+  if (screen == "events") {
+    script << "type e\n";
+  } else if (screen == "options") {
+    script << "type o\n";
+  } else if (screen != "calendar") {
+    throw UsageError{"--screen must be calendar, events or options, not '" + screen + "'"};
+  }
+  script << "screenshot " << target << "\nquit\n";
+
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kalendrina-screenshot-" + std::to_string(std::random_device{}()) + ".txt");
+  {
+    std::ofstream file(path);
+    file << script.str();
+    if (!file) throw DataError{"cannot write a temporary script in " + path.parent_path().string()};
+  }
+  const int status = RunScript(path.string(), options.Get("--data").value_or(""));
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  if (status == kExitOk && !std::filesystem::exists(target, ec)) throw DataError{"cannot write " + target};
+  return status;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool& handled) {
@@ -308,8 +395,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (command == "list") return List(args, out);
     if (command == "add") return Add(args, out, err);
-    if (command.rfind("--", 0) == 0 || command.rfind('/', 0) == 0) {
-      handled = false;  // desktop start options
+    if (command == "screenshot") return Screenshot(args, out);
+    if (command == "run-script") return RunScriptCommand(args, out);
+    if (command == "--data" || command.rfind('/', 0) == 0) {
+      handled = false;  // the desktop program's own options
       return kExitOk;
     }
     throw UsageError{"unknown command '" + command + "' (see 'kalendrina --help')"};

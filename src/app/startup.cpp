@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "app/input_state.h"
@@ -211,6 +212,13 @@ void PlaceholderScreen(Application& app, std::int32_t screen) {
   }
 }
 
+namespace {
+std::string WithSlashEnd(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+}  // namespace
+
 int RunProgram(Application& app, const StartupOptions& options) {
   Program& p = app.program;
   WindowBackend& window = *options.window;
@@ -247,6 +255,20 @@ int RunProgram(Application& app, const StartupOptions& options) {
   app.ProgramFolder = ProgramFolder();
   app.DataFolder = ResolveDataFolder(options.dataFolder);
   MakePath(app.DataFolder);
+  // The data itself is guarded too: a copy started with another runtime folder,
+  // a headless run or the command line must never write the event file that
+  // this copy holds in memory.
+  std::optional<SingleInstance> dataGuard;
+  if (WithSlashEnd(options.instanceFolder) != app.DataFolder) {
+    dataGuard.emplace(app.DataFolder);
+    if (!dataGuard->Acquire() && dataGuard->HeldByOtherCopy()) {
+      window.ShowMessageBox(std::string(ProgramName) + " is already running.",
+                            "Another copy of " + std::string(ProgramName) + " is using the data folder" + kCrLf +
+                                app.DataFolder,
+                            MessageIcon::Stop);
+      return 0;
+    }
+  }
   app.UpdateInstaller = app.TempFolder + "kalendrina_" + "setup.exe";
   if (FileExists(app.UpdateInstaller)) RemoveFile(app.UpdateInstaller);
 

@@ -22,6 +22,7 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 std::int64_t FloorMod(std::int64_t a, std::int64_t b) { return a - b * FloorDiv(a, b); }
 
 std::string Printf2(std::int32_t value) {
+  if (value >= 0 && value < 100) return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d", static_cast<int>(value));
   return buf;

@@ -88,7 +88,9 @@ SdlWindow::SdlWindow() {
   // A click on the inactive window both activates it and reaches the program.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // The window shows a CPU-drawn image: the window system's own shared-memory
+  // images do that without starting an OpenGL driver.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     error_ = SDL_GetError();
     return;

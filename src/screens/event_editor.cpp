@@ -26,7 +26,7 @@ constexpr int kPanelWidth = 640;
 constexpr int kTextWidth = 600;
 constexpr int kEdgeInset = 20;
 constexpr int kLabelGap = 30;  // between a label's right end and its box
-constexpr int kBoxGap = 20;    // between a box and the next label
+constexpr int kBoxGap = 10;    // between a box and the next label
 constexpr int kRowGap = 25;
 constexpr int kButtonHeight = 25;
 constexpr int kCheckBoxRoom = 16;
@@ -108,7 +108,9 @@ class Editor {
   void DrawHoliday(int full);
   void DrawButtons();
   void DrawDescription(int caretVisible);
-  void PresentBox(const Rect& box) { ui_.gfx.PresentRect(box.left - 4, box.top - 4, box.Width() + 8, box.Height() + 8); }
+  void PresentBox(const Rect& box) {
+    ui_.gfx.PresentRect(box.left - 4, box.top - 4, box.Width() + 8, box.Height() + 8);
+  }
   bool Validate();
   void OpenContextMenu(int x, int y);
   void CaretPoint(int& x, int& y);
@@ -180,9 +182,29 @@ void Editor::DrawValueBox(const Rect& box, Colour back, Colour textColour, const
 }
 
 void Editor::DrawCategory() {
+  Gfx& gfx = ui_.gfx;
+  const Rect& b = l_.categoryBox;
   const int category = WorkByte(rec::kCategory);
   const Colour back = CategoryColour(app_.categories, category);
-  DrawValueBox(l_.categoryBox, back, ContrastTextColor(back), CategoryName(app_.categories, category));
+  const std::string name = CategoryName(app_.categories, category);
+  // The box is the colour itself, so it carries no arrow; a long name steps
+  // down to the small font before it is cut at the box's edge.
+  gfx.DrawSunkenBox(b.left, b.top, b.right - 1, b.bottom - 1, back);
+  const FontDescription* font = &gfx.EditFont;
+  if (gfx.text != nullptr && gfx.text->Measure(*font, name).width > b.Width() - 6) font = &gfx.SmallFont;
+  TextRecord r;
+  r.x1 = b.left + 3;
+  r.y1 = b.top;
+  r.x2 = b.right - 3;
+  r.y2 = b.bottom - 1;
+  r.colour = ContrastTextColor(back);
+  r.font = font;
+  r.text = name;
+  Surface& s = *gfx.surface;
+  const Rect oldClip = s.clip();
+  s.SetClipRect(Rect{b.left, b.top, b.right - 3, b.bottom}.Intersect(oldClip));
+  gfx.DrawTextRecord(r);
+  s.SetClipRect(oldClip);
 }
 
 void Editor::DrawTimes() {
@@ -227,8 +249,7 @@ void Editor::DrawAll() {
   Gfx& gfx = ui_.gfx;
   const Rect& p = l_.panel;
   gfx.DrawPanel(p.left, p.top, p.right, p.bottom);
-  gfx.DrawTextAligned(*gfx.surface, ui_.program.CentreX, l_.titleY, AlignCentre, kTitleColour, gfx.TitleFont,
-                      Title());
+  gfx.DrawTextAligned(*gfx.surface, ui_.program.CentreX, l_.titleY, AlignCentre, kTitleColour, gfx.TitleFont, Title());
   DrawLabel(l_.categoryLabelX, l_.categoryBox, "Category:");
   DrawLabel(l_.timeLabelX, l_.timeBox, "Time:");
   DrawLabel(l_.endLabelX, l_.endBox, "Ends:");
@@ -308,11 +329,11 @@ std::int32_t Editor::Run(std::int32_t recordOffset) {
       PresentTextArea(gfx, area_);
     }
     const int ch = in.lastChar;
-    const bool overText = in.mouseX >= area_.x1 && in.mouseX < area_.x2 && in.mouseY >= area_.y1 &&
-                          in.mouseY < area_.y2;
+    const bool overText =
+        in.mouseX >= area_.x1 && in.mouseX < area_.x2 && in.mouseY >= area_.y1 && in.mouseY < area_.y2;
     if (in.wheelLines != 0 && overText) {
-      const std::int32_t top =
-          std::clamp(area_.topLine - in.wheelLines * p.wheelScrollLines, 0, std::max(0, area_.lineCount - area_.visibleRows));
+      const std::int32_t top = std::clamp(area_.topLine - in.wheelLines * p.wheelScrollLines, 0,
+                                          std::max(0, area_.lineCount - area_.visibleRows));
       in.wheelLines = 0;
       if (top != area_.topLine) {
         area_.topLine = top;
@@ -374,10 +395,13 @@ std::int32_t Editor::Run(std::int32_t recordOffset) {
       OpenContextMenu(x, y);
     } else if (TextAreaScrollBar(ui_, text_, area_) || TextAreaMouse(ui_, text_, area_)) {
       shownPhase_ = -1;
-    } else {
-      TextAreaKeys(ui_, host_, text_, area_);
+    } else if (TextAreaKeys(ui_, host_, text_, area_)) {
       shownPhase_ = -1;
+    } else {
+      continue;
     }
+    // Pickers and message dialogs stop the caret timer when they close.
+    StartCaretTimer(p);
   }
 
   StopCaretTimer(p);
@@ -442,7 +466,8 @@ EventEditorLayout LayOutEventEditor(const Program& program, Gfx& gfx) {
   const int descTop = row2 + lh + kRowGap;
   // The sunken box runs from 20 inside the left edge to 36 inside the right
   // one; the scroll bar stands right of it, within the text width.
-  l.description = Rect{left + kEdgeInset, descTop, left + kEdgeInset + kTextWidth - 16 + 1, descTop + lh * l.visibleLines};
+  l.description = Rect{left + kEdgeInset, descTop, left + kEdgeInset + kTextWidth - TextAreaScrollBarWidth + 1,
+                       descTop + lh * l.visibleLines};
   l.textArea = Rect{l.description.left, descTop, l.description.right + TextAreaScrollBarWidth, l.description.bottom};
 
   const int buttonsTop = l.description.bottom + kRowGap;
@@ -500,9 +525,7 @@ bool TimePicker(Application& app, UiContext& ui, int which, int x, int y) {
     const int first = ItemMinuteOfDay(which, 1, startHour, startMinute);
     selected = 1 + ((hour * 60 + minute - first + 1440) % 1440) / 5;
   }
-  int chosen = -1;
-  selected = std::min(selected, kTimeItems - 1);
-  chosen = selected;
+  int chosen = std::min(selected, kTimeItems - 1);
   PopupList(ui, items, x, y, 0, 0, kTimeItems, chosen);
   // Closing the window leaves the value as it was; a cancel gives -1.
   if (chosen < 0 || ui.program.input.quitRequested != 0) return false;
@@ -514,6 +537,7 @@ bool TimePicker(Application& app, UiContext& ui, int which, int x, int y) {
   SetByte(wr, which == 0 ? rec::kStartMinute : rec::kEndMinute, m);
   if (TimeValue(static_cast<int>(Byte(wr, rec::kStartHour)), static_cast<int>(Byte(wr, rec::kStartMinute))) >=
       kNoTimeValue) {
+    // An all-day start takes the end with it.
     SetByte(wr, rec::kStartHour, kNoTime);
     SetByte(wr, rec::kStartMinute, 0);
     SetByte(wr, rec::kEndHour, kNoTime);

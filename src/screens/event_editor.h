@@ -30,7 +30,8 @@ inline constexpr std::int32_t EditorSavedAll = 2;
 inline constexpr std::int32_t EditorCancelled = 3;
 
 inline constexpr const char* EmptyDescriptionMessage = "Event cannot be saved until|you enter a description";
-inline constexpr const char* StartAfterEndMessage = "The start time is later than the end time!|Are you sure you want to save?";
+inline constexpr const char* StartAfterEndMessage =
+    "The start time is later than the end time!|Are you sure you want to save?";
 inline constexpr const char* EndWhileAllDayMessage = "End time cannot be changed|when start time is set to all day";
 
 // Where everything of the panel lies for a window of the program's size.
@@ -48,7 +49,7 @@ struct EventEditorLayout {
   int endLabelX = 0;
   Rect repeatBox;
   int repeatLabelX = 0;
-  Rect holidayBox;  // the check box with its label
+  Rect holidayBox;   // the check box with its label
   Rect description;  // the text box, scroll bar not included
   Rect textArea;     // the text box with the scroll bar beside it
   Rect save;

@@ -1,4 +1,4 @@
-#include <cstdio>
+#include <array>
 
 #include "calendar/entry_text.h"
 #include "health/health_text.h"
@@ -6,6 +6,32 @@
 #include "store/text1252.h"
 
 namespace kal {
+
+namespace {
+
+// Saving 100,000 records builds 100,000 keys; formatting and lower-casing
+// through the general routines dominated the whole save.
+void AppendDigits(std::string& out, unsigned value, int minDigits) {
+  char buf[12];
+  int n = 0;
+  do {
+    buf[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  while (n < minDigits) buf[n++] = '0';
+  while (n > 0) out += buf[--n];
+}
+
+const std::array<char, 256>& LowerTable() {
+  static const std::array<char, 256> table = [] {
+    std::array<char, 256> t{};
+    for (int c = 0; c < 256; ++c) t[c] = static_cast<char>(ToLower1252(static_cast<std::uint8_t>(c)));
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
 
 void AppendRecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units, std::string& out) {
   const std::size_t start = out.size();
@@ -17,19 +43,20 @@ void AppendRecordSortKey(const EventStore& s, std::uint32_t offset, const UnitMo
     hour = Byte(s.store, offset + rec::kStartHour);
     minute = Byte(s.store, offset + rec::kStartMinute);
   }
-  char head[48];
-  const int n = std::snprintf(head, sizeof head, "%04u%02u%02u%02u%02u%03u",
-                              static_cast<unsigned>(date) >> 16, (static_cast<unsigned>(date) >> 8) & 255u,
-                              static_cast<unsigned>(date) & 255u, hour, minute, kind);
-  out.append(head, static_cast<std::size_t>(n));
+  const auto packed = static_cast<unsigned>(date);
+  AppendDigits(out, packed >> 16, 4);
+  AppendDigits(out, (packed >> 8) & 255u, 2);
+  AppendDigits(out, packed & 255u, 2);
+  AppendDigits(out, hour, 2);
+  AppendDigits(out, minute, 2);
+  AppendDigits(out, kind, 3);
   if (kind == kKindGeneric) {
     out += EntryText(s, offset, units);
   } else if (kind >= kKindWeight && kind <= kKindGlucose) {
     out += HealthListText(s, offset, units, HealthTextForm::kEventList);
   }
-  for (std::size_t i = start; i < out.size(); ++i) {
-    out[i] = static_cast<char>(ToLower1252(static_cast<std::uint8_t>(out[i])));
-  }
+  const auto& lower = LowerTable();
+  for (std::size_t i = start; i < out.size(); ++i) out[i] = lower[static_cast<std::uint8_t>(out[i])];
 }
 
 std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units) {

@@ -359,6 +359,11 @@ std::int32_t LinkHover(UiContext& ui, const ControlRecord& r, const FontDescript
   if (r.surface == nullptr && gfx.surface == nullptr) return 0;
   Surface& target = TargetOf(gfx, r.surface);
   auto draw = [&](Colour colour) {
+    // The record's state, read as a shadow colour as for any caption, keeps
+    // the white look readable on light panels; -1 draws no shadow.
+    if (r.state() != -1) {
+      gfx.DrawTextAligned(target, r.x1 + 1, r.y1 + 1, AlignLeft, static_cast<Colour>(r.state()), font, r.text);
+    }
     gfx.DrawTextAligned(target, r.x1, r.y1, AlignLeft, colour, font, r.text);
     gfx.PresentRect(r.x1, r.y1, r.x2 - r.x1, r.y2 - r.y1);
   };

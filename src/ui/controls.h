@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/input_state.h"
 #include "app/program.h"
 #include "ui/gfx.h"
 #include "ui/ui_context.h"
@@ -116,7 +117,8 @@ void DrawCheckBox(Gfx& gfx, int full, const ControlRecord& record, std::int32_t 
 bool CheckBoxClicked(UiContext& ui, const ControlRecord& record, std::int32_t& value);
 
 // Hover loop over a text link whose caption is drawn at the record's top
-// left: white while the pointer is inside, navy again when it leaves.
+// left: white while the pointer is inside, navy again when it leaves; with
+// the record's state as a shadow colour unless it is -1.
 // Returns the mouse-button bits when the link is clicked, 0 when the pointer
 // leaves or the program is closing.
 std::int32_t LinkHover(UiContext& ui, const ControlRecord& record, const FontDescription& font);

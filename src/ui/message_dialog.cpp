@@ -107,9 +107,8 @@ void MessageDialog(UiContext& ui, MemBuffer& transferBuffer, std::string_view me
   const MessageDialogLayout l = LayoutMessageDialog(ui, message, labels, buttons, fieldSpec);
   const bool hasFields = l.width > 0 && l.fieldCount > 0;
 
-  // A dialog waits for the user, so the user must be able to see it, even
-  // when the window was hidden in the tray.
-  if (p.window != nullptr && !p.window->Visible()) ShowFromTray(p);
+  // A window hidden in the tray stays hidden: the dialog is drawn and shows
+  // when the user brings the window back through the tray icon.
   const std::int32_t previousModal = p.ModalActive;
   p.ModalActive = 1;
   const Surface saved = gfx.SaveScreen();

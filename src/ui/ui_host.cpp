@@ -1,7 +1,5 @@
 #include "ui/ui_host.h"
 
-#include "app/input_state.h"
-
 namespace kal {
 
 void UiHost::StartProgress() { panel_.lastPercent = -1; }
@@ -19,7 +17,5 @@ void UiHost::CloseProgress() {
   ui_.gfx.PresentRect(g.panel.left, g.panel.top, g.panel.right - g.panel.left + 10,
                       g.panel.bottom - g.panel.top + 10);
 }
-
-void UiHost::PumpMessages() { kal::PumpMessages(ui_.program, 0); }
 
 }  // namespace kal

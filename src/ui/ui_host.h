@@ -1,25 +1,24 @@
 // The Host of the storage and calendar logic when the program has its
-// window: progress goes to the progress panel and the message pump keeps the
-// window alive during long work.
+// window: progress goes to the progress panel, failures and questions to the
+// message dialog (DialogHost), and the message pump keeps the window alive
+// during long work.
 //
-// ReportError and Ask keep the silent defaults of Host here; the message
-// dialog overrides them (a subclass, or these hooks once it exists), so this
-// class stays free of any dialog. A UiHost refers to the UiContext, which
-// must outlive it, and owns the program's ProgressPanel.
+// A UiHost refers to the UiContext, which must outlive it, and owns the
+// program's ProgressPanel. User-interface thread only.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-#include "store/host.h"
+#include "ui/dialog_host.h"
 #include "ui/progress_panel.h"
 #include "ui/ui_context.h"
 
 namespace kal {
 
-class UiHost : public Host {
+class UiHost : public DialogHost {
  public:
-  explicit UiHost(UiContext& ui) : ui_(ui) {}
+  explicit UiHost(UiContext& ui) : DialogHost(ui), ui_(ui) {}
 
   // A new run: the next ShowProgress saves the screen and draws the panel.
   void StartProgress() override;
@@ -27,8 +26,6 @@ class UiHost : public Host {
   void ShowProgress(std::string_view caption, std::uint32_t done, std::uint32_t total) override;
   // Puts the screen back and shows it, so no finished panel stays visible.
   void CloseProgress() override;
-  // One pass of the message pump without waiting.
-  void PumpMessages() override;
 
   ProgressPanel& panel() { return panel_; }
   UiContext& ui() { return ui_; }

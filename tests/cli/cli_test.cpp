@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -139,7 +140,7 @@ TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
 }
 
 TEST_F(CliTest, AddRefusesWhileTheDesktopCopyRuns) {
-  SingleInstance desktop(gRuntime);
+  SingleInstance desktop(dir.path().string());
   ASSERT_TRUE(desktop.Acquire());
   const Result r = Kal("add 2024-01-05 Text" + Data());
   EXPECT_EQ(r.status, 2) << r.out;
@@ -154,6 +155,38 @@ TEST_F(CliTest, HelpForEveryCommand) {
     EXPECT_EQ(r.status, 0) << args;
     EXPECT_NE(r.out.find("usage: kalendrina"), std::string::npos) << args;
   }
+}
+
+}  // namespace
+}  // namespace kal
+
+namespace kal {
+namespace {
+
+TEST_F(CliTest, ScreenshotAndRunScriptWorkWithoutADisplay) {
+  const std::string png = dir.File("shot.png");
+  const Result shot = Kal("screenshot '" + png + "' --size 800x600 --today 2024-05-05" + Data());
+  ASSERT_EQ(shot.status, 0) << shot.out;
+  const auto bytes = test::ReadAll(png);
+  ASSERT_GT(bytes.size(), 8u);
+  EXPECT_EQ(bytes[1], 'P');  // a PNG signature
+  EXPECT_EQ(bytes[2], 'N');
+
+  const std::string script = dir.File("script.txt");
+  const std::string png2 = dir.File("after.png");
+  std::ofstream(script) << "size 1024 768\ntoday 2024-05-05\ntype o\nscreenshot " << png2 << "\n";
+  const Result run = Kal("run-script '" + script + "'" + Data());
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_TRUE(std::filesystem::exists(png2));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("config20.dat")));
+
+  std::ofstream(script) << "click 10\n";
+  const Result bad = Kal("run-script '" + script + "'" + Data());
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_NE(bad.out.find("line 1"), std::string::npos) << bad.out;
+  EXPECT_EQ(Kal("screenshot x.png --size 10x10" + Data()).status, 1);
+  EXPECT_EQ(Kal("screenshot x.png --screen nowhere" + Data()).status, 1);
+  EXPECT_EQ(Kal("run-script '" + dir.File("missing.txt") + "'" + Data()).status, 1);
 }
 
 }  // namespace

@@ -3,16 +3,14 @@
 #include "platform/sdl_window.h"
 
 #include <SDL.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
+
+#include "support/xvfb.h"
 
 extern "C" const char* __lsan_default_suppressions() {
   // The X libraries keep some allocations for the life of the process.
@@ -22,76 +20,7 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace kal {
 namespace {
 
-class XServer {
- public:
-  XServer() {
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c = 0;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
-    close(fds[0]);
-    if (!number.empty()) display_ = ":" + number;
-  }
-  ~XServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
-
-// Real pointer input through the XTEST extension, loaded at run time so that
-// the build needs no X development files.
-class FakeInput {
- public:
-  FakeInput() {
-    x11_ = dlopen("libX11.so.6", RTLD_NOW);
-    xtst_ = dlopen("libXtst.so.6", RTLD_NOW);
-    if (x11_ == nullptr || xtst_ == nullptr) return;
-    auto open = reinterpret_cast<void* (*)(const char*)>(dlsym(x11_, "XOpenDisplay"));
-    flush_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XFlush"));
-    close_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XCloseDisplay"));
-    motion_ = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst_, "XTestFakeMotionEvent"));
-    button_ = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(dlsym(xtst_, "XTestFakeButtonEvent"));
-    if (open && flush_ && close_ && motion_ && button_) display_ = open(nullptr);
-  }
-  ~FakeInput() {
-    if (display_ != nullptr) close_(display_);
-    if (xtst_ != nullptr) dlclose(xtst_);
-    if (x11_ != nullptr) dlclose(x11_);
-  }
-  bool ok() const { return display_ != nullptr; }
-  void Click(int screenX, int screenY, unsigned button) {
-    motion_(display_, 0, screenX, screenY, 0);
-    button_(display_, button, 1, 0);
-    button_(display_, button, 0, 0);
-    flush_(display_);
-  }
-
- private:
-  void* x11_ = nullptr;
-  void* xtst_ = nullptr;
-  void* display_ = nullptr;
-  int (*flush_)(void*) = nullptr;
-  int (*close_)(void*) = nullptr;
-  int (*motion_)(void*, int, int, int, unsigned long) = nullptr;
-  int (*button_)(void*, unsigned, int, unsigned long) = nullptr;
-};
+using test::XServer;
 
 class SdlWindowTest : public ::testing::Test {
  protected:
@@ -155,8 +84,8 @@ TEST_F(SdlWindowTest, OpensPresentsAndReportsTheScreen) {
 }
 
 TEST_F(SdlWindowTest, ARealClickArrives) {
-  FakeInput input;
-  if (!input.ok()) GTEST_SKIP() << "the XTEST extension is not available";
+  test::XClient input;
+  if (!input.canClick()) GTEST_SKIP() << "the XTEST extension is not available";
   SdlWindow w;
   ASSERT_TRUE(w.ok()) << w.error();
   ASSERT_TRUE(w.Create("Kalendrina", 100, 100, 800, 600, false));

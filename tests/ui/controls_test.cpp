@@ -50,32 +50,6 @@ TEST(CheckBox, EachPressInsideTogglesAndShowsTheCross) {
   EXPECT_EQ(f.surface.At(101, 207), ColourWhite);
 }
 
-TEST(CheckBox, FullDrawingAddsFrameAndCaption) {
-  UiFixture f;
-  ControlRecord r = Box(100, 200, 0, 220, "Wallpaper");
-  r.colour = ColourWhite;
-  r.setState(static_cast<std::int32_t>(ColourBlack));  // a black shadow
-  const Surface before = f.surface;
-  DrawCheckBox(f.gfx, 0, r, 1);
-  int changedRight = 0;
-  for (int x = 116; x < 200; ++x) changedRight += f.surface.At(x, 210) != before.At(x, 210);
-  EXPECT_EQ(changedRight, 0);  // no caption without full
-  // Right-aligned to end at x1 + 16 + its width, the caption starts at x1 + 16.
-  r.align = AlignRight;
-  r.x2 = 0;
-  const int w = f.gfx.text->Measure(f.gfx.EditFont, r.text).width;
-  r.x2 = 100 + 16 + w;
-  DrawCheckBox(f.gfx, 1, r, 1);
-  int inkLeft = 0, inkCaption = 0;
-  for (int y = 200; y <= 220; ++y) {
-    for (int x = 110; x < 116; ++x) inkLeft += f.surface.At(x, y) == ColourWhite;
-    for (int x = 116; x < 116 + w; ++x) inkCaption += f.surface.At(x, y) != before.At(x, y);
-  }
-  EXPECT_EQ(inkLeft, 0);
-  EXPECT_GT(inkCaption, 30);
-  EXPECT_NE(f.surface.At(99, 205), before.At(99, 205));  // the sunken frame
-}
-
 TEST(ChoiceField, CaptionIsClippedToTheTextAreaBesideTheArrow) {
   UiFixture f;
   ControlRecord r = Box(100, 100, 260, 122, "");
@@ -89,7 +63,6 @@ TEST(ChoiceField, CaptionIsClippedToTheTextAreaBesideTheArrow) {
     for (int x = 242; x <= 300; ++x) ASSERT_EQ(f.surface.At(x, y), plain.At(x, y)) << x << "," << y;
   }
   EXPECT_GT(textChanged, 100);
-  EXPECT_EQ(f.surface.clip(), f.surface.Bounds());
   // The arrow is a push button from x2 - 18 to x2 + 1, pressed on request.
   EXPECT_EQ(f.surface.At(242, 100), ColourWhite);
   DrawChoiceField(f.gfx, 0, 1, r);
@@ -120,17 +93,22 @@ TEST(LinkHover, EndsWhenThePointerLeavesOrOnAClick) {
     EXPECT_EQ(LinkHover(f.ui, r, f.gfx.SmallBoldFont), c.expected) << c.script;
     EXPECT_GT(passes, 0);
   }
-  // Left: the caption is navy again.
+  // After leaving, the caption is navy again, over the record's shadow colour.
   UiFixture f("move 300 300\n");
   ControlRecord r = Box(100, 100, 260, 120, "Visit the web site");
+  r.setState(static_cast<std::int32_t>(Rgb(200, 0, 0)));
   f.program.input.mouseX = 120;
   f.program.input.mouseY = 110;
   LinkHover(f.ui, r, f.gfx.SmallBoldFont);
-  int navy = 0;
+  int navy = 0, red = 0;
   for (int y = 100; y < 120; ++y) {
-    for (int x = 100; x < 260; ++x) navy += f.window.image().At(x, y) == ColourNavy;
+    for (int x = 100; x < 260; ++x) {
+      navy += f.window.image().At(x, y) == ColourNavy;
+      red += f.window.image().At(x, y) == Rgb(200, 0, 0);
+    }
   }
   EXPECT_GT(navy, 20);
+  EXPECT_GT(red, 5);
 }
 
 // A backend on which nothing ever happens.
@@ -201,9 +179,6 @@ TEST(DelayUnlessInput, WaitsItsTimeWhileHeldAndEndsAtTheRelease) {
   DelayUnlessInput(g.program, 1);
   EXPECT_EQ(g.window.clock().TickMs(), 120u);
   EXPECT_EQ(g.program.input.mouseButton, 0);
-  // Nothing held: no wait at all.
-  DelayUnlessInput(g.program, 1);
-  EXPECT_EQ(g.window.clock().TickMs(), 120u);
 }
 
 }  // namespace

@@ -216,31 +216,6 @@ TEST(MessageDialog, PromptReturnsTheTypedTextThroughTheTransferBuffer) {
   EXPECT_EQ(FieldText(transfer, 0), "xy");
 }
 
-TEST(MessageDialog, PasteCutAndMouseSelectionInAField) {
-  Dialog prompt;
-  prompt.message = "Title";
-  prompt.buttons = "OK|Cancel";
-  prompt.fieldSpec = 40;
-  MemBuffer transfer;
-  AllocDialogTransferBuffer(transfer);
-  UiFixture probe;
-  const MessageDialogLayout l = LayoutMessageDialog(probe.ui, prompt.message, "", prompt.buttons, prompt.fieldSpec);
-  const int x1 = l.labelX + l.labelW;
-  const int y = l.fieldsTop + 10;
-  const int afterHe = x1 + 2 + probe.gfx.text->Measure(probe.gfx.EditFont, "He").width + 1;
-  const int afterHello = x1 + 2 + probe.gfx.text->Measure(probe.gfx.EditFont, "Hello").width + 1;
-  UiFixture f("type Hello world\npress " + At(afterHe, y) + "\nmove " + At(afterHello, y) + "\nrelease " +
-              At(afterHello, y) + "\nkey X ctrl\nkey End\nkey V ctrl\nkey Enter\n");
-  f.window.SetClipboardText("ignored");
-  std::int32_t result = 0;
-  MessageDialog(f.ui, transfer, prompt.message, "", 1, prompt.buttons, prompt.fieldSpec, result);
-  EXPECT_EQ(result, 1);
-  EXPECT_EQ(FieldText(transfer, 0), "He world" + std::string("llo"));
-  std::string clip;
-  ASSERT_TRUE(f.window.GetClipboardText(clip));
-  EXPECT_EQ(clip, "llo");
-}
-
 TEST(MessageDialog, EnterTabAndArrowsMoveBetweenFields) {
   Dialog d;
   d.message = "Person";
@@ -341,21 +316,6 @@ TEST(MessageDialog, PreloadFlagWithoutFieldsCopiesTheBlockBackUnchanged) {
   for (std::size_t i = 0; i < 4000; ++i) ASSERT_EQ(Byte(transfer, i), i * 7 % 251) << i;
 }
 
-TEST(MessageDialog, ShortForm) {
-  UiFixture f("type c\n");
-  EXPECT_EQ(MessageDialog(f.ui, "The start time is later than the end time!|Are you sure you want to save?",
-                          "OK|Cancel"),
-            2);
-  UiFixture closed("");
-  EXPECT_EQ(MessageDialog(closed.ui, "Gone", "OK"), 0);
-}
-
-}  // namespace
-}  // namespace kal
-
-namespace kal {
-namespace {
-
 // A prompt over a screen: two labelled fields, the first with a marked
 // selection, the second with the caret, and three buttons. Written to
 // $KALENDRINA_GALLERY_DIR/gallery-dialog.png when that is set.
@@ -381,12 +341,6 @@ TEST(MessageDialogGallery, TwoFieldsSelectionCaretThreeButtons) {
   EXPECT_TRUE(f.window.errors().empty());
   EXPECT_FALSE(test::ReadAll(path).empty());
 }
-
-}  // namespace
-}  // namespace kal
-
-namespace kal {
-namespace {
 
 TEST(DialogHost, ReportsAndAsksThroughTheDialog) {
   test::UiFixture f("key Enter\ntype g\n");

@@ -86,25 +86,6 @@ TEST(ScrollBarInput, FirstStepOfAPressByWhereItLands) {
   EXPECT_EQ(delay, -1);
 }
 
-TEST(ScrollBarInput, RecordFormKeepsTheStateInTheRecord) {
-  ControlRecord r;
-  r.x1 = X1;
-  r.y1 = Y1;
-  r.x2 = X2;
-  r.y2 = Y2;
-  r.setState(ScrollIdle);
-  InputState in;
-  in.mouseButton = 1;
-  in.mouseX = 507;
-  in.mouseY = 390;
-  int top = 3, grab = 0, delay = 0;
-  ScrollBarInputRecord(in, r, Rows, Count, top, grab, delay);
-  EXPECT_EQ(r.state(), ScrollArrowDown);
-  ScrollBarInputRecord(in, r, Rows, Count, top, grab, delay);
-  EXPECT_EQ(top, 5);
-  EXPECT_EQ(delay, 0);
-}
-
 // A list loop with nothing but a scroll bar; returns the final top.
 int RunBar(UiFixture& f, int top, int* redraws = nullptr) {
   while (f.program.input.quitRequested == 0) {
@@ -153,15 +134,6 @@ TEST(TrackScrollBar, ThumbDragFollowsThePointer) {
   EXPECT_EQ(RunBar(g, 0), 90);
   UiFixture h("press 507 130\nmove 507 900\nmove 300 20\nrelease 300 20\n");
   EXPECT_EQ(RunBar(h, 0), 0);
-}
-
-TEST(DrawScrollBar, PressedArrowAndThumbPlace) {
-  UiFixture f;
-  DrawScrollBar(f.gfx, X1, Y1, X2, Y2, Rows, Count, 50, ScrollArrowUp);
-  EXPECT_EQ(f.surface.At(X1, Y1 + 5), ColourBlack);       // up arrow pressed
-  EXPECT_EQ(f.surface.At(X1, Y2 - 5), ColourWhite);       // down arrow released
-  EXPECT_EQ(f.surface.At(X1 + 8, 200), ColourDarkGrey);   // track above the thumb
-  EXPECT_EQ(f.surface.At(X1, 251), ColourWhite);          // thumb's light edge
 }
 
 }  // namespace

@@ -1,0 +1,160 @@
+// The real program in a real window on a private X server: it starts, draws
+// its header, takes a click, closes with its exit sequence, and a second start
+// hands over to the first.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/test_support.h"
+#include "support/xvfb.h"
+
+namespace kal {
+namespace {
+
+// Starts the program with the arguments; the environment carries DISPLAY and
+// a private runtime folder.
+pid_t Launch(const std::vector<std::string>& args) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<char*> argv;
+    std::string exe = KALENDRINA_EXE;
+    argv.push_back(exe.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// Waits for the process to end; -1 when it did not end in time (it is then killed).
+int WaitExit(pid_t pid, double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+std::vector<std::string> LogLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = new test::XServer(); }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+  void SetUp() override {
+    if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    setenv("DISPLAY", server_->display().c_str(), 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    std::filesystem::create_directory(runtime.path() / "run");
+    setenv("XDG_RUNTIME_DIR", (runtime.path() / "run").c_str(), 1);
+  }
+  std::vector<std::string> DataArgs() const { return {"--data", data.path().string()}; }
+
+  static test::XServer* server_;
+  test::TempDir data;
+  test::TempDir runtime;
+};
+
+test::XServer* DesktopTest::server_ = nullptr;
+
+TEST_F(DesktopTest, OpensDrawsTakesAClickAndClosesWithItsExitSequence) {
+  test::XClient x;
+  ASSERT_TRUE(x.ok());
+  const pid_t pid = Launch(DataArgs());
+  const unsigned long window = x.WaitForWindow("Kalendrina", 20);
+  ASSERT_NE(window, 0u) << "no window appeared";
+
+  // The header is drawn: its bottom strip is the band colour (navy while
+  // active, grey otherwise), not the screen's background texture.
+  std::uint32_t strip = 0;
+  bool drawn = false;
+  for (int attempt = 0; attempt < 100 && !drawn; ++attempt) {
+    drawn = x.Pixel(window, 500, 48, strip) && (strip == 0x800000u || strip == 0x808080u);
+    if (!drawn) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(drawn) << std::hex << strip;
+
+  // A click on the "Options" tab changes what the tab looks like.
+  if (x.canClick()) {
+    int ox = 0, oy = 0;
+    ASSERT_TRUE(x.Origin(window, ox, oy));
+    std::uint32_t before = 0, after = 0;
+    ASSERT_TRUE(x.Pixel(window, 172, 40, before));
+    x.Click(ox + 200, oy + 38, 1);
+    bool changed = false;
+    for (int attempt = 0; attempt < 100 && !changed; ++attempt) {
+      changed = x.Pixel(window, 172, 40, after) && after != before;
+      if (!changed) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(changed) << "the click on the tab changed nothing";
+  }
+
+  x.Close(window);
+  EXPECT_EQ(WaitExit(pid, 20), 0);
+  const auto log = LogLines(data.File("error.log"));
+  const std::vector<std::string> exitOrder = {"Exit Kill Wallpaper Timer", "Exit Restore", "Program Cleanup",
+                                              "Bye Bye"};
+  std::size_t next = 0;
+  for (const auto& line : log) {
+    if (next < exitOrder.size() && line == exitOrder[next]) ++next;
+  }
+  EXPECT_EQ(next, exitOrder.size()) << "exit sequence incomplete in error.log";
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), "Bye Bye");
+  EXPECT_TRUE(std::filesystem::exists(data.File("config20.dat")));
+}
+
+TEST_F(DesktopTest, ASecondStartShowsTheFirstAndLeaves) {
+  test::XClient x;
+  ASSERT_TRUE(x.ok());
+  const pid_t first = Launch(DataArgs());
+  const unsigned long window = x.WaitForWindow("Kalendrina", 20);
+  ASSERT_NE(window, 0u);
+  x.Unmap(window);  // as if hidden in the tray
+  ASSERT_FALSE(x.IsMapped(window));
+
+  const pid_t second = Launch(DataArgs());
+  EXPECT_EQ(WaitExit(second, 20), 0);
+  bool shown = false;
+  for (int attempt = 0; attempt < 200 && !shown; ++attempt) {
+    shown = x.IsMapped(window);
+    if (!shown) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(shown) << "the running copy did not show itself";
+  // Only one copy ran: the log holds one start.
+  int versions = 0;
+  for (const auto& line : LogLines(data.File("error.log"))) versions += line.rfind("Version ", 0) == 0;
+  EXPECT_EQ(versions, 1);
+
+  x.Close(window);
+  EXPECT_EQ(WaitExit(first, 20), 0);
+}
+
+}  // namespace
+}  // namespace kal
