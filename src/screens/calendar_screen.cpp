@@ -316,7 +316,8 @@ template <typename Step>
 void RepeatWhileKeyHeld(Application& app, const CalendarLayout& l, std::int32_t key, Step step) {
   Program& p = app.program;
   step();
-  DrawCalendarGrid(app);
+  DrawGridItems(app, l);
+  PresentGrid(app, l);
   DelayUnlessInput(p, 1);
   while (p.input.quitRequested == 0 && p.input.lastKey == key) {
     step();

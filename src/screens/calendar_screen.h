@@ -19,8 +19,6 @@
 
 #include "calendar/calendar_grid.h"
 #include "calendar/dates.h"
-#include "screens/screen_layout.h"
-#include "ui/ui_context.h"
 
 namespace kal {
 
@@ -38,6 +36,7 @@ struct CalendarHooks {
   // Empty: nothing is re-predicted.
   RepredictCyclesHook repredictCycles;
 };
+// One set for the whole process, filled before the screen runs.
 CalendarHooks& CalendarScreenHooks();
 
 // The screen loop; returns when the program quits or another screen is chosen.
@@ -65,8 +64,9 @@ std::string SelectedKey(const Application& app);
 // The date of a grid key's first eight digits.
 Ymd KeyDate(std::string_view key);
 
-// Placeholder texts of features that are not in this build yet.
-inline constexpr const char* kLaterKindMessage = "This record kind can be edited in a later version.";
+// Shown instead of an editor: for a predicted cycle always, and for the
+// health record kinds until their editors are part of the program.
 inline constexpr const char* kPredictedCycleMessage = "Predicted menstrual cycles can not be edited.";
+inline constexpr const char* kLaterKindMessage = "This record kind can be edited in a later version.";
 
 }  // namespace kal
