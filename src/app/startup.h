@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/program.h"
+#include "calendar/calendar_grid.h"
 #include "calendar/dates.h"
 #include "platform/launch.h"
 #include "platform/text.h"
@@ -51,6 +52,7 @@ struct Application {
   CategoryTable categories;
   EventStore events;
   AppDates dates;
+  CalendarGrid grid;  // the five weeks on screen; the calendar screen rebuilds it
   Surface offscreen;  // as large as the screen, so every window size fits
   Gfx gfx;
   WindowPresenter presenter;
