@@ -48,18 +48,6 @@ constexpr const char* kRecordKinds[] = {"Generic Event",  "Weight and Measuremen
 constexpr RecordKind kChooserKinds[] = {kKindGeneric,       kKindWeight,       kKindCycle,
                                         kKindBloodPressure, kKindCholesterol, kKindGlucose};
 
-// Saves from the calendar show their progress on the window's panel, and
-// failures and questions in message dialogs.
-class CalendarHost : public UiHost {
- public:
-  explicit CalendarHost(UiContext& ui) : UiHost(ui), dialogs_(ui) {}
-  void ReportError(const std::string& message) override { dialogs_.ReportError(message); }
-  int Ask(const std::string& message, const std::string& buttons) override { return dialogs_.Ask(message, buttons); }
-
- private:
-  DialogHost dialogs_;
-};
-
 UnitModes Units(const Application& app) { return UnitModes{app.settings.weightMode, app.settings.measureMode}; }
 
 PackedDate DisplayPacked(const Application& app) { return PackDate(app.dates.display); }
@@ -374,7 +362,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   const std::uint32_t kind = RecordKindAt(store, offset);
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
-  CalendarHost host(app.ui);
+  UiHost host(app.ui);
   SaveEvents(store, Units(app), host);
   if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
 }
@@ -705,7 +693,7 @@ void CalendarScreen(Application& app) {
       GoToToday(app);
       DrawCalendarGrid(app);
     } else if (in.lastKey == KeyDelete) {
-      CalendarHost host(ui);
+      UiHost host(ui);
       if (DeleteSelectedEntry(app.grid, app.events, app.categories, Units(app), *app.gfx.text, host, l.area,
                               DisplayPacked(app), CalendarScreenHooks().repredictCycles) != 0) {
         DrawCalendarScreen(app);

@@ -67,22 +67,6 @@ int ItemMinuteOfDay(int which, int item, int startHour, int startMinute) {
   return (first + 5 * (item - 1)) % 1440;
 }
 
-// The window's own Host for the editor when the caller brings none: progress
-// on the window's progress panel, failures and questions in message dialogs.
-class EditorWindowHost : public UiHost {
- public:
-  explicit EditorWindowHost(UiContext& ui) : UiHost(ui), ui_(ui) {}
-  void ReportError(const std::string& message) override { MessageDialog(ui_, message, "OK"); }
-  int Ask(const std::string& message, const std::string& buttons) override {
-    const std::int32_t chosen = MessageDialog(ui_, message, buttons);
-    // Closing the window while asked takes the cautious last button.
-    return chosen > 0 ? chosen : static_cast<int>(SplitBars(buttons).size());
-  }
-
- private:
-  UiContext& ui_;
-};
-
 class Editor {
  public:
   Editor(Application& app, UiContext& ui, Host& host) : app_(app), ui_(ui), host_(host), wr_(app.events.workRecord) {}
@@ -568,7 +552,7 @@ void EventEditor(Application& app, UiContext& ui, Host& host, std::int32_t recor
 }
 
 void EventEditor(Application& app, UiContext& ui, std::int32_t recordOffset, std::int32_t& result) {
-  EditorWindowHost host(ui);
+  UiHost host(ui);
   EventEditor(app, ui, host, recordOffset, result);
 }
 

@@ -9,6 +9,7 @@
 #include "screens/main_frame.h"
 #include "store/event_record.h"
 #include "ui/dialog_host.h"
+#include "ui/ui_host.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
 #include "wallpaper/wallpaper_preview.h"
@@ -311,7 +312,7 @@ bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& 
   p.ModalActive = wasModal;
   if (result != 1) return false;
   SetCategoryOfMarked(app.events, resultList, category);
-  DialogHost host(app.ui);
+  UiHost host(app.ui);
   SaveEvents(app.events, UnitModes{app.settings.weightMode, app.settings.measureMode}, host);
   return true;
 }
