@@ -230,11 +230,15 @@ void PumpMessages(Program& p, int wait) {
     }
     ApplyEvent(p, e);
   }
+  UpdateMouseCapture(p);
+}
+
+void UpdateMouseCapture(Program& p) {
   if (p.window == nullptr) return;
-  if (in.mouseButton > 0 && !p.shell.mouseCaptured) {
+  if (p.input.mouseButton > 0 && !p.shell.mouseCaptured) {
     p.window->SetMouseCapture(true);
     p.shell.mouseCaptured = true;
-  } else if (in.mouseButton <= 0 && p.shell.mouseCaptured) {
+  } else if (p.input.mouseButton <= 0 && p.shell.mouseCaptured) {
     p.window->SetMouseCapture(false);
     p.shell.mouseCaptured = false;
   }

@@ -20,6 +20,8 @@ void ApplyEvent(Program& program, const PlatformEvent& event);
 // one pending event. Once quitRequested is set no event is taken (so no loop
 // can block). Always keeps the mouse captured exactly while a button is held.
 void PumpMessages(Program& program, int wait);
+// The capture rule of the pump: the mouse is captured exactly while a button is held.
+void UpdateMouseCapture(Program& program);
 
 // Shows the icon in the notification area and hides the window.
 void HideToTray(Program& program);

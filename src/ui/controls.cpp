@@ -251,14 +251,7 @@ bool PumpFor(Program& p, int timeoutMs) {
   const PlatformEvent e = p.window->NextEvent(true, std::max(0, timeoutMs));
   if (e.type == EventType::None) return false;
   ApplyEvent(p, e);
-  // The capture rule of the message pump: held exactly while a button is.
-  if (in.mouseButton > 0 && !p.shell.mouseCaptured) {
-    p.window->SetMouseCapture(true);
-    p.shell.mouseCaptured = true;
-  } else if (in.mouseButton <= 0 && p.shell.mouseCaptured) {
-    p.window->SetMouseCapture(false);
-    p.shell.mouseCaptured = false;
-  }
+  UpdateMouseCapture(p);
   return true;
 }
 
