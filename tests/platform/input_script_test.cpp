@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "support/test_support.h"
 
 namespace kal {
@@ -9,76 +11,44 @@ namespace {
 
 TEST(InputScript, ParsesEveryCommand) {
   const ScriptParseResult r = ParseInputScript(
-      "# a comment\n"
-      "\n"
-      "size 1024 768            # client size\n"
-      "today 2024-02-29\n"
-      "click 10 20\n"
-      "click 11 21 right\n"
-      "dclick 30 40\n"
-      "press 1 2 right\n"
-      "move -5 6\n"
-      "release 7 8\n"
-      "key PageDown shift ctrl\n"
-      "key s ctrl\n"
-      "type  hello # not a comment\n"
-      "wheel -3\n"
-      "wait 60000\n"
-      "screenshot out dir/shot.png\n"
-      "tray right\n"
-      "quit\n");
+      "# a comment\n\nsize 1024 768            # client size\ntoday 2024-02-29\n"
+      "click 10 20\n  click 11 21 right\r\ndclick 30 40\npress 1 2 right\nmove -5 6\nrelease 7 8\n"
+      "key PageDown shift ctrl\nkey s ctrl\n\ttype  hello # not a comment\r\n   # note\r\nwheel -3\n"
+      "wait 60000\nscreenshot out dir/shot.png\ntray right\nquit\r\n");
   ASSERT_TRUE(r.ok()) << r.error;
   ASSERT_EQ(r.commands.size(), 16u);
-  const auto& c = r.commands;
-  EXPECT_EQ(c[0].op, ScriptOp::Size);
-  EXPECT_EQ(c[0].x, 1024);
-  EXPECT_EQ(c[0].y, 768);
-  EXPECT_EQ(c[0].line, 3);
-  EXPECT_EQ(c[1].op, ScriptOp::Today);
-  EXPECT_EQ(c[1].year * 10000 + c[1].month * 100 + c[1].day, 20240229);
-  EXPECT_EQ(c[2].op, ScriptOp::Click);
-  EXPECT_EQ(c[2].button, MouseButton::Left);
-  EXPECT_EQ(c[3].button, MouseButton::Right);
-  EXPECT_EQ(c[4].op, ScriptOp::DoubleClick);
-  EXPECT_EQ(c[5].op, ScriptOp::Press);
-  EXPECT_EQ(c[5].button, MouseButton::Right);
-  EXPECT_EQ(c[6].op, ScriptOp::Move);
-  EXPECT_EQ(c[6].x, -5);
-  EXPECT_EQ(c[7].op, ScriptOp::Release);
-  EXPECT_EQ(c[8].op, ScriptOp::KeyPress);
-  EXPECT_EQ(c[8].key, Key::PageDown);
-  EXPECT_TRUE(c[8].shift);
-  EXPECT_TRUE(c[8].ctrl);
-  EXPECT_EQ(c[9].key, Key::S);
-  EXPECT_FALSE(c[9].shift);
-  EXPECT_EQ(c[10].op, ScriptOp::Type);
-  EXPECT_EQ(c[10].text, " hello # not a comment");
-  EXPECT_EQ(c[11].op, ScriptOp::Wheel);
-  EXPECT_EQ(c[11].amount, -3);
-  EXPECT_EQ(c[12].op, ScriptOp::Wait);
-  EXPECT_EQ(c[12].amount, 60000);
-  EXPECT_EQ(c[13].op, ScriptOp::Screenshot);
-  EXPECT_EQ(c[13].text, "out dir/shot.png");
-  EXPECT_EQ(c[14].op, ScriptOp::Tray);
-  EXPECT_EQ(c[14].button, MouseButton::Right);
-  EXPECT_EQ(c[15].op, ScriptOp::Quit);
-  EXPECT_EQ(c[15].line, 18);
-}
-
-TEST(InputScript, WindowsLineEndsAndIndentation) {
-  const ScriptParseResult r = ParseInputScript("  click 1 2\r\n\ttype ab\r\n   # note\r\nquit\r\n");
-  ASSERT_TRUE(r.ok()) << r.error;
-  ASSERT_EQ(r.commands.size(), 3u);
-  EXPECT_EQ(r.commands[1].text, "ab");
-  EXPECT_EQ(r.commands[2].line, 4);
+  using Op = ScriptOp;
+  using B = MouseButton;
+  // op, line, x, y, button, key, shift, ctrl, amount
+  const std::tuple<Op, int, int, int, B, Key, bool, bool, std::int64_t> expected[] = {
+      {Op::Size, 3, 1024, 768, B::Left, Key::None, false, false, 0},
+      {Op::Today, 4, 0, 0, B::Left, Key::None, false, false, 0},
+      {Op::Click, 5, 10, 20, B::Left, Key::None, false, false, 0},
+      {Op::Click, 6, 11, 21, B::Right, Key::None, false, false, 0},
+      {Op::DoubleClick, 7, 30, 40, B::Left, Key::None, false, false, 0},
+      {Op::Press, 8, 1, 2, B::Right, Key::None, false, false, 0},
+      {Op::Move, 9, -5, 6, B::Left, Key::None, false, false, 0},
+      {Op::Release, 10, 7, 8, B::Left, Key::None, false, false, 0},
+      {Op::KeyPress, 11, 0, 0, B::Left, Key::PageDown, true, true, 0},
+      {Op::KeyPress, 12, 0, 0, B::Left, Key::S, false, true, 0},
+      {Op::Type, 13, 0, 0, B::Left, Key::None, false, false, 0},
+      {Op::Wheel, 15, 0, 0, B::Left, Key::None, false, false, -3},
+      {Op::Wait, 16, 0, 0, B::Left, Key::None, false, false, 60000},
+      {Op::Screenshot, 17, 0, 0, B::Left, Key::None, false, false, 0},
+      {Op::Tray, 18, 0, 0, B::Right, Key::None, false, false, 0},
+      {Op::Quit, 19, 0, 0, B::Left, Key::None, false, false, 0},
+  };
+  for (std::size_t i = 0; i < r.commands.size(); ++i) {
+    const ScriptCommand& c = r.commands[i];
+    EXPECT_EQ(std::tuple(c.op, c.line, c.x, c.y, c.button, c.key, c.shift, c.ctrl, c.amount), expected[i]) << i;
+  }
+  EXPECT_EQ(r.commands[1].year * 10000 + r.commands[1].month * 100 + r.commands[1].day, 20240229);
+  EXPECT_EQ(r.commands[10].text, " hello # not a comment");
+  EXPECT_EQ(r.commands[13].text, "out dir/shot.png");
 }
 
 TEST(InputScript, ErrorsNameTheLine) {
-  struct Case {
-    const char* script;
-    const char* error;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"jump 1 2\n", "line 1: unknown command \"jump\""},
       {"quit\n\nclick 1\n", "line 3: click needs X Y [right]"},
       {"click 1 2 middle\n", "line 1: click: unknown option \"middle\""},
@@ -99,14 +69,18 @@ TEST(InputScript, ErrorsNameTheLine) {
       {"tray middle\n", "line 1: tray needs left or right"},
       {"quit now\n", "line 1: quit takes no arguments"},
   };
-  for (const Case& c : cases) {
-    const ScriptParseResult r = ParseInputScript(c.script);
-    EXPECT_EQ(r.error, c.error) << c.script;
-    EXPECT_TRUE(r.commands.empty()) << c.script;
+  for (const auto& [script, error] : cases) {
+    const ScriptParseResult r = ParseInputScript(script);
+    EXPECT_EQ(r.error, error) << script;
+    EXPECT_TRUE(r.commands.empty()) << script;
   }
+  test::TempDir dir;
+  test::WriteAll(dir.File("s.txt"), {'w', 'a', 'i', 't', ' ', '5', '\n', 'b', 'a', 'd', '\n'});
+  EXPECT_EQ(LoadInputScript(dir.File("s.txt")).error, "line 2: unknown command \"bad\"");
+  EXPECT_FALSE(LoadInputScript(dir.File("missing.txt")).ok());
 }
 
-TEST(InputScript, KeyNames) {
+TEST(InputScript, KeyNamesCodesAndCharacters) {
   EXPECT_EQ(KeyFromName("pageup"), Key::PageUp);
   EXPECT_EQ(KeyFromName("F12"), Key::F12);
   EXPECT_EQ(KeyFromName("z"), Key::Z);
@@ -114,39 +88,21 @@ TEST(InputScript, KeyNames) {
   EXPECT_EQ(KeyFromName("F13"), Key::None);
   EXPECT_EQ(KeyFromName(""), Key::None);
 
-  EXPECT_EQ(ProgramKeyCode(Key::F1), 1);
-  EXPECT_EQ(ProgramKeyCode(Key::F12), 12);
-  EXPECT_EQ(ProgramKeyCode(Key::Home), 71);
-  EXPECT_EQ(ProgramKeyCode(Key::PageUp), 73);
-  EXPECT_EQ(ProgramKeyCode(Key::Left), 75);
-  EXPECT_EQ(ProgramKeyCode(Key::Right), 77);
-  EXPECT_EQ(ProgramKeyCode(Key::End), 79);
-  EXPECT_EQ(ProgramKeyCode(Key::Down), 80);
-  EXPECT_EQ(ProgramKeyCode(Key::Delete), 83);
-  EXPECT_EQ(ProgramKeyCode(Key::Digit1), 49);
-  EXPECT_EQ(ProgramKeyCode(Key::Digit3), 51);
-  EXPECT_EQ(ProgramKeyCode(Key::Digit4), 0);
-  EXPECT_EQ(ProgramKeyCode(Key::Enter), 0);
-  EXPECT_EQ(ProgramKeyCode(Key::A), 0);
+  const std::pair<Key, int> codes[] = {
+      {Key::F1, 1},      {Key::F12, 12},       {Key::Home, 71},  {Key::PageUp, 73}, {Key::Left, 75},
+      {Key::Right, 77},  {Key::End, 79},       {Key::Down, 80},  {Key::Delete, 83}, {Key::Digit1, 49},
+      {Key::Digit3, 51}, {Key::Digit4, 0},     {Key::Enter, 0},  {Key::A, 0}};
+  for (const auto& [key, code] : codes) EXPECT_EQ(ProgramKeyCode(key), code) << static_cast<int>(key);
 
-  EXPECT_EQ(KeyCharacter(Key::S, false, true), 19);
-  EXPECT_EQ(KeyCharacter(Key::A, true, true), 1);
-  EXPECT_EQ(KeyCharacter(Key::S, true, false), 'S');
-  EXPECT_EQ(KeyCharacter(Key::S, false, false), 's');
-  EXPECT_EQ(KeyCharacter(Key::Enter, false, false), 13);
-  EXPECT_EQ(KeyCharacter(Key::Backspace, false, false), 8);
-  EXPECT_EQ(KeyCharacter(Key::Escape, false, false), 27);
-  EXPECT_EQ(KeyCharacter(Key::Tab, true, false), 9);
-  EXPECT_EQ(KeyCharacter(Key::Left, false, false), 0);
-  EXPECT_EQ(KeyCharacter(Key::Digit2, false, false), '2');
-}
-
-TEST(InputScript, LoadsFilesAndReportsMissingOnes) {
-  test::TempDir dir;
-  const std::string path = dir.File("s.txt");
-  test::WriteAll(path, {'w', 'a', 'i', 't', ' ', '5', '\n', 'b', 'a', 'd', '\n'});
-  EXPECT_EQ(LoadInputScript(path).error, "line 2: unknown command \"bad\"");
-  EXPECT_FALSE(LoadInputScript(dir.File("missing.txt")).ok());
+  // key, shift, ctrl, character
+  const std::tuple<Key, bool, bool, int> chars[] = {
+      {Key::S, false, true, 19},         {Key::A, true, true, 1},        {Key::S, true, false, 'S'},
+      {Key::S, false, false, 's'},       {Key::Enter, false, false, 13}, {Key::Backspace, false, false, 8},
+      {Key::Escape, false, false, 27},   {Key::Tab, true, false, 9},     {Key::Left, false, false, 0},
+      {Key::Digit2, false, false, '2'}};
+  for (const auto& [key, shift, ctrl, ch] : chars) {
+    EXPECT_EQ(KeyCharacter(key, shift, ctrl), ch) << static_cast<int>(key) << shift << ctrl;
+  }
 }
 
 }  // namespace

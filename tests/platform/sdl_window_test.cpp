@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "support/xvfb.h"
 
@@ -20,12 +21,10 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace kal {
 namespace {
 
-using test::XServer;
-
 class SdlWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    server_ = new XServer();
+    server_ = new test::XServer();
     if (!server_->display().empty()) {
       setenv("DISPLAY", server_->display().c_str(), 1);
       setenv("SDL_VIDEODRIVER", "x11", 1);
@@ -37,10 +36,10 @@ class SdlWindowTest : public ::testing::Test {
   }
   void SetUp() override {
     if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
+    ASSERT_TRUE(w.ok()) << w.error();
   }
-
   // Waits up to two seconds for an event of the type.
-  static PlatformEvent WaitFor(SdlWindow& w, EventType type) {
+  PlatformEvent WaitFor(EventType type) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (std::chrono::steady_clock::now() < end) {
       const PlatformEvent e = w.NextEvent(true, 50);
@@ -48,25 +47,25 @@ class SdlWindowTest : public ::testing::Test {
     }
     return PlatformEvent{};
   }
+  void DrainEvents() {
+    while (w.NextEvent(false).type != EventType::None) {
+    }
+  }
 
-  static XServer* server_;
+  static test::XServer* server_;
+  SdlWindow w;
 };
 
-XServer* SdlWindowTest::server_ = nullptr;
+test::XServer* SdlWindowTest::server_ = nullptr;
 
 TEST_F(SdlWindowTest, OpensPresentsAndReportsTheScreen) {
-  SdlWindow w;
-  ASSERT_TRUE(w.ok()) << w.error();
   EXPECT_EQ(w.ScreenRect(), (WindowRect{0, 0, 1280, 1024}));
   EXPECT_GT(w.WorkArea().width, 0);
   ASSERT_TRUE(w.Create("Kalendrina", 40, 30, 800, 600, true));
   EXPECT_FALSE(w.Visible());
   w.Show();
   EXPECT_TRUE(w.Visible());
-  const WindowRect r = w.OuterRect();
-  EXPECT_EQ(r.width, 800);
-  EXPECT_EQ(r.height, 600);
-  EXPECT_EQ(w.FrameWidth(), 0);
+  EXPECT_EQ(std::tuple(w.OuterRect().width, w.OuterRect().height, w.FrameWidth()), std::tuple(800, 600, 0));
 
   Surface s(1024, 768, Rgb(10, 20, 30));
   s.Row(5)[7] = Rgb(250, 128, 3);
@@ -74,9 +73,7 @@ TEST_F(SdlWindowTest, OpensPresentsAndReportsTheScreen) {
   SDL_Surface* shown = SDL_GetWindowSurface(SDL_GetWindowFromID(w.windowId()));
   ASSERT_NE(shown, nullptr);
   ASSERT_EQ(SDL_LockSurface(shown), 0);
-  Uint8 red = 0;
-  Uint8 green = 0;
-  Uint8 blue = 0;
+  Uint8 red = 0, green = 0, blue = 0;
   const auto* row = static_cast<const Uint8*>(shown->pixels) + 5 * shown->pitch;
   SDL_GetRGB(reinterpret_cast<const Uint32*>(row)[7], shown->format, &red, &green, &blue);
   SDL_UnlockSurface(shown);
@@ -86,33 +83,26 @@ TEST_F(SdlWindowTest, OpensPresentsAndReportsTheScreen) {
 TEST_F(SdlWindowTest, ARealClickArrives) {
   test::XClient input;
   if (!input.canClick()) GTEST_SKIP() << "the XTEST extension is not available";
-  SdlWindow w;
-  ASSERT_TRUE(w.ok()) << w.error();
   ASSERT_TRUE(w.Create("Kalendrina", 100, 100, 800, 600, false));
-  WaitFor(w, EventType::Expose);
+  WaitFor(EventType::Expose);
   const WindowRect r = w.OuterRect();
   input.Click(r.x + 300, r.y + 200, 3);
-  const PlatformEvent down = WaitFor(w, EventType::MouseDown);
-  EXPECT_EQ(down.button, MouseButton::Right);
-  EXPECT_EQ(down.x, 300);
-  EXPECT_EQ(down.y, 200);
-  EXPECT_EQ(WaitFor(w, EventType::MouseUp).button, MouseButton::Right);
+  const PlatformEvent down = WaitFor(EventType::MouseDown);
+  EXPECT_EQ(std::tuple(down.button, down.x, down.y), std::tuple(MouseButton::Right, 300, 200));
+  EXPECT_EQ(WaitFor(EventType::MouseUp).button, MouseButton::Right);
 
   // A left press in the drag band goes to the window manager, not to the program.
   w.SetDragBand(50, {Rect{700, 0, 800, 50}});
   input.Click(r.x + 710, r.y + 10, 1);
-  EXPECT_EQ(WaitFor(w, EventType::MouseDown).x, 710);
+  EXPECT_EQ(WaitFor(EventType::MouseDown).x, 710);
   input.Click(r.x + 300, r.y + 10, 1);
   input.Click(r.x + 300, r.y + 300, 1);
-  EXPECT_EQ(WaitFor(w, EventType::MouseDown).y, 300);
+  EXPECT_EQ(WaitFor(EventType::MouseDown).y, 300);
 }
 
 TEST_F(SdlWindowTest, KeysBecomeCharactersAsTheSystemTranslatesThem) {
-  SdlWindow w;
-  ASSERT_TRUE(w.ok()) << w.error();
   ASSERT_TRUE(w.Create("Kalendrina", 0, 0, 800, 600, false));
-  while (w.NextEvent(false).type != EventType::None) {
-  }
+  DrainEvents();
   SDL_Event ev{};
   ev.type = SDL_KEYDOWN;
   ev.key.keysym.sym = SDLK_s;
@@ -123,39 +113,29 @@ TEST_F(SdlWindowTest, KeysBecomeCharactersAsTheSystemTranslatesThem) {
   SDL_PushEvent(&ev);
   SDL_Event text{};
   text.type = SDL_TEXTINPUT;
-  SDL_strlcpy(text.text.text, "\xC3\xA9\xE2\x82\xAC", sizeof(text.text.text));  // "é€"
+  SDL_strlcpy(text.text.text, "\xC3\xA9\xE2\x82\xAC", sizeof(text.text.text));  // UTF-8 e acute, euro
   SDL_PushEvent(&text);
 
-  PlatformEvent e = w.NextEvent(false);
-  EXPECT_EQ(e.type, EventType::KeyDown);
-  EXPECT_EQ(e.key, Key::S);
-  EXPECT_TRUE(e.ctrl);
-  e = w.NextEvent(false);
-  EXPECT_EQ(e.type, EventType::Char);
-  EXPECT_EQ(e.ch, 19);
-  e = w.NextEvent(false);
-  EXPECT_EQ(e.key, Key::Enter);
-  e = w.NextEvent(false);
-  EXPECT_EQ(e.type, EventType::Char);
-  EXPECT_EQ(e.ch, 13);
-  e = w.NextEvent(false);
-  EXPECT_EQ(e.ch, 0xE9);
-  e = w.NextEvent(false);
-  EXPECT_EQ(e.ch, 0x80);
+  PlatformEvent e[6];
+  for (PlatformEvent& one : e) one = w.NextEvent(false);
+  EXPECT_EQ(std::tuple(e[0].type, e[0].key, e[0].ctrl), std::tuple(EventType::KeyDown, Key::S, true));
+  EXPECT_EQ(std::tuple(e[1].type, e[1].ch), std::tuple(EventType::Char, 19));
+  EXPECT_EQ(e[2].key, Key::Enter);
+  const std::pair<int, int> chars[] = {{3, 13}, {4, 0xE9}, {5, 0x80}};
+  for (const auto& [i, ch] : chars) {
+    EXPECT_EQ(std::tuple(e[i].type, e[i].ch), std::tuple(EventType::Char, ch)) << i;
+  }
 }
 
 TEST_F(SdlWindowTest, TimersShowRequestsAndClipboard) {
-  SdlWindow w;
-  ASSERT_TRUE(w.ok()) << w.error();
   ASSERT_TRUE(w.Create("Kalendrina", 0, 0, 800, 600, true));
   w.StartTimer(300, 20);
-  EXPECT_EQ(WaitFor(w, EventType::Timer).id, 300);
+  EXPECT_EQ(WaitFor(EventType::Timer).id, 300);
   w.KillTimer(300);
-  while (w.NextEvent(false).type != EventType::None) {
-  }
+  DrainEvents();
   EXPECT_EQ(w.NextEvent(true, 100).type, EventType::None);
 
-  std::thread other([&w] { w.PostShowRequest(); });
+  std::thread other([this] { w.PostShowRequest(); });
   EXPECT_EQ(w.NextEvent(true, 2000).type, EventType::ShowRequest);
   other.join();
 
