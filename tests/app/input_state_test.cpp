@@ -2,217 +2,160 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <tuple>
 
 #include "platform/headless_window.h"
 
 namespace kal {
 namespace {
 
+std::vector<ScriptCommand> Parse(const char* script) {
+  ScriptParseResult r = ParseInputScript(script);
+  EXPECT_TRUE(r.ok()) << r.error;
+  return std::move(r.commands);
+}
+
 // A program on the headless backend, with a 1024 x 768 window at (10, 20).
 struct Rig {
-  explicit Rig(const char* script) {
-    ScriptParseResult r = ParseInputScript(script);
-    EXPECT_TRUE(r.ok()) << r.error;
-    window = std::make_unique<HeadlessWindow>(std::move(r.commands));
-    window->Create("Kalendrina", 10, 20, 1024, 768, false);
-    program.window = window.get();
-    program.clock = &window->clock();
-    program.WindowX = 10;
-    program.WindowY = 20;
-    program.ClientWidth = 1024;
-    program.ClientHeight = 768;
-    program.CentreX = 512;
-    program.log = [this](const std::string& line) { log.push_back(line); };
-    program.saveSettings = [this] { ++saves; };
+  explicit Rig(const char* script) : window(Parse(script)) {
+    window.Create("Kalendrina", 10, 20, 1024, 768, false);
+    p.window = &window;
+    p.clock = &window.clock();
+    std::tie(p.WindowX, p.WindowY, p.ClientWidth, p.ClientHeight, p.CentreX) = std::tuple(10, 20, 1024, 768, 512);
+    p.log = [this](const std::string& line) { log.push_back(line); };
+    p.saveSettings = [this] { ++saves; };
   }
   void Pump(int n, int wait = 0) {
-    for (int i = 0; i < n; ++i) PumpMessages(program, wait);
+    for (int i = 0; i < n; ++i) PumpMessages(p, wait);
   }
-  std::unique_ptr<HeadlessWindow> window;
-  Program program;
+  HeadlessWindow window;
+  Program p;
   std::vector<std::string> log;
   int saves = 0;
 };
 
-PlatformEvent Ev(EventType type) {
-  PlatformEvent e;
-  e.type = type;
-  return e;
+auto Geometry(const Program& p) {
+  return std::tuple(p.WindowX, p.WindowY, p.ClientWidth, p.ClientHeight, p.CentreX, int{p.WindowMaximized});
+}
+PlatformEvent Ev(EventType type) { return PlatformEvent{.type = type}; }
+PlatformEvent Resize(int width, int height, SizeState state = SizeState::Restored) {
+  return PlatformEvent{.type = EventType::Resize, .width = width, .height = height, .sizeState = state};
 }
 
-TEST(InputState, ButtonsAreASetOfHeldButtons) {
+TEST(InputState, ButtonsAreASetOfHeldButtonsAndHoldTheMouse) {
   Rig rig("press 100 120\npress 100 120 right\nrelease 101 121\nrelease 101 121 right\n");
-  InputState& in = rig.program.input;
-  rig.Pump(2);  // move, left down
-  EXPECT_EQ(in.mouseButton, 1);
-  EXPECT_EQ(in.mouseX, 100);
-  EXPECT_EQ(in.mouseY, 120);
-  EXPECT_TRUE(rig.window->mouseCaptured());
-  rig.Pump(1);
-  EXPECT_EQ(in.mouseButton, 3);
-  rig.Pump(2);  // move, left up
-  EXPECT_EQ(in.mouseButton, 2);
-  EXPECT_TRUE(rig.window->mouseCaptured());
-  rig.Pump(1);
-  EXPECT_EQ(in.mouseButton, 0);
-  EXPECT_FALSE(rig.window->mouseCaptured());
-
+  InputState& in = rig.p.input;
+  // Pumps per step: move + left down, right down, move + left up, right up.
+  const std::tuple<int, int, bool> steps[] = {{2, 1, true}, {1, 3, true}, {2, 2, true}, {1, 0, false}};
+  for (const auto& [pumps, buttons, captured] : steps) {
+    rig.Pump(pumps);
+    EXPECT_EQ(std::tuple(in.mouseButton, rig.window.mouseCaptured()), std::tuple(buttons, captured)) << buttons;
+  }
+  EXPECT_EQ(std::tuple(in.mouseX, in.mouseY), std::tuple(101, 121));
   // A press whose release was lost must not turn into another button.
-  ApplyEvent(rig.program, PlatformEvent{.type = EventType::MouseDown, .button = MouseButton::Left});
-  ApplyEvent(rig.program, PlatformEvent{.type = EventType::DoubleClick, .button = MouseButton::Left});
+  ApplyEvent(rig.p, PlatformEvent{.type = EventType::MouseDown, .button = MouseButton::Left});
+  ApplyEvent(rig.p, PlatformEvent{.type = EventType::DoubleClick, .button = MouseButton::Left});
   EXPECT_EQ(in.mouseButton, 1);
-  ApplyEvent(rig.program, PlatformEvent{.type = EventType::MouseUp, .button = MouseButton::Right});
+  ApplyEvent(rig.p, PlatformEvent{.type = EventType::MouseUp, .button = MouseButton::Right});
   EXPECT_EQ(in.mouseButton, 1);
 }
 
-TEST(InputState, ModifiersAreClearedOnButtonUpThenRefreshed) {
+TEST(InputState, ModifiersClearOnButtonUpAndTheWheelScrollsLines) {
   Program p;
   ApplyEvent(p, PlatformEvent{.type = EventType::KeyDown, .key = Key::Shift, .shift = true});
   EXPECT_EQ(p.input.shiftDown, 1);
-  ApplyEvent(p, PlatformEvent{.type = EventType::MouseUp, .ctrl = true});
-  EXPECT_EQ(p.input.shiftDown, 0);
-  EXPECT_EQ(p.input.ctrlDown, 1);
+  ApplyEvent(p, PlatformEvent{.type = EventType::MouseUp, .ctrl = true});  // cleared, then refreshed
+  EXPECT_EQ(std::tuple(p.input.shiftDown, p.input.ctrlDown), std::tuple(0, 1));
   ApplyEvent(p, Ev(EventType::MouseMove));
   EXPECT_EQ(p.input.ctrlDown, 0);
-}
-
-TEST(InputState, WheelScrollsTheSystemSettingOrOneLineWithCtrl) {
-  Program p;
-  ApplyEvent(p, PlatformEvent{.type = EventType::Wheel, .steps = 1});
-  EXPECT_EQ(p.input.wheelLines, 3);
-  EXPECT_EQ(p.input.caretPhase, 1);
-  ApplyEvent(p, PlatformEvent{.type = EventType::Wheel, .steps = -2});
-  EXPECT_EQ(p.input.wheelLines, -3);
-  ApplyEvent(p, PlatformEvent{.type = EventType::Wheel, .steps = 1, .ctrl = true});
-  EXPECT_EQ(p.input.wheelLines, 1);
-  ApplyEvent(p, PlatformEvent{.type = EventType::Wheel, .steps = -1, .ctrl = true});
-  EXPECT_EQ(p.input.wheelLines, -1);
-  // Any other message starts from no wheel movement.
+  // The system's setting per message, or one line with Ctrl; other messages start from none.
+  const std::tuple<int, bool, int> wheel[] = {{1, false, 3}, {-2, false, -3}, {1, true, 1}, {-1, true, -1}};
+  for (const auto& [steps, ctrl, lines] : wheel) {
+    p.input.caretPhase = 0;
+    ApplyEvent(p, PlatformEvent{.type = EventType::Wheel, .steps = steps, .ctrl = ctrl});
+    EXPECT_EQ(std::tuple(p.input.wheelLines, p.input.caretPhase), std::tuple(lines, 1)) << steps << ctrl;
+  }
   ApplyEvent(p, Ev(EventType::MouseMove));
   EXPECT_EQ(p.input.wheelLines, 0);
 }
 
-TEST(InputState, KeysAndCharacters) {
-  Rig rig("key PageDown\nkey S ctrl\ntype é\n");
-  InputState& in = rig.program.input;
+TEST(InputState, KeysCharactersAndWhatEachPumpForgets) {
+  Rig rig("key PageDown\nkey S ctrl\ntype \xC3\xA9\nkey F1\nmove 1 1\nwheel 1\nmove 2 2\n");
+  InputState& in = rig.p.input;
   rig.Pump(1);
-  EXPECT_EQ(in.lastKey, 81);
-  EXPECT_EQ(in.caretPhase, 1);
+  EXPECT_EQ(std::tuple(in.lastKey, in.caretPhase), std::tuple(81, 1));
   rig.Pump(1);  // key up
   EXPECT_EQ(in.lastKey, 0);
-  rig.Pump(2);  // S down, Ctrl+S
-  EXPECT_EQ(in.lastChar, 19);
-  EXPECT_EQ(in.ctrlDown, 1);
-  EXPECT_EQ(in.lastKey, 0);  // letters have no key number
+  rig.Pump(2);  // S down, Ctrl+S: letters have no key number
+  EXPECT_EQ(std::tuple(in.lastKey, in.lastChar, in.ctrlDown), std::tuple(0, 19, 1));
   rig.Pump(1);
   EXPECT_EQ(in.lastChar, 0);
   rig.Pump(2);
-  EXPECT_EQ(in.lastChar, 0xE9);
-  EXPECT_EQ(in.ctrlDown, 0);
-}
+  EXPECT_EQ(std::tuple(in.lastChar, in.ctrlDown), std::tuple(0xE9, 0));
 
-TEST(InputState, WaitingPumpForgetsTheLastKeyNonWaitingKeepsIt) {
-  Rig rig("key F1\nwait 0\nmove 1 1\nwheel 1\nmove 2 2\n");
-  InputState& in = rig.program.input;
-  rig.Pump(1);
-  EXPECT_EQ(in.lastKey, 1);
-  in.lastChar = 65;
-  rig.Pump(1, 1);  // key up arrives anyway; check clearing on a message that does not touch them
-  rig.program.input.lastKey = 7;
-  rig.program.input.lastChar = 66;
-  rig.Pump(1, 0);  // move 1 1, not waiting: both stay
-  EXPECT_EQ(in.lastKey, 7);
-  EXPECT_EQ(in.lastChar, 66);
-  rig.Pump(1, 1);  // wheel, waiting: both cleared before the wait
-  EXPECT_EQ(in.lastKey, 0);
-  EXPECT_EQ(in.lastChar, 0);
-  EXPECT_EQ(in.wheelLines, 3);
+  rig.Pump(3);  // e acute up, F1 down and up
+  std::tie(in.lastKey, in.lastChar) = std::tuple(7, 66);
+  rig.Pump(1, 0);  // a move, not waiting: both stay
+  EXPECT_EQ(std::tuple(in.lastKey, in.lastChar), std::tuple(7, 66));
+  rig.Pump(1, 1);  // the wheel, waiting: both cleared before the wait
+  EXPECT_EQ(std::tuple(in.lastKey, in.lastChar, in.wheelLines), std::tuple(0, 0, 3));
   in.lastKey = 7;
   rig.Pump(1, 0);
-  EXPECT_EQ(in.wheelLines, 0);
-  EXPECT_EQ(in.lastKey, 7);
+  EXPECT_EQ(std::tuple(in.lastKey, in.wheelLines), std::tuple(7, 0));
 }
 
-TEST(InputState, RestoredResizeRecordsGeometryAndLogs) {
-  Rig rig("wait 0\nsize 1100 800\nsize 1100 800\n");
-  Program& p = rig.program;
-  p.WindowMaximized = 1;
-  rig.Pump(1);
-  EXPECT_EQ(p.ClientWidth, 1100);
-  EXPECT_EQ(p.ClientHeight, 800);
-  EXPECT_EQ(p.CentreX, 550);
-  EXPECT_EQ(p.WindowX, 10);
-  EXPECT_EQ(p.WindowMaximized, 0);
-  EXPECT_EQ(p.input.layoutChanged, 1);
-  EXPECT_EQ(rig.saves, 1);
-  ASSERT_EQ(rig.log.size(), 1u);
-  EXPECT_EQ(rig.log[0], "Window Size:  1100 x  800");
-  EXPECT_EQ(WindowSizeLogLine(-5, 768), "Window Size: -5 x  768");
-
-  // The program's own maximise keeps its flag when the size it set arrives.
-  p.WindowMaximized = 1;
-  ApplyEvent(p, PlatformEvent{.type = EventType::Resize, .width = 1100, .height = 800});
-  EXPECT_EQ(p.WindowMaximized, 1);
-}
-
-TEST(InputState, ResizeIsImpossibleWhileModalAndMinimisingKeepsGeometry) {
+TEST(InputState, ResizesMovesAndMaximising) {
   Rig rig("wait 0\nsize 1100 800\nmove 1 1\nsize 600 400\n");
-  Program& p = rig.program;
+  Program& p = rig.p;
   p.ModalActive = 1;
-  // Directly: a size message during a modal loop changes nothing.
-  ApplyEvent(p, PlatformEvent{.type = EventType::Resize, .width = 900, .height = 700});
-  EXPECT_EQ(p.ClientWidth, 1024);
-  EXPECT_EQ(p.input.layoutChanged, 0);
-  // Through the backend: the frozen limits keep the window from changing at all.
+  // A size message during a modal loop changes nothing, and the frozen limits
+  // keep the backend's window from changing at all.
+  ApplyEvent(p, Resize(900, 700));
+  EXPECT_EQ(std::tuple(p.ClientWidth, p.input.layoutChanged), std::tuple(1024, 0));
   rig.Pump(1);
-  EXPECT_EQ(rig.window->OuterRect().width, 1024);
+  EXPECT_EQ(rig.window.OuterRect().width, 1024);
   EXPECT_TRUE(rig.log.empty());
-  // After the modal loop, the smallest size is 775 x 575 again.
   p.ModalActive = 0;
-  rig.Pump(1);
-  EXPECT_EQ(p.ClientWidth, 775);
-  EXPECT_EQ(p.ClientHeight, 575);
+  rig.Pump(1);  // after the modal loop the smallest size is 775 x 575 again
+  ApplyEvent(p, Resize(0, 0, SizeState::Minimized));  // minimising keeps the geometry
+  ApplyEvent(p, Resize(0, 0));
+  EXPECT_EQ(Geometry(p), std::tuple(10, 20, 775, 575, 387, 0));
+  EXPECT_EQ(rig.log, std::vector<std::string>{"Window Size:  775 x  575"});
 
-  ApplyEvent(p, PlatformEvent{.type = EventType::Resize, .sizeState = SizeState::Minimized});
-  ApplyEvent(p, PlatformEvent{.type = EventType::Resize, .width = 0, .height = 0});
-  EXPECT_EQ(p.ClientWidth, 775);
-  EXPECT_EQ(p.WindowX, 10);
-  EXPECT_EQ(rig.log.size(), 1u);
-}
-
-TEST(InputState, WindowManagerMovesAndMaximises) {
-  Rig rig("");
-  Program& p = rig.program;
-  p.WindowMaximized = 1;
-  ApplyEvent(p, PlatformEvent{.type = EventType::Move, .x = 300, .y = 40});
-  EXPECT_EQ(p.WindowX, 300);
-  EXPECT_EQ(p.WindowY, 40);
-  EXPECT_EQ(p.WindowMaximized, 0);
-  EXPECT_EQ(rig.saves, 1);
-  rig.window->MoveResize(0, 0, 1280, 1000);
-  ApplyEvent(p, PlatformEvent{.type = EventType::Resize, .width = 1280, .height = 1000,
-                              .sizeState = SizeState::Maximized});
+  std::tie(p.WindowMaximized, p.input.layoutChanged, rig.saves) = std::tuple(1, 0, 0);
+  rig.window.MoveResize(10, 20, 1100, 800);  // the user restored it
+  ApplyEvent(p, Resize(1100, 800));
+  EXPECT_EQ(Geometry(p), std::tuple(10, 20, 1100, 800, 550, 0));
+  EXPECT_EQ(std::tuple(p.input.layoutChanged, rig.saves), std::tuple(1, 1));
+  EXPECT_EQ(rig.log.back(), "Window Size:  1100 x  800");
+  EXPECT_EQ(WindowSizeLogLine(-5, 768), "Window Size: -5 x  768");
+  p.WindowMaximized = 1;  // the program's own maximise keeps its flag when the size it set arrives
+  ApplyEvent(p, Resize(1100, 800));
   EXPECT_EQ(p.WindowMaximized, 1);
-  EXPECT_EQ(p.ClientWidth, 1280);
+
+  rig.saves = 0;  // moved by the window manager: no longer maximised
+  ApplyEvent(p, PlatformEvent{.type = EventType::Move, .x = 300, .y = 40});
+  EXPECT_EQ(Geometry(p), std::tuple(300, 40, 1100, 800, 550, 0));
+  EXPECT_EQ(rig.saves, 1);
+  rig.window.MoveResize(0, 0, 1280, 1000);
+  ApplyEvent(p, Resize(1280, 1000, SizeState::Maximized));
+  EXPECT_EQ(std::tuple(p.ClientWidth, int{p.WindowMaximized}), std::tuple(1280, 1));
 }
 
 TEST(InputState, TimersCloseAndPumpingAfterQuit) {
   Rig rig("today 2024-05-05\nwait 60000\nclick 5 5\n");
-  Program& p = rig.program;
+  Program& p = rig.p;
   StartDayTimer(p);
   StartCaretTimer(p);
   int caretToggles = 0;
-  int last = p.input.caretPhase;
-  while (p.input.currentDay == 0) {
+  for (int last = p.input.caretPhase; p.input.currentDay == 0; last = p.input.caretPhase) {
     rig.Pump(1, 1);
     if (p.input.caretPhase != last) ++caretToggles;
-    last = p.input.caretPhase;
   }
   EXPECT_EQ(p.input.currentDay, 5);
   EXPECT_EQ(caretToggles, 199);  // 200 ticks by the minute, the last one after the day timer
   StopCaretTimer(p);
-  EXPECT_FALSE(rig.window->TimerRunning(CaretTimerId));
+  EXPECT_FALSE(rig.window.TimerRunning(CaretTimerId));
 
   ApplyEvent(p, Ev(EventType::Close));
   EXPECT_EQ(p.input.quitRequested, 1);
@@ -223,58 +166,51 @@ TEST(InputState, TimersCloseAndPumpingAfterQuit) {
 
 TEST(InputState, TrayIcon) {
   Rig rig("tray right\ntray left\ntray right\n");
-  Program& p = rig.program;
+  Program& p = rig.p;
+  const auto shown = [&] { return std::tuple(rig.window.Visible(), rig.window.trayIconShown()); };
   rig.Pump(1);  // a right click while the window is visible does nothing
-  EXPECT_EQ(rig.window->trayMenusShown(), 0);
+  EXPECT_EQ(rig.window.trayMenusShown(), 0);
   HideToTray(p);
-  EXPECT_FALSE(rig.window->Visible());
-  EXPECT_TRUE(rig.window->trayIconShown());
+  EXPECT_EQ(shown(), std::tuple(false, true));
   rig.Pump(1);
-  EXPECT_TRUE(rig.window->Visible());
-  EXPECT_FALSE(rig.window->trayIconShown());
+  EXPECT_EQ(shown(), std::tuple(true, false));
   HideToTray(p);
   rig.Pump(1);
-  EXPECT_EQ(rig.window->trayMenusShown(), 1);
+  EXPECT_EQ(rig.window.trayMenusShown(), 1);
   ApplyEvent(p, PlatformEvent{.type = EventType::Command, .id = CommandShow});
-  EXPECT_TRUE(rig.window->Visible());
-  EXPECT_FALSE(rig.window->trayIconShown());
+  EXPECT_EQ(shown(), std::tuple(true, false));
   HideToTray(p);
   ApplyEvent(p, PlatformEvent{.type = EventType::Command, .id = CommandExit});
-  EXPECT_FALSE(rig.window->trayIconShown());
+  EXPECT_FALSE(rig.window.trayIconShown());
   EXPECT_EQ(p.input.quitRequested, 1);
 
   Rig second("");
-  HideToTray(second.program);
-  ApplyEvent(second.program, Ev(EventType::ShowRequest));
-  EXPECT_TRUE(second.window->Visible());
-  EXPECT_EQ(second.program.input.activeWindow, 1);
+  HideToTray(second.p);
+  ApplyEvent(second.p, Ev(EventType::ShowRequest));
+  EXPECT_EQ(std::tuple(second.window.Visible(), second.p.input.activeWindow), std::tuple(true, 1));
 }
 
 TEST(InputState, InactiveWindowKeepsTheHeaderItWasLeftWith) {
   Rig rig("");
-  Program& p = rig.program;
+  Program& p = rig.p;
   Surface offscreen(1280, 1024, Rgb(0, 0, 128));
   p.offscreen = &offscreen;
-  bool drawn = false;
   p.drawHeader = [&] {
-    drawn = true;
     for (int y = 0; y < p.HeaderHeight; ++y) {
-      std::fill(offscreen.Row(y), offscreen.Row(y) + offscreen.width(),
-                p.input.activeWindow ? Rgb(0, 0, 128) : Rgb(128, 128, 128));
+      std::fill(offscreen.Row(y), offscreen.Row(y + 1), p.input.activeWindow ? Rgb(0, 0, 128) : Rgb(128, 128, 128));
     }
   };
   ApplyEvent(p, PlatformEvent{.type = EventType::Activate, .active = false});
-  EXPECT_TRUE(drawn);
   EXPECT_EQ(p.input.activeWindow, 0);
-  EXPECT_EQ(rig.window->image().At(5, 5), Rgb(128, 128, 128));
+  EXPECT_EQ(rig.window.image().At(5, 5), Rgb(128, 128, 128));
   // Something draws over the header while inactive; a repaint still shows the saved one.
   std::fill(offscreen.pixels().begin(), offscreen.pixels().end(), Rgb(255, 0, 0));
   ApplyEvent(p, Ev(EventType::Expose));
-  EXPECT_EQ(rig.window->image().At(5, 49), Rgb(128, 128, 128));
-  EXPECT_EQ(rig.window->image().At(5, 50), Rgb(255, 0, 0));
+  EXPECT_EQ(rig.window.image().At(5, 49), Rgb(128, 128, 128));
+  EXPECT_EQ(rig.window.image().At(5, 50), Rgb(255, 0, 0));
   ApplyEvent(p, PlatformEvent{.type = EventType::Activate, .active = true});
-  EXPECT_EQ(rig.window->image().At(5, 5), Rgb(0, 0, 128));
-  EXPECT_EQ(rig.window->image().At(5, 767), Rgb(255, 0, 0));
+  EXPECT_EQ(rig.window.image().At(5, 5), Rgb(0, 0, 128));
+  EXPECT_EQ(rig.window.image().At(5, 767), Rgb(255, 0, 0));
 }
 
 }  // namespace
