@@ -13,38 +13,27 @@
 
 namespace kal::test {
 
+// A record of the kind with `fixed` bytes besides the text. Finish() puts the
+// text between the fixed body and the trailing bytes (the end marker, and for
+// blood pressure the two reserved bytes) and writes the length and end marker.
 class RecordBytes {
  public:
-  // A record of the kind with `fixed` bytes besides the text; the length field
-  // and the end marker are written by Finish().
-  RecordBytes(RecordKind kind, std::int32_t packedDate, std::uint32_t fixed) : bytes_(fixed, 0), fixed_(fixed) {
+  RecordBytes(RecordKind kind, std::int32_t packedDate, std::uint32_t fixed) : bytes_(fixed, 0) {
     bytes_[rec::kKind] = kind;
     Long(rec::kDate, packedDate);
   }
-  RecordBytes& Byte(std::uint32_t off, std::uint8_t v) {
-    bytes_[off] = v;
-    return *this;
-  }
-  RecordBytes& Word(std::uint32_t off, std::uint32_t v) {
-    bytes_[off] = static_cast<std::uint8_t>(v);
-    bytes_[off + 1] = static_cast<std::uint8_t>(v >> 8);
-    return *this;
-  }
-  RecordBytes& Long(std::uint32_t off, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) bytes_[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
-    return *this;
-  }
-  // The text goes between the fixed body and the trailing bytes (the end
-  // marker, and for blood pressure the two reserved bytes).
+  RecordBytes& Byte(std::uint32_t off, std::uint32_t v) { return Put(off, v, 1); }
+  RecordBytes& Word(std::uint32_t off, std::uint32_t v) { return Put(off, v, 2); }
+  RecordBytes& Long(std::uint32_t off, std::uint32_t v) { return Put(off, v, 4); }
   RecordBytes& Text(std::string_view text) {
     text_ = text;
     return *this;
   }
   std::vector<std::uint8_t> Finish() const {
-    const std::uint32_t trailer = fixed_ - TextOffset();
-    std::vector<std::uint8_t> out(bytes_.begin(), bytes_.begin() + TextOffset());
+    const auto textAt = bytes_.begin() + TextOffset();
+    std::vector<std::uint8_t> out(bytes_.begin(), textAt);
     out.insert(out.end(), text_.begin(), text_.end());
-    out.insert(out.end(), bytes_.begin() + TextOffset(), bytes_.begin() + TextOffset() + trailer);
+    out.insert(out.end(), textAt, bytes_.end());
     const auto length = static_cast<std::uint32_t>(out.size());
     for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(length >> (8 * i));
     out[length - 2] = static_cast<std::uint8_t>(kEndMarker & 0xFF);
@@ -53,6 +42,10 @@ class RecordBytes {
   }
 
  private:
+  RecordBytes& Put(std::uint32_t off, std::uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) bytes_[off + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    return *this;
+  }
   std::uint32_t TextOffset() const {
     switch (bytes_[rec::kKind]) {
       case kKindWeight: return rec::kWeightText;
@@ -63,7 +56,6 @@ class RecordBytes {
     }
   }
   std::vector<std::uint8_t> bytes_;
-  std::uint32_t fixed_;
   std::string text_;
 };
 
@@ -72,14 +64,13 @@ inline std::int32_t Packed(int year, int month, int day) { return year * 65536 +
 // Appends the bytes at the end of the store and returns their offset.
 inline std::uint32_t AppendTo(EventStore& s, const std::vector<std::uint8_t>& bytes) {
   const std::uint32_t offset = s.storeSize;
-  const std::uint32_t newSize = s.storeSize + static_cast<std::uint32_t>(bytes.size());
+  s.storeSize += static_cast<std::uint32_t>(bytes.size());
   if (s.store.empty()) {
-    BufAlloc(newSize, s.store);
+    BufAlloc(s.storeSize, s.store);
   } else {
-    BufResize(newSize, s.store);
+    BufResize(s.storeSize, s.store);
   }
   PutBytes(s.store, offset, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  s.storeSize = newSize;
   return offset;
 }
 
@@ -87,13 +78,9 @@ inline std::uint32_t AppendTo(EventStore& s, const std::vector<std::uint8_t>& by
 inline std::uint32_t AddGeneric(EventStore& s, std::int32_t date, std::string_view text, int startHour = 255,
                                 int startMinute = 0, int endHour = 99, int endMinute = 0, int yearCount = 0) {
   return AppendTo(s, RecordBytes(kKindGeneric, date, rec::kGenericFixed)
-                         .Byte(rec::kYearCount, static_cast<std::uint8_t>(yearCount))
-                         .Byte(rec::kStartHour, static_cast<std::uint8_t>(startHour))
-                         .Byte(rec::kStartMinute, static_cast<std::uint8_t>(startMinute))
-                         .Byte(rec::kEndHour, static_cast<std::uint8_t>(endHour))
-                         .Byte(rec::kEndMinute, static_cast<std::uint8_t>(endMinute))
-                         .Text(text)
-                         .Finish());
+                         .Byte(rec::kYearCount, yearCount).Byte(rec::kStartHour, startHour)
+                         .Byte(rec::kStartMinute, startMinute).Byte(rec::kEndHour, endHour)
+                         .Byte(rec::kEndMinute, endMinute).Text(text).Finish());
 }
 
 struct Measures {
@@ -103,49 +90,32 @@ struct Measures {
 inline std::uint32_t AddWeight(EventStore& s, std::int32_t date, std::string_view text, std::uint32_t grams,
                                Measures m = {}) {
   return AppendTo(s, RecordBytes(kKindWeight, date, rec::kWeightFixed)
-                         .Long(rec::kWeight, grams)
-                         .Word(rec::kHeight, m.height)
-                         .Word(rec::kChest, m.chest)
-                         .Word(rec::kWaist, m.waist)
-                         .Word(rec::kHips, m.hips)
+                         .Long(rec::kWeight, grams).Word(rec::kHeight, m.height).Word(rec::kChest, m.chest)
+                         .Word(rec::kWaist, m.waist).Word(rec::kHips, m.hips)
                          .Word(rec::kNeck, 111)  // not shown anywhere in the one-line texts
-                         .Text(text)
-                         .Finish());
+                         .Text(text).Finish());
 }
 
 inline std::uint32_t AddCycle(EventStore& s, std::int32_t date, std::string_view text, int predicted) {
-  return AppendTo(s, RecordBytes(kKindCycle, date, rec::kCycleFixed)
-                         .Byte(rec::kPredicted, static_cast<std::uint8_t>(predicted))
-                         .Text(text)
+  return AppendTo(s, RecordBytes(kKindCycle, date, rec::kCycleFixed).Byte(rec::kPredicted, predicted).Text(text)
                          .Finish());
 }
 
 inline std::uint32_t AddPressure(EventStore& s, std::int32_t date, std::string_view location,
                                  std::string_view description, int systolic, int diastolic) {
-  std::string text(location);
-  text.push_back('\0');
-  text += description;
-  text.push_back('\0');
+  const std::string text = std::string(location) + '\0' + std::string(description) + '\0';
   return AppendTo(s, RecordBytes(kKindBloodPressure, date, rec::kPressureFixed)
-                         .Word(rec::kSystolic, static_cast<std::uint32_t>(systolic))
-                         .Word(rec::kDiastolic, static_cast<std::uint32_t>(diastolic))
-                         .Word(rec::kPulse, 72)
-                         .Text(text)
-                         .Finish());
+                         .Word(rec::kSystolic, systolic).Word(rec::kDiastolic, diastolic).Word(rec::kPulse, 72)
+                         .Text(text).Finish());
 }
 
 inline std::uint32_t AddCholesterol(EventStore& s, std::int32_t date, std::string_view text, int total) {
   return AppendTo(s, RecordBytes(kKindCholesterol, date, rec::kCholesterolFixed)
-                         .Word(rec::kTotal, static_cast<std::uint32_t>(total))
-                         .Word(rec::kLdl, 99)
-                         .Text(text)
-                         .Finish());
+                         .Word(rec::kTotal, total).Word(rec::kLdl, 99).Text(text).Finish());
 }
 
 inline std::uint32_t AddGlucose(EventStore& s, std::int32_t date, std::string_view text, int reading) {
-  return AppendTo(s, RecordBytes(kKindGlucose, date, rec::kGlucoseFixed)
-                         .Word(rec::kGlucose, static_cast<std::uint32_t>(reading))
-                         .Text(text)
+  return AppendTo(s, RecordBytes(kKindGlucose, date, rec::kGlucoseFixed).Word(rec::kGlucose, reading).Text(text)
                          .Finish());
 }
 
