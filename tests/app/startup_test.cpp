@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
-#include <thread>
 #include <tuple>
 
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
 #include "platform/images.h"
-#include "platform/single_instance.h"
 #include "store/host.h"
 #include "support/test_support.h"
 
@@ -99,20 +96,6 @@ TEST(Startup, WindowGeometry) {
             std::vector<std::string>{"Insufficient Screen Area (1024 x 560)|Kalendrina needs at least 775x575 pixels"
                                      "\r\nto open a program window.\r\nPlease increase your screen resolution,\r\nor "
                                      "set your taskbar to auto-hide."});
-}
-
-TEST(Startup, ASecondCopyAsksTheFirstToShowItself) {
-  HeadlessRun run("click 1 1\n");
-  SingleInstance first(run.lock.path().string());
-  ASSERT_TRUE(first.Acquire());
-  EXPECT_EQ(run.Go(), 0);
-  EXPECT_FALSE(run.window->created());
-  EXPECT_TRUE(run.window->messageBoxes().empty());
-  bool asked = false;
-  for (int i = 0; i < 50 && !(asked = first.PollShowRequest()); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  EXPECT_TRUE(asked);
 }
 
 TEST(Startup, SilentStartHidesInTheTray) {
