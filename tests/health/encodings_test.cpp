@@ -57,20 +57,19 @@ TEST(LeadingNumber, ReadsTheLeadingDecimalOnly) {
 }
 
 TEST(FormatWeightAndLength, PoundsThroughWholeOuncesOthersToOneDecimal) {
+  auto weight = [](std::uint32_t grams, const UnitModes& u) {
+    const auto w = FormatWeight(grams, u);
+    return w.number + "|" + w.unit;
+  };
   ExpectRows({
-      {FormatWeight(0, kPounds).number + FormatWeight(0, kPounds).unit + FormatWeight(0, kMetric).unit, ""},
-      {FormatWeight(68039, kPounds).number + " " + FormatWeight(68039, kPounds).unit, "150 pounds"},
-      {FormatWeight(68300, kPounds).number, "150.6"},  // 2409 ounces
-      {FormatWeight(453, kPounds).number, "1"},        // 15.98 ounces round to 16
-      {FormatWeight(14, kPounds).number, "0"},         // 0.49 ounces: shown, though zero
-      {FormatWeight(113, kPounds).number, ".2"},       // 4 ounces = .25, half to even
-      {FormatWeight(68039, kMetric).number + " " + FormatWeight(68039, kMetric).unit, "68 kg"},
-      {FormatWeight(68350, kMetric).number, "68.4"},
-      {FormatWeight(68250, kMetric).number, "68.2"},
-      {FormatLength(0, kPounds) + FormatLength(0, kMetric), ""},
-      {FormatLength(1778, kPounds), "70 in"},
-      {FormatLength(1778, kMetric), "177.8 cm"},
-      {FormatLength(1700, kPounds), "66.9 in"},
+      {weight(0, kPounds) + weight(0, kMetric), "||"}, {weight(68039, kPounds), "150|pounds"},
+      {weight(68300, kPounds), "150.6|pounds"},  // 2409 ounces
+      {weight(453, kPounds), "1|pounds"},        // 15.98 ounces round to 16
+      {weight(14, kPounds), "0|pounds"},         // 0.49 ounces: shown, though zero
+      {weight(113, kPounds), ".2|pounds"},       // 4 ounces = .25, half to even
+      {weight(68039, kMetric), "68|kg"}, {weight(68350, kMetric), "68.4|kg"}, {weight(68250, kMetric), "68.2|kg"},
+      {FormatLength(0, kPounds) + FormatLength(0, kMetric), ""}, {FormatLength(1778, kPounds), "70 in"},
+      {FormatLength(1778, kMetric), "177.8 cm"}, {FormatLength(1700, kPounds), "66.9 in"},
       {FormatLength(5, kMetric), ".5 cm"},
   });
 }
