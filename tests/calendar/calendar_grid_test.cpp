@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <random>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "support/record_builder.h"
@@ -14,69 +15,63 @@ namespace kal {
 namespace {
 
 using test::Packed;
-using test::RecordBytes;
+using Records = std::vector<std::vector<std::uint8_t>>;
 
 // Every character 7 pixels wide, one 15-pixel line: wrapping becomes arithmetic.
 class FixedWidthText : public TextRenderer {
  public:
   TextExtent Measure(const FontDescription& font, std::string_view text) override {
-    ++calls;
-    lastFont = font;
+    EXPECT_EQ(font, (FontDescription{"Arial", 15, 400, false}));
     return TextExtent{7 * static_cast<int>(text.size()), 15};
   }
   void Layout(const FontDescription&, std::string_view, const std::function<void(const PlacedGlyph&)>&) override {}
   bool FontInstalled(std::string_view) override { return true; }
-  int calls = 0;
-  FontDescription lastFont;
 };
 
-class ScriptedHost : public Host {
- public:
-  explicit ScriptedHost(std::vector<int> answers) : answers_(std::move(answers)) {}
+struct AnsweringHost : Host {
+  explicit AnsweringHost(int a) : answer(a) {}
   int Ask(const std::string& message, const std::string& buttons) override {
     asked.push_back(message + "#" + buttons);
-    if (answers_.empty()) return 0;
-    const int a = answers_.front();
-    answers_.erase(answers_.begin());
-    return a;
+    return answer;
   }
-  void ReportError(const std::string& message) override { errors.push_back(message); }
+  int answer;
   std::vector<std::string> asked;
-  std::vector<std::string> errors;
-
- private:
-  std::vector<int> answers_;
 };
 
-std::vector<std::uint8_t> Generic(std::int32_t date, std::string_view text, std::int32_t id, std::int32_t group,
-                                  int category = 0, RecordKind kind = kKindGeneric) {
-  return RecordBytes(kind, date, rec::kGenericFixed)
+std::vector<std::uint8_t> Generic(PackedDate date, std::string_view text, int id, int group = -1, int category = 0,
+                                  RecordKind kind = kKindGeneric) {
+  return test::RecordBytes(kind, date, rec::kGenericFixed)
       .Byte(rec::kCategory, static_cast<std::uint8_t>(category))
       .Long(rec::kRecordId, static_cast<std::uint32_t>(id))
-      .Long(rec::kGroupId, static_cast<std::uint32_t>(group))
+      .Long(rec::kGroupId, static_cast<std::uint32_t>(group < 0 ? id : group))
       .Byte(rec::kStartHour, 255)
       .Byte(rec::kEndHour, 99)
       .Text(text)
       .Finish();
 }
+void AddMany(Records& records, int count, PackedDate day, const std::string& prefix) {
+  for (int i = 0; i < count; ++i) records.push_back(Generic(day, prefix + std::to_string(i), i));
+}
 
-// An event file made of the records in the order given, loaded into a store.
+// 28 April 2024 is a Sunday; five weeks run to 1 June. Cells of 100 pixels
+// (704 / 7 rounded down), 502 pixels of height.
+const PackedDate kApril28 = Packed(2024, 4, 28);
+constexpr Rect kArea{20, 10, 724, 512};
+
 class GridFixture : public ::testing::Test {
  protected:
   void SetUp() override { BuildCategoryTable(categories, "Work|Home"); }
-
-  void Load(EventStore& s, const std::vector<std::vector<std::uint8_t>>& records, const std::string& name) {
+  // An event file made of the records in the order given, loaded into a store.
+  void Load(EventStore& s, const Records& records, const std::string& name = "Event20.dat") {
     std::vector<std::uint8_t> bytes;
     for (const auto& r : records) bytes.insert(bytes.end(), r.begin(), r.end());
     s.eventFile = dir.File(name);
     test::WriteAll(s.eventFile, bytes);
     LoadEvents(s);
   }
-
-  void Build(const EventStore& s, int rows, Rect area, PackedDate first) {
-    BuildCalendarGrid(grid, s, categories, units, text, rows, area, first);
+  void Build(const EventStore& s, int rows = 5, Rect area = kArea) {
+    BuildCalendarGrid(grid, s, categories, units, text, rows, area, kApril28);
   }
-
   std::vector<const GridItem*> DayCells() const {
     std::vector<const GridItem*> out;
     for (const GridItem& item : grid.items)
@@ -97,382 +92,230 @@ class GridFixture : public ::testing::Test {
   CalendarGrid grid;
 };
 
-// 28 April 2024 is a Sunday; five weeks run to 1 June.
-const PackedDate kApril28 = Packed(2024, 4, 28);
-// Cells of 100 pixels (704 / 7 rounded down), 502 pixels of height.
-constexpr Rect kArea{20, 10, 724, 512};
-
-TEST(DayKeys, AreTwelveCharactersEndingInNines) {
-  EXPECT_EQ(DayKey(2024, 5, 5), "202405059999");
-  EXPECT_EQ(DayKey(987, 12, 31), "098712319999");
-  EXPECT_EQ(DayKey(12024, 1, 2).size(), 12u);
-  EXPECT_EQ(DayCellColour(5), Rgb(255, 255, 255));
-  EXPECT_EQ(DayCellColour(4), Rgb(230, 230, 230));
-}
-
-TEST(WrapText, BreaksLongWordsBetweenCharactersAndKeepsTheSpaceAtABreak) {
-  FixedWidthText t;
-  std::vector<std::string> lines;
-  std::vector<std::pair<int, int>> at;
-  auto draw = [&](int x, int y, std::string_view line) {
-    lines.emplace_back(line);
-    at.emplace_back(x, y);
+TEST(WrapText, BreaksAtTheLastSpaceOrBetweenCharacters) {
+  struct Row {
+    int width;
+    std::string text;
+    std::vector<std::string> lines;
   };
-
-  // 13 characters measure 91 < 92; the 14th reaches the width.
-  EXPECT_EQ(WrapText(t, WrapMode::kDraw, 5, 40, 92, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", draw), 32);
-  EXPECT_EQ(lines, (std::vector<std::string>{"ABCDEFGHIJKLM", "NOPQRSTUVWXYZ"}));
-  EXPECT_EQ(at, (std::vector<std::pair<int, int>>{{5, 40}, {5, 55}}));
-  EXPECT_EQ(t.lastFont, (FontDescription{"Arial", 15, 400, false}));
-
-  lines.clear();
-  EXPECT_EQ(WrapText(t, WrapMode::kDraw, 0, 0, 92, "Hello world again and again", draw), 47);
-  EXPECT_EQ(lines, (std::vector<std::string>{"Hello world ", "again and ", "again"}));
-
-  // Reaching the width exactly already breaks.
-  EXPECT_EQ(WrapText(t, WrapMode::kMeasure, 0, 0, 91, "ABCDEFGHIJKLM"), 32);
-  EXPECT_EQ(WrapText(t, WrapMode::kMeasure, 0, 0, 92, "ABCDEFGHIJKLM"), 17);
-  // A space right at the break point ends the line with it.
-  lines.clear();
-  WrapText(t, WrapMode::kDraw, 0, 0, 92, "ABCDEFGHIJKLM NOP", draw);
-  EXPECT_EQ(lines, (std::vector<std::string>{"ABCDEFGHIJKLM ", "NOP"}));
-}
-
-TEST(WrapText, EdgeWidthsAndEmptyText) {
+  const std::vector<Row> rows = {
+      // 13 characters measure 91 < 92; the 14th reaches the width, and reaching it breaks.
+      {92, "ABCDEFGHIJKLMNOPQRSTUVWXYZ", {"ABCDEFGHIJKLM", "NOPQRSTUVWXYZ"}},
+      {91, "ABCDEFGHIJKLM", {"ABCDEFGHIJKL", "M"}},
+      {92, "Hello world again and again", {"Hello world ", "again and ", "again"}},
+      {92, "ABCDEFGHIJKLM NOP", {"ABCDEFGHIJKLM ", "NOP"}},  // the space at the break stays
+      {92, "", {}},
+      {5, "abc", {"a", "b", "c"}},  // narrower than a character, and no endless loop
+      {-10, "ab", {"a", "b"}},
+  };
   FixedWidthText t;
-  int drawn = 0;
-  auto draw = [&](int, int, std::string_view) { ++drawn; };
-  EXPECT_EQ(WrapText(t, WrapMode::kDraw, 0, 0, 92, "", draw), 2);
-  EXPECT_EQ(drawn, 0);
-  // Narrower than one character: one character per line, and no endless loop.
-  EXPECT_EQ(WrapText(t, WrapMode::kDraw, 0, 0, 5, "abc", draw), 47);
-  EXPECT_EQ(drawn, 3);
-  EXPECT_EQ(WrapText(t, WrapMode::kMeasure, 0, 0, -10, "ab"), 32);
-  // Measure mode never draws.
-  drawn = 0;
-  WrapText(t, WrapMode::kMeasure, 0, 0, 20, "abcdef ghi", draw);
-  EXPECT_EQ(drawn, 0);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text + " / " + std::to_string(row.width));
+    std::vector<std::string> lines;
+    const int height = WrapText(t, WrapMode::kDraw, 5, 40, row.width, row.text, [&](int x, int y, std::string_view l) {
+      EXPECT_EQ(x, 5);
+      EXPECT_EQ(y, 40 + 15 * static_cast<int>(lines.size()));
+      lines.emplace_back(l);
+    });
+    EXPECT_EQ(lines, row.lines);
+    EXPECT_EQ(height, 15 * static_cast<int>(row.lines.size()) + 2);
+    EXPECT_EQ(WrapText(t, WrapMode::kMeasure, 0, 0, row.width, row.text,
+                       [](int, int, std::string_view) { ADD_FAILURE() << "measuring drew"; }),
+              height);
+  }
 }
 
-TEST_F(GridFixture, FewEntriesGiveEveryRowTheEvenShare) {
+TEST_F(GridFixture, FewEntriesGiveEveryRowTheEvenShareAndImpossibleOrDeletedOnesAreNotShown) {
   EventStore s;
-  Load(s, {Generic(Packed(2024, 5, 5), "Dentist", 1, 1, 3)}, "Event20.dat");
-  Build(s, 5, kArea, kApril28);
-
+  Load(s, {Generic(Packed(2024, 4, 30), "Thirtieth", 1), Generic(Packed(2024, 4, 31), "Thirty-first", 2),
+           Generic(Packed(2024, 5, 1), "Gone", 3, 3, 0, kKindDeleted), Generic(Packed(2024, 5, 1), "May Day", 4),
+           Generic(Packed(2024, 5, 5), "Dentist", 5, 5, 3)});
+  ASSERT_EQ(s.indexCount, 5u);
+  Build(s);
   const auto cells = DayCells();
   ASSERT_EQ(cells.size(), 35u);
-  EXPECT_EQ(grid.count(), 36);
+  EXPECT_EQ(grid.count(), 38);
+  EXPECT_EQ(EntriesOf("202404309999"), std::vector<std::string>{"Thirtieth"});
+  EXPECT_EQ(EntriesOf("202405019999"), std::vector<std::string>{"May Day"});
   EXPECT_EQ(grid.selected, -1);
   // Shares 100, 100, 99, 98 (197 / 2 rounds to even), each plus 2; the last row takes the rest.
-  const int tops[] = {10, 112, 214, 315, 415};
-  const int bottoms[] = {111, 213, 314, 414, 511};
-  for (int r = 0; r < 5; ++r) {
-    for (int d = 0; d < 7; ++d) {
-      const GridItem& c = *cells[static_cast<std::size_t>(r * 7 + d)];
-      EXPECT_EQ(c.top, tops[r]) << r;
-      EXPECT_EQ(c.bottom, bottoms[r]) << r;
-      EXPECT_EQ(c.left, 20 + 100 * d);
-      EXPECT_EQ(c.right, 20 + 100 * d + 99);
-    }
+  const int tops[] = {10, 112, 214, 315, 415, 512};
+  for (int i = 0; i < 35; ++i) {
+    const GridItem& c = *cells[static_cast<std::size_t>(i)];
+    EXPECT_EQ((std::vector<int>{c.left, c.top, c.right, c.bottom}),
+              (std::vector<int>{20 + 100 * (i % 7), tops[i / 7], 119 + 100 * (i % 7), tops[i / 7 + 1] - 1}))
+        << i;
   }
   EXPECT_EQ(cells[0]->key, "202404289999");
   EXPECT_EQ(cells[0]->colour, Rgb(230, 230, 230));
   EXPECT_EQ(cells[3]->key, "202405019999");
   EXPECT_EQ(cells[3]->colour, Rgb(255, 255, 255));
   EXPECT_EQ(cells[34]->key, "202406019999");
-
+  EXPECT_EQ(DayKey(987, 12, 31), "098712319999");
+  EXPECT_EQ(DayKey(12024, 1, 2).size(), 12u);
   // The entry box follows its day cell, below the day-number line.
-  const auto& entry = grid.items[8];
-  EXPECT_EQ(grid.items[7].key, "202405059999");
+  const GridItem& entry = grid.items[10];
+  EXPECT_EQ(grid.items[9].key, "202405059999");
   EXPECT_EQ(entry.key, "202405059999Dentist");
-  EXPECT_EQ(entry.record, static_cast<std::int32_t>(IndexOffset(s, 0)));
-  EXPECT_EQ((std::vector<int>{entry.left, entry.top, entry.right, entry.bottom}),
-            (std::vector<int>{23, 112 + 21, 117, 112 + 21 + 19}));
+  EXPECT_EQ(entry.record, static_cast<std::int32_t>(IndexOffset(s, 4)));
+  EXPECT_EQ((std::vector<int>{entry.left, entry.top, entry.right, entry.bottom}), (std::vector<int>{23, 133, 117, 152}));
   EXPECT_EQ(entry.colour, FixedCategoryColour(3));
 }
 
-TEST_F(GridFixture, BusyWeekGrowsAndLaterRowsKeepALine) {
-  std::vector<std::vector<std::uint8_t>> records;
-  for (int i = 0; i < 12; ++i) records.push_back(Generic(Packed(2024, 4, 30), "Entry " + std::to_string(i), i, i));
+TEST_F(GridFixture, BusyRowsGrowWhileLaterRowsKeepALineAndShortEntriesStillFit) {
+  Records records;
+  AddMany(records, 12, Packed(2024, 4, 30), "Entry ");
   EventStore s;
-  Load(s, records, "Event20.dat");
-  Build(s, 5, kArea, kApril28);
+  Load(s, records);
+  Build(s);
   auto cells = DayCells();
   ASSERT_EQ(cells.size(), 35u);
-  // 21 for the day line and 12 boxes of 19, plus 2.
-  EXPECT_EQ(cells[0]->bottom - cells[0]->top + 1, 21 + 12 * 19 + 2);
-  EXPECT_EQ(EntriesOf("202404309999").size(), 12u);
-  int prevBottom = cells[0]->bottom;
-  for (int r = 1; r < 5; ++r) {
-    const GridItem& c = *cells[static_cast<std::size_t>(r * 7)];
-    EXPECT_EQ(c.top, prevBottom + 1);
-    EXPECT_GE(c.bottom - c.top + 1, 15);
-    EXPECT_LT(c.bottom - c.top + 1, 100);  // what is left is shared
-    prevBottom = c.bottom;
+  // 21 for the day line and 12 boxes of 19, plus 2; what is left is shared.
+  EXPECT_EQ(cells[0]->bottom, 10 + 21 + 12 * 19 + 2 - 1);
+  for (std::size_t r = 7; r < 35; r += 7) {
+    EXPECT_EQ(cells[r]->top, cells[r - 7]->bottom + 1);
+    EXPECT_GE(cells[r]->bottom - cells[r]->top + 1, 15);
+    EXPECT_LT(cells[r]->bottom - cells[r]->top + 1, 100);
   }
-  EXPECT_EQ(prevBottom, kArea.bottom - 1);
+  EXPECT_EQ(cells[28]->bottom, 511);
 
-  // So many entries that the first row takes everything but a line per later row.
-  for (int i = 12; i < 40; ++i) records.push_back(Generic(Packed(2024, 4, 30), "Entry " + std::to_string(i), i, i));
+  // So many entries that the first row takes all but a line per later row:
+  // 442 pixels, of which 21 + 22 * 19 + 2 are used. On the next day two lines
+  // (34 pixels) no longer fit after 21 entries, one line still does.
+  AddMany(records, 40, Packed(2024, 4, 30), "More ");
+  AddMany(records, 21, Packed(2024, 4, 29), "Short ");
+  for (const char* t : {"Three lines of text here", "Last", "Too late"})
+    records.push_back(Generic(Packed(2024, 4, 29), t, 90));
   EventStore full;
   Load(full, records, "Full.dat");
-  Build(full, 5, kArea, kApril28);
+  Build(full);
   cells = DayCells();
-  // The first row may use 442 pixels and needs 21 + 22 * 19 + 2 of them.
   const int bottoms[] = {450, 466, 481, 496, 511};
   for (int r = 0; r < 5; ++r) EXPECT_EQ(cells[static_cast<std::size_t>(r * 7)]->bottom, bottoms[r]) << r;
-  const auto entries = EntriesOf("202404309999");
-  EXPECT_EQ(entries.size(), 22u);
-  for (const GridItem& item : grid.items) {
-    if (!item.IsDayCell()) {
-      EXPECT_LE(item.bottom, cells[0]->bottom);
-    }
-  }
-}
-
-TEST_F(GridFixture, EntriesThatDoNotFitAreSkippedWhileShorterOnesStillFit) {
-  std::vector<std::vector<std::uint8_t>> records;
-  const PackedDate day = Packed(2024, 4, 29);
-  for (int i = 0; i < 21; ++i) records.push_back(Generic(day, "Short " + std::to_string(i), i, i));
-  // Two lines (34 pixels) no longer fit; one line (19) still does.
-  records.push_back(Generic(day, "Three lines of text here", 30, 30));
-  records.push_back(Generic(day, "Last", 31, 31));
-  records.push_back(Generic(day, "Too late", 32, 32));
-  EventStore s;
-  Load(s, records, "Event20.dat");
-  Build(s, 5, kArea, kApril28);
+  EXPECT_EQ(EntriesOf("202404309999").size(), 22u);
   const auto entries = EntriesOf("202404299999");
   ASSERT_EQ(entries.size(), 22u);
   EXPECT_EQ(entries[20], "Short 20");
   EXPECT_EQ(entries[21], "Last");
-}
-
-TEST_F(GridFixture, ImpossibleDatesAndDeletedRecordsAreNeverShown) {
-  EventStore s;
-  Load(s,
-       {Generic(Packed(2024, 4, 30), "Thirtieth", 1, 1), Generic(Packed(2024, 4, 31), "Thirty-first", 2, 2),
-        Generic(Packed(2024, 5, 1), "Gone", 3, 3, 0, kKindDeleted), Generic(Packed(2024, 5, 1), "May Day", 4, 4)},
-       "Event20.dat");
-  ASSERT_EQ(s.indexCount, 4u);
-  Build(s, 5, kArea, kApril28);
-  EXPECT_EQ(EntriesOf("202404309999"), std::vector<std::string>{"Thirtieth"});
-  EXPECT_EQ(EntriesOf("202405019999"), std::vector<std::string>{"May Day"});
-  EXPECT_EQ(grid.count(), 37);
-  for (const GridItem& item : grid.items) EXPECT_EQ(item.key.find("Thirty-first"), std::string::npos);
+  for (const GridItem& item : grid.items) EXPECT_LE(item.bottom, item.IsDayCell() ? 511 : 450);
 }
 
 TEST_F(GridFixture, CapacityKeepsEveryDayCell) {
-  std::vector<std::vector<std::uint8_t>> records;
-  for (int i = 0; i < 1200; ++i) records.push_back(Generic(Packed(2024, 4, 28), "A" + std::to_string(i), i, i));
-  for (int i = 0; i < 1200; ++i) records.push_back(Generic(Packed(2024, 4, 29), "B" + std::to_string(i), i, i));
-  for (int i = 0; i < 50; ++i) records.push_back(Generic(Packed(2024, 6, 1), "Z" + std::to_string(i), i, i));
+  Records records;
+  AddMany(records, 1200, Packed(2024, 4, 28), "A");
+  AddMany(records, 1200, Packed(2024, 4, 29), "B");
+  AddMany(records, 50, Packed(2024, 6, 1), "Z");
   EventStore s;
-  Load(s, records, "Event20.dat");
-  // Tall enough for every entry to fit, so only the capacity limits them.
-  const Rect tall{0, 0, 700, 30000};
+  Load(s, records);
+  const Rect tall{0, 0, 700, 30000};  // every entry fits, so only the capacity limits them
   for (int rows : {5, 6}) {
-    Build(s, rows, tall, kApril28);
-    EXPECT_EQ(grid.count(), kGridCapacity) << rows;
+    SCOPED_TRACE(rows);
+    Build(s, rows, tall);
+    EXPECT_EQ(grid.count(), kGridCapacity);
     const auto cells = DayCells();
-    ASSERT_EQ(static_cast<int>(cells.size()), rows * 7) << rows;
+    ASSERT_EQ(static_cast<int>(cells.size()), rows * 7);
     EXPECT_EQ(static_cast<int>(EntriesOf("202404289999").size()), kGridCapacity - rows * 7);
     EXPECT_TRUE(EntriesOf("202404299999").empty());
     EXPECT_EQ(cells.back()->key, rows == 5 ? "202406019999" : "202406089999");
   }
   // With fewer entries than the room, later days get theirs.
-  EventStore few;
   records.resize(900);
-  records.push_back(Generic(Packed(2024, 6, 1), "Saturday", 1, 1));
-  Load(few, records, "Few.dat");
-  Build(few, 5, tall, kApril28);
+  records.push_back(Generic(Packed(2024, 6, 1), "Saturday", 1));
+  Load(s, records, "Few.dat");
+  Build(s, 5, tall);
   EXPECT_EQ(EntriesOf("202406019999"), std::vector<std::string>{"Saturday"});
 }
 
-TEST_F(GridFixture, UnsortedFileGivesTheSameGridAsTheSortedOne) {
-  // Dates around the displayed weeks, several entries a day with distinct texts.
+TEST_F(GridFixture, UnsortedFileGivesTheSameGridAsTheSortedOneAndLookupsAgree) {
+  // Several entries a day around the displayed weeks; some deleted.
   std::mt19937 rng(7);
-  std::map<PackedDate, std::vector<std::vector<std::uint8_t>>> byDay;
+  std::map<PackedDate, Records> byDay;
   Ymd d{2024, 4, 20};
-  int id = 0;
-  for (int n = 0; n < 50; ++n) {
-    const int perDay = static_cast<int>(rng() % 4);
-    for (int k = 0; k < perDay; ++k) {
+  for (int n = 0, id = 0; n < 50; ++n, NextDay(d)) {
+    for (int k = static_cast<int>(rng() % 4); k > 0; --k, ++id) {
       const RecordKind kind = (rng() % 7 == 0) ? kKindDeleted : kKindGeneric;
-      byDay[PackDate(d)].push_back(
-          Generic(PackDate(d), "Item " + std::to_string(id), id, id, static_cast<int>(rng() % 14), kind));
-      ++id;
+      byDay[PackDate(d)].push_back(Generic(PackDate(d), "Item " + std::to_string(id), id, id, static_cast<int>(rng() % 14), kind));
     }
-    NextDay(d);
   }
-  std::vector<std::vector<std::uint8_t>> sorted;
-  for (auto& [date, recs] : byDay)
-    for (auto& r : recs) sorted.push_back(r);
-  // Days interleaved and in reverse, each day's records still in their order.
-  std::vector<std::vector<std::uint8_t>> unsorted;
+  Records sorted;
+  Records unsorted;  // days interleaved and in reverse, each day's records still in their order
+  for (auto& [date, recs] : byDay) sorted.insert(sorted.end(), recs.begin(), recs.end());
   for (std::size_t k = 0; k < 3; ++k)
     for (auto it = byDay.rbegin(); it != byDay.rend(); ++it)
       if (k < it->second.size()) unsorted.push_back(it->second[k]);
-
   EventStore a;
   EventStore b;
   Load(a, sorted, "Sorted.dat");
   Load(b, unsorted, "Unsorted.dat");
   ASSERT_TRUE(a.indexSorted);
   ASSERT_FALSE(b.indexSorted);
-  ASSERT_EQ(a.indexCount, b.indexCount);
-
   // Offsets differ between the files; record ids do not.
-  auto withIds = [](const EventStore& s, CalendarGrid g) {
-    for (GridItem& item : g.items)
+  auto withIds = [this](const EventStore& s) {
+    Build(s);
+    for (GridItem& item : grid.items)
       if (!item.IsDayCell()) item.record = Long(s.store, static_cast<std::size_t>(item.record) + rec::kRecordId);
-    return g.items;
+    return grid.items;
   };
-  Build(a, 5, kArea, kApril28);
-  const auto fromSorted = withIds(a, grid);
-  Build(b, 5, kArea, kApril28);
-  const auto fromUnsorted = withIds(b, grid);
+  const auto fromSorted = withIds(a);
   EXPECT_GT(fromSorted.size(), 60u);
-  EXPECT_EQ(fromSorted, fromUnsorted);
-}
+  EXPECT_EQ(fromSorted, withIds(b));
 
-// The binary search must find exactly what the scan finds, for days present,
-// absent, first and last in the index.
-TEST(DayLookup, BinarySearchAgreesWithTheScan) {
-  EventStore s;
-  std::mt19937 rng(3);
-  std::vector<PackedDate> dates;
-  for (int i = 0; i < 3000; ++i)
-    dates.push_back(Packed(2000 + static_cast<int>(rng() % 3), 1 + rng() % 12, 1 + rng() % 28));
-  std::sort(dates.begin(), dates.end());
-  // Eight-byte stand-ins for records: only the kind byte matters to the lookup.
-  s.indexCount = static_cast<std::uint32_t>(dates.size());
-  BufAlloc(8 * dates.size(), s.index);
-  BufAlloc(8 * dates.size(), s.store);
-  s.storeSize = static_cast<std::uint32_t>(8 * dates.size());
-  for (std::size_t i = 0; i < dates.size(); ++i) {
-    SetLong(s.index, 8 * i, dates[i]);
-    SetLong(s.index, 8 * i + 4, static_cast<std::int32_t>(8 * i));
-    SetByte(s.store, 8 * i + rec::kKind, (i % 5 == 0) ? kKindDeleted : kKindGeneric);
-  }
-  s.indexSorted = true;
-  std::vector<PackedDate> probes(dates.begin(), dates.end());
-  probes.push_back(Packed(1999, 1, 1));
-  probes.push_back(Packed(2024, 1, 1));
-  probes.push_back(Packed(2001, 6, 30));
-  for (PackedDate probe : probes) {
+  // The binary search finds what the scan finds, for days present, absent, first and last.
+  for (Ymd day{2024, 4, 19}; PackDate(day) <= Packed(2024, 6, 12); NextDay(day)) {
+    const PackedDate probe = PackDate(day);
     std::vector<std::uint32_t> fast;
     std::vector<std::uint32_t> slow;
-    ForEachRecordOnDay(s, probe, [&](std::uint32_t off) { fast.push_back(off); });
-    ForEachRecordOnDayByScan(s, probe, [&](std::uint32_t off) { slow.push_back(off); });
+    ForEachRecordOnDay(a, probe, [&](std::uint32_t off) { fast.push_back(off); });
+    ForEachRecordOnDayByScan(a, probe, [&](std::uint32_t off) { slow.push_back(off); });
     ASSERT_EQ(fast, slow) << probe;
   }
 }
 
-class DeleteFixture : public GridFixture {
- protected:
-  // 150 weekly occurrences of group 42 from 7 January 2024, each sharing its
-  // day with one occurrence of group 43, and a cycle record on 2 May.
-  void SetUp() override {
-    GridFixture::SetUp();
-    std::vector<std::vector<std::uint8_t>> records;
-    Ymd d{2024, 1, 7};
-    for (int i = 0; i < 150; ++i) {
-      records.push_back(Generic(PackDate(d), "Choir practice", 1000 + i, 42));
-      records.push_back(Generic(PackDate(d), "Walk the dog\rwith the lead", 2000 + i, 43));
-      if (PackDate(d) == Packed(2024, 4, 28))
-        records.push_back(Generic(Packed(2024, 5, 2), "Cycle", 9000, 90, 1, kKindCycle));
-      for (int k = 0; k < 7; ++k) NextDay(d);
-    }
-    Load(store, records, "Event20.dat");
-    Build(store, 5, kArea, kApril28);
-  }
-
-  int SelectEntry(std::string_view key) {
+TEST_F(GridFixture, DeleteAsksAboutTheFirstFiftyCharactersAndRepredictsOnlyForCycles) {
+  EventStore store;
+  Load(store, {Generic(Packed(2024, 5, 1), std::string(80, 'x'), 2), Generic(Packed(2024, 5, 2), "Cycle", 3, 3, 1, kKindCycle),
+               Generic(Packed(2024, 5, 12), "Walk the dog\rwith the lead", 5)});
+  Build(store);
+  int repredicted = 0;
+  // Selects the entry, answers the question, and gives back the question and the record ids left in the file.
+  auto remove = [&](std::string_view key, int answer) {
+    grid.selected = -1;
     for (int i = 0; i < grid.count(); ++i)
-      if (grid.items[static_cast<std::size_t>(i)].key == key) return grid.selected = i;
-    return grid.selected = -1;
-  }
-
-  std::map<std::int32_t, int> LiveByGroup() {
+      if (grid.items[static_cast<std::size_t>(i)].key == key) grid.selected = i;
+    EXPECT_GE(grid.selected, 0) << key;
+    AnsweringHost host(answer);
+    EXPECT_EQ(DeleteSelectedEntry(grid, store, categories, units, text, host, kArea, kApril28,
+                                  [&](EventStore&) { ++repredicted; }),
+              answer);
+    // The day of the entry stays selected.
+    EXPECT_EQ(grid.items.at(static_cast<std::size_t>(grid.selected)).key, std::string(key.substr(0, 12)));
+    std::vector<std::int32_t> live;
     EventStore fresh;
     fresh.eventFile = store.eventFile;
     LoadEvents(fresh);
-    std::map<std::int32_t, int> out;
-    for (std::uint32_t i = 0; i < fresh.indexCount; ++i) {
-      const std::uint32_t off = IndexOffset(fresh, i);
-      if (RecordKindAt(fresh, off) != kKindDeleted) ++out[Long(fresh.store, off + std::size_t{rec::kGroupId})];
-    }
-    return out;
-  }
-
-  int Delete(ScriptedHost& host) {
-    return DeleteSelectedEntry(grid, store, categories, units, text, host, kArea, kApril28,
-                               [this](EventStore&) { ++repredicted; });
-  }
-
-  EventStore store;
-  int repredicted = 0;
-};
-
-TEST_F(DeleteFixture, DeleteOneRecordOnly) {
-  ASSERT_GE(SelectEntry("202405129999Walk the dog"), 0);
-  ScriptedHost host({1});
-  EXPECT_EQ(Delete(host), 1);
-  ASSERT_EQ(host.asked.size(), 1u);
-  EXPECT_EQ(host.asked[0],
-            "Do you want to delete this event|or all events in the group?||Walk the dog#Delete|Group|Cancel");
-  EXPECT_EQ(LiveByGroup(), (std::map<std::int32_t, int>{{42, 150}, {43, 149}, {90, 1}}));
-  ASSERT_GE(grid.selected, 0);
-  EXPECT_EQ(grid.items[static_cast<std::size_t>(grid.selected)].key, "202405129999");
-  EXPECT_TRUE(EntriesOf("202405129999") == std::vector<std::string>{"Choir practice"});
-  EXPECT_EQ(repredicted, 0);
-}
-
-TEST_F(DeleteFixture, DeleteTheWholeGroupIncludingPastOccurrences) {
-  ASSERT_GE(SelectEntry("202405199999Choir practice"), 0);
-  ScriptedHost host({2});
-  EXPECT_EQ(Delete(host), 2);
-  EXPECT_EQ(LiveByGroup(), (std::map<std::int32_t, int>{{43, 150}, {90, 1}}));
-  EXPECT_EQ(grid.items[static_cast<std::size_t>(grid.selected)].key, "202405199999");
-  for (const GridItem& item : grid.items) EXPECT_EQ(item.key.find("Choir"), std::string::npos);
-  EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(DeleteFixture, CancelChangesNothingAndCyclesAreRepredicted) {
+    for (std::uint32_t i = 0; i < fresh.indexCount; ++i)
+      if (RecordKindAt(fresh, IndexOffset(fresh, i)) != kKindDeleted)
+        live.push_back(Long(fresh.store, IndexOffset(fresh, i) + std::size_t{rec::kRecordId}));
+    return std::make_pair(host.asked.at(0), live);
+  };
+  const std::string question = "Do you want to delete this event|or all events in the group?||";
   const auto before = test::ReadAll(store.eventFile);
-  ASSERT_GE(SelectEntry("202405029999Cycle"), 0);
-  ScriptedHost cancel({3});
-  EXPECT_EQ(Delete(cancel), 3);
+  EXPECT_EQ(remove("202405129999Walk the dog", 3),
+            std::make_pair(question + "Walk the dog#Delete|Group|Cancel", std::vector<std::int32_t>{2, 3, 5}));
   EXPECT_EQ(test::ReadAll(store.eventFile), before);
-  EXPECT_EQ(grid.items[static_cast<std::size_t>(grid.selected)].key, "202405029999");
+  EXPECT_EQ(remove("202405019999" + std::string(80, 'x'), 2),
+            std::make_pair(question + std::string(50, 'x') + "#Delete|Group|Cancel", std::vector<std::int32_t>{3, 5}));
   EXPECT_EQ(repredicted, 0);
-
-  ASSERT_GE(SelectEntry("202405029999Cycle"), 0);
-  ScriptedHost yes({1});
-  EXPECT_EQ(Delete(yes), 1);
+  EXPECT_EQ(remove("202405029999Cycle", 1).second, std::vector<std::int32_t>{5});
   EXPECT_EQ(repredicted, 1);
-  EXPECT_EQ(LiveByGroup().count(90), 0u);
 
   // Nothing selected, or a day cell: no question.
-  ScriptedHost never({1});
-  grid.selected = -1;
-  EXPECT_EQ(Delete(never), 0);
-  grid.selected = 0;
-  EXPECT_EQ(Delete(never), 0);
+  AnsweringHost never(1);
+  for (const int selected : {-1, 0}) {
+    grid.selected = selected;
+    EXPECT_EQ(DeleteSelectedEntry(grid, store, categories, units, text, never, kArea, kApril28), 0);
+  }
   EXPECT_TRUE(never.asked.empty());
-}
-
-TEST_F(DeleteFixture, QuestionShowsAtMostFiftyCharacters) {
-  EventStore s;
-  const std::string longTitle(80, 'x');
-  Load(s, {Generic(Packed(2024, 5, 1), longTitle, 1, 1)}, "Long.dat");
-  BuildCalendarGrid(grid, s, categories, units, text, 5, Rect{0, 0, 7000, 500}, kApril28);
-  ASSERT_GE(SelectEntry("202405019999" + longTitle), 0);
-  ScriptedHost host({3});
-  DeleteSelectedEntry(grid, s, categories, units, text, host, kArea, kApril28);
-  ASSERT_EQ(host.asked.size(), 1u);
-  EXPECT_EQ(host.asked[0], "Do you want to delete this event|or all events in the group?||" + std::string(50, 'x') +
-                               "#Delete|Group|Cancel");
 }
 
 }  // namespace

@@ -10,164 +10,110 @@
 namespace kal {
 namespace {
 
-std::string Text(const std::string& path) {
-  const auto bytes = test::ReadAll(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+namespace fs = std::filesystem;
 
-void Put(const std::string& path, const std::string& text) {
-  test::WriteAll(path, std::vector<std::uint8_t>(text.begin(), text.end()));
-}
+class Files : public ::testing::Test {
+ protected:
+  std::string Text(const std::string& name) const {
+    const auto bytes = test::ReadAll(dir.File(name));
+    return std::string(bytes.begin(), bytes.end());
+  }
+  void Put(const std::string& name, const std::string& text) const {
+    test::WriteAll(dir.File(name), std::vector<std::uint8_t>(text.begin(), text.end()));
+  }
+  // Opens, writes the text and closes.
+  void Write(char mode, const std::string& name, const std::string& text, bool newline = false) const {
+    const int h = FileOpen(mode, dir.File(name));
+    FileWriteText(h, text, newline);
+    FileClose(h);
+  }
+  static std::string Get(const MemBuffer& b, std::size_t n) {
+    std::string s;
+    GetBytes(b, 0, n, s);
+    return s;
+  }
+  static void Fill(MemBuffer& b, const std::string& text) {
+    BufAlloc(text.size(), b);
+    PutBytes(b, 0, text);
+  }
+  test::TempDir dir;
+};
 
-MemBuffer BufferOf(const std::string& text) {
+TEST_F(Files, ModesCreateTruncateAppendAndRefuseWhatTheyShould) {
+  int h = FileOpen('i', dir.File("new.dat"));
+  EXPECT_EQ(FileSize(h), 0);
+  FileClose(h);
+  EXPECT_TRUE(FileExists(dir.File("new.dat")));
+  Put("file.txt", "x");
+  for (const char* bad : {"file.txt/new.dat", "nowhere/new.dat"}) EXPECT_EQ(FileOpen('i', dir.File(bad)), -1) << bad;
+  EXPECT_FALSE(fs::exists(dir.path() / "nowhere"));
+  EXPECT_EQ(FileOpen('x', dir.File("file.txt")), -1);
+  EXPECT_EQ(FileOpen('i', dir.path().string()), -1);
+  EXPECT_EQ(FileOpen('o', ""), -1);
+
+  Put("f.dat", "old contents");
+  Write('o', "f.dat", "abc");
+  Write('a', "fresh.dat", "one", true);
+  EXPECT_EQ(Text("fresh.dat"), "one\r\n");
+  Write('i', "f.dat", "no", true);  // read-only
+  h = FileOpen('a', dir.File("f.dat"));
   MemBuffer b;
-  BufAlloc(text.size(), b);
-  PutBytes(b, 0, text);
-  return b;
-}
-
-TEST(Files, InputModeCreatesEmptyFile) {
-  test::TempDir dir;
-  const std::string path = dir.File("new.dat");
-  const int h = FileOpen('i', path);
-  ASSERT_NE(h, -1);
-  EXPECT_EQ(FileSize(h), 0);
-  FileClose(h);
-  EXPECT_TRUE(FileExists(path));
-  EXPECT_EQ(Text(path), "");
-}
-
-TEST(Files, InputModeInMissingFolderFailsAndCreatesNothing) {
-  test::TempDir dir;
-  Put(dir.File("file.txt"), "x");
-  EXPECT_EQ(FileOpen('i', dir.File("file.txt/new.dat")), -1);
-  EXPECT_EQ(FileOpen('i', dir.File("nowhere/new.dat")), -1);
-  EXPECT_FALSE(std::filesystem::exists(dir.path() / "nowhere"));
-}
-
-TEST(Files, OutputTruncatesAndAppendAddsAtTheEnd) {
-  test::TempDir dir;
-  const std::string path = dir.File("f.dat");
-  Put(path, "old contents");
-
-  int h = FileOpen('o', path);
-  ASSERT_NE(h, -1);
-  EXPECT_EQ(FileSize(h), 0);
-  FileWriteText(h, "abc", false);
-  FileClose(h);
-  EXPECT_EQ(Text(path), "abc");
-
-  h = FileOpen('a', path);
-  ASSERT_NE(h, -1);
-  const MemBuffer b = BufferOf("xdex");
+  Fill(b, "xdex");
+  EXPECT_EQ(FileRead(h, b, 0, 4), 0u);  // write-only
   EXPECT_EQ(FileWrite(h, b, 1, 2), 2u);
-  // The size seen through the handle counts bytes not yet flushed.
-  EXPECT_EQ(FileSize(h), 5);
+  EXPECT_EQ(FileSize(h), 5);  // counts bytes not yet flushed
   FileWriteText(h, "f", true);
   FileClose(h);
-  EXPECT_EQ(Text(path), "abcdef\r\n");
-
-  h = FileOpen('a', dir.File("fresh.dat"));
-  ASSERT_NE(h, -1);
-  FileWriteText(h, "one", true);
+  EXPECT_EQ(Text("f.dat"), "abcdef\r\n");
+  EXPECT_EQ(Get(b, 4), "xdex");
+  h = FileOpen('i', dir.File("f.dat"));
+  EXPECT_EQ(FileWrite(h, b, 0, 4), 0u);
   FileClose(h);
-  EXPECT_EQ(Text(dir.File("fresh.dat")), "one\r\n");
+  EXPECT_EQ(Text("f.dat"), "abcdef\r\n");
 }
 
-TEST(Files, UpdateModeMixesReadsAndWrites) {
-  test::TempDir dir;
-  const std::string path = dir.File("u.dat");
-  Put(path, "hello world");
-  const int h = FileOpen('u', path);
-  ASSERT_NE(h, -1);
+TEST_F(Files, UpdateModeShortReadsAndRequestsOutsideTheBuffer) {
+  Put("u.dat", "hello world");
+  int h = FileOpen('u', dir.File("u.dat"));
   MemBuffer b;
-  BufAlloc(5, b);
+  BufAlloc(11, b);
   EXPECT_EQ(FileRead(h, b, 0, 5), 5u);
-  std::string got;
-  GetBytes(b, 0, 5, got);
-  EXPECT_EQ(got, "hello");
-  // A write right after a read continues at the position the read left.
-  FileWriteText(h, "_", false);
+  EXPECT_EQ(Get(b, 5), "hello");
+  FileWriteText(h, "_", false);  // continues where the read stopped
   FileSeek(h, 0);
   EXPECT_EQ(FileRead(h, b, 0, 2), 2u);
   FileWriteText(h, "LL", false);
   FileSeek(h, 0);
-  MemBuffer all;
-  BufAlloc(11, all);
-  EXPECT_EQ(FileRead(h, all, 0, 11), 11u);
-  GetBytes(all, 0, 11, got);
-  EXPECT_EQ(got, "heLLo_world");
+  EXPECT_EQ(FileRead(h, b, 0, 11), 11u);
+  EXPECT_EQ(Get(b, 11), "heLLo_world");
   FileClose(h);
-  EXPECT_EQ(Text(path), "heLLo_world");
-}
+  EXPECT_EQ(Text("u.dat"), "heLLo_world");
 
-TEST(Files, ReadStopsAtEndOfFileAndKeepsTheRestOfTheBuffer) {
-  test::TempDir dir;
-  const std::string path = dir.File("short.dat");
-  Put(path, "abc");
-  const int h = FileOpen('i', path);
-  MemBuffer b;
-  BufAlloc(6, b);
-  FillBytes(b, 0, 6, '.');
+  Put("short.dat", "abc");
+  h = FileOpen('u', dir.File("short.dat"));
+  Fill(b, "......");
   FileSeek(h, 1);
-  EXPECT_EQ(FileRead(h, b, 1, 5), 2u);
-  FileClose(h);
-  std::string got;
-  GetBytes(b, 0, 6, got);
-  EXPECT_EQ(got, ".bc...");
-}
-
-TEST(Files, RequestsOutsideTheBufferMoveNothing) {
-  test::TempDir dir;
-  const std::string path = dir.File("big.dat");
-  Put(path, std::string(64, 'z'));
-  int h = FileOpen('u', path);
-  MemBuffer b;
-  BufAlloc(8, b);
-  FillBytes(b, 0, 8, 0);
-  EXPECT_EQ(FileRead(h, b, 4, 5), 0u);
-  EXPECT_EQ(FileRead(h, b, 9, 1), 0u);
-  EXPECT_EQ(FileRead(h, b, SIZE_MAX, 2), 0u);
-  EXPECT_EQ(Long(b, 4), 0);
-  EXPECT_EQ(FileWrite(h, b, 6, 3), 0u);
+  EXPECT_EQ(FileRead(h, b, 1, 5), 2u);  // stops at the end, keeps the rest
+  EXPECT_EQ(Get(b, 6), ".bc...");
+  FileSeek(h, 0);
+  for (const auto& [offset, count] : std::vector<std::pair<std::size_t, std::size_t>>{{4, 3}, {7, 1}, {SIZE_MAX, 2}}) {
+    EXPECT_EQ(FileRead(h, b, offset, count), 0u) << offset;
+    EXPECT_EQ(FileWrite(h, b, offset, count), 0u) << offset;
+  }
   MemBuffer none;
   EXPECT_EQ(FileRead(h, none, 0, 1), 0u);
   EXPECT_EQ(FileWrite(h, none, 0, 1), 0u);
   FileClose(h);
-  EXPECT_EQ(Text(path), std::string(64, 'z'));
+  EXPECT_EQ(Get(b, 6), ".bc...");
+  EXPECT_EQ(Text("short.dat"), "abc");
 }
 
-TEST(Files, AccessFollowsTheMode) {
-  test::TempDir dir;
-  const std::string path = dir.File("m.dat");
-  Put(path, "data");
-  MemBuffer b = BufferOf("XXXX");
-  int h = FileOpen('i', path);
-  EXPECT_EQ(FileWrite(h, b, 0, 4), 0u);
-  FileWriteText(h, "no", true);
-  FileClose(h);
-  EXPECT_EQ(Text(path), "data");
-
-  h = FileOpen('a', path);
-  EXPECT_EQ(FileRead(h, b, 0, 4), 0u);
-  FileClose(h);
-  std::string got;
-  GetBytes(b, 0, 4, got);
-  EXPECT_EQ(got, "XXXX");
-
-  EXPECT_EQ(FileOpen('x', path), -1);
-  EXPECT_EQ(FileOpen('i', dir.path().string()), -1);
-  EXPECT_EQ(FileOpen('o', ""), -1);
-}
-
-TEST(Files, FailedAndClosedHandlesAreHarmless) {
-  test::TempDir dir;
-  const std::string path = dir.File("c.dat");
-  const int h = FileOpen('o', path);
+TEST_F(Files, FailedAndClosedHandlesAreHarmless) {
+  const int h = FileOpen('o', dir.File("c.dat"));
   FileWriteText(h, "kept", false);
   FileClose(h);
-
-  MemBuffer b = BufferOf("1234");
+  MemBuffer b;
+  Fill(b, "1234");
   for (const int bad : {-1, h, 0, 987654}) {
     FileSeek(bad, 2);
     EXPECT_EQ(FileSize(bad), 0) << bad;
@@ -176,33 +122,25 @@ TEST(Files, FailedAndClosedHandlesAreHarmless) {
     FileWriteText(bad, "lost", true);
     FileClose(bad);
   }
-  std::string got;
-  GetBytes(b, 0, 4, got);
-  EXPECT_EQ(got, "1234");
-  EXPECT_EQ(Text(path), "kept");
+  EXPECT_EQ(Get(b, 4), "1234");
+  EXPECT_EQ(Text("c.dat"), "kept");
 }
 
-TEST(Files, ExistenceReadOnlyAndRemoval) {
-  test::TempDir dir;
+TEST_F(Files, ExistenceReadOnlyAndRemoval) {
   const std::string path = dir.File("r.dat");
-  EXPECT_FALSE(FileExists(path));
   ClearReadOnly(path);  // missing: nothing to do, nothing created
   EXPECT_FALSE(FileExists(path));
-  Put(path, "x");
+  Put("r.dat", "x");
   EXPECT_TRUE(FileExists(path));
   EXPECT_TRUE(FileExists(dir.path().string()));
-
-  namespace fs = std::filesystem;
   fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
   ClearReadOnly(path);
   const auto perms = fs::status(path).permissions();
   EXPECT_NE(perms & fs::perms::owner_write, fs::perms::none);
   EXPECT_NE(perms & fs::perms::group_read, fs::perms::none);
-
   EXPECT_TRUE(RemoveFile(path));
   EXPECT_FALSE(FileExists(path));
   EXPECT_TRUE(RemoveFile(path));  // already gone
-
   fs::create_directory(dir.path() / "sub");
   EXPECT_FALSE(RemoveFile(dir.File("sub")));
   EXPECT_TRUE(fs::is_directory(dir.path() / "sub"));
