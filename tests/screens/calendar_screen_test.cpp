@@ -117,7 +117,8 @@ TEST(CalendarScreen, KeysAndButtonsMoveTheSelectionAndTheView) {
       // On an entry, Up and Down walk the items.
       {"click " + OnFirstEntry(0, 3) + "\nkey Down\n", "202405159999Second", Packed(2024, 5, 12),
        {{Packed(2024, 5, 15), "First"}, {Packed(2024, 5, 15), "Second"}}},
-      {"click " + OnFirstEntry(0, 3) + "\nkey Up\n", "202405159999", Packed(2024, 5, 12), {{Packed(2024, 5, 15), "First"}}},
+      {"click " + OnFirstEntry(0, 3) + "\nkey Up\n", "202405159999", Packed(2024, 5, 12),
+       {{Packed(2024, 5, 15), "First"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.actions);
@@ -134,8 +135,8 @@ TEST(CalendarScreen, HoldingTheNextButtonRepeatsAfter300MsThenEvery25Ms) {
   FrameRun run;
   const std::string held = run.lock.File("held.png"), after = run.lock.File("after.png");
   // Steps at 0, 300, 325, 350 and 375 ms; the release comes at 390 ms.
-  run.Go(kStart + "click " + At(0, 3) + "\npress 117 77\nwait 390\nscreenshot " + held + "\nrelease 117 77\nscreenshot " +
-         after + "\n");
+  run.Go(kStart + "click " + At(0, 3) + "\npress 117 77\nwait 390\nscreenshot " + held +
+         "\nrelease 117 77\nscreenshot " + after + "\n");
   EXPECT_EQ(SelectedKey(run.app), "202410019999");
   // Pressed, the button's outer ring is black at its top left; released, white.
   Surface image;
@@ -208,7 +209,8 @@ TEST(CalendarScreen, DraggingAnEntryMovesOrCopiesIt) {
 }
 
 TEST(CalendarScreen, DeleteAsksForTheEntryOrItsWholeGroup) {
-  const std::pair<std::string, std::size_t> cases[] = {{"type g\n", 0}, {"type d\n", 149}, {"key Escape\nclick 0 0\n", 150}};
+  const std::pair<std::string, std::size_t> cases[] = {
+      {"type g\n", 0}, {"type d\n", 149}, {"key Escape\nclick 0 0\n", 150}};
   for (const auto& [answer, left] : cases) {
     SCOPED_TRACE(answer);
     FrameRun run;
@@ -272,15 +274,17 @@ TEST(CalendarScreen, AHundredThousandRecordsStillShowEveryDay) {
   store.eventFile = run.data.File("Event20.dat");
   for (int i = 0; i < 100000; ++i) {
     const int day = i % 120;
-    test::AddGeneric(store, i < 3600 ? Packed(2024, 5 + day / 30, 1 + day % 28) : Packed(1990 + i % 30, 1 + i % 12, 1 + i % 28),
-                     "Entry " + std::to_string(i));
+    const std::int32_t date =
+        i < 3600 ? Packed(2024, 5 + day / 30, 1 + day % 28) : Packed(1990 + i % 30, 1 + i % 12, 1 + i % 28);
+    test::AddGeneric(store, date, "Entry " + std::to_string(i));
   }
   ASSERT_TRUE(SaveEvents(store, UnitModes{}, SilentHost()));
   const auto start = std::chrono::steady_clock::now();
   run.Go(kStart + "click " + At(0, 3, 5) + "\nkey PageDown\nkey PageDown\nkey PageUp\n");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
   EXPECT_EQ(SelectedKey(run.app), "202406019999");
-  EXPECT_EQ(std::count_if(run.app.grid.items.begin(), run.app.grid.items.end(), [](const GridItem& g) { return g.IsDayCell(); }), 35);
+  const auto& items = run.app.grid.items;
+  EXPECT_EQ(std::count_if(items.begin(), items.end(), [](const GridItem& g) { return g.IsDayCell(); }), 35);
   EXPECT_GT(run.app.grid.count(), 35);
 }
 

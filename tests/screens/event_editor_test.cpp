@@ -69,24 +69,6 @@ struct EditorRun : test::FrameRun {
   bool modalKept = false;
 };
 
-// The panel shows as many description lines as fit, up to 15; boxes and
-// labels of a row never overlap.
-TEST(EventEditorLayout, RowsDoNotOverlapAndLowWindowsShowFewerLines) {
-  const EventEditorLayout& l = Layout();
-  const int lh = l.lineHeight;
-  EXPECT_EQ(l.visibleLines, std::min(15, (768 - 50 - 220 + lh / 2) / lh));
-  EXPECT_EQ(l.panel, (Rect{192, l.panel.top, 832, l.panel.top + lh * l.visibleLines + 3 * (25 + lh) + 75}));
-  EXPECT_LT(l.categoryBox.right, l.timeLabelX);
-  EXPECT_LT(l.timeBox.right, l.endLabelX);
-  EXPECT_LE(l.repeatBox.right, l.holidayBox.left);
-  test::UiFixture small("size 800 575\n");
-  small.gfx.SetupFonts("Microsoft Sans Serif", 20);
-  const EventEditorLayout s = LayOutEventEditor(small.program, small.gfx);
-  EXPECT_EQ(s.visibleLines, (575 - 50 - 220 + lh / 2) / lh);
-  EXPECT_GE(s.panel.top, 50);
-  EXPECT_LE(s.panel.bottom, 575);
-}
-
 TEST(TimePickerCaptions, StartAndEndListsAroundTheClock) {
   struct Case {
     int which, item, startHour, startMinute;
@@ -270,7 +252,8 @@ TEST(EventEditor, FullDescriptionReportsAndKeepsEverything) {
   // Two characters fit; the third is refused with a message that ignores
   // Backspace and closes on Enter (the editor would have deleted and broken
   // the line); the fourth likewise.
-  s.Edit("key End ctrl\ntype xy\ntype z\nkey Backspace\nkey Enter\ntype q\nkey Backspace\nkey Enter\nkey S ctrl\n", kDay);
+  s.Edit("key End ctrl\ntype xy\ntype z\nkey Backspace\nkey Enter\ntype q\nkey Backspace\nkey Enter\nkey S ctrl\n",
+         kDay);
   EXPECT_EQ(s.result, EditorSaved);
   const auto after = s.Events();
   ASSERT_EQ(after.size(), 1u);

@@ -51,9 +51,10 @@ inline std::vector<StoredEvent> ReadEvents(const EventStore& s) {
     const std::uint32_t off = IndexOffset(s, i);
     const std::uint32_t kind = RecordKindAt(s, off);
     if (kind == kKindDeleted) continue;
+    const auto longAt = [&](std::uint32_t field) { return Long(s.store, off + field); };
     const auto byte = [&](std::uint32_t field) { return static_cast<int>(Byte(s.store, off + field)); };
-    StoredEvent e{Long(s.store, off + rec::kDate), Long(s.store, off + rec::kRecordId), Long(s.store, off + rec::kGroupId),
-                  kind, off, RecordLength(s, off), byte(rec::kCategory), byte(rec::kHoliday), byte(rec::kRepeatMode), byte(rec::kYearCount),
+    StoredEvent e{longAt(rec::kDate), longAt(rec::kRecordId), longAt(rec::kGroupId), kind, off, RecordLength(s, off),
+                  byte(rec::kCategory), byte(rec::kHoliday), byte(rec::kRepeatMode), byte(rec::kYearCount),
                   byte(rec::kStartHour), byte(rec::kStartMinute), byte(rec::kEndHour), byte(rec::kEndMinute), "", ""};
     if (kind == kKindGeneric) {
       GetBytes(s.store, off + rec::kGenericText, RecordLength(s, off) - rec::kGenericFixed, e.text);

@@ -44,7 +44,8 @@ TEST(LayoutScreens, CalendarCellsAndThePreview) {
 TEST(FrameInput, LettersAndTabsChooseTheScreen) {
   LayoutProbe probe(1024, 768);
   UiContext ui{probe.app.program, probe.app.gfx, {}};
-  const MessageDialogLayout exit = LayoutMessageDialog(ui, "Are you sure you want to exit Kalendrina?", "", "OK|Cancel", 0);
+  const MessageDialogLayout exit =
+      LayoutMessageDialog(ui, "Are you sure you want to exit Kalendrina?", "", "OK|Cancel", 0);
   const std::string cancelExit = "click " + test::At(exit.buttonsLeft + 105, exit.buttonsTop + 12) + "\n";
   struct Case {
     std::string script;

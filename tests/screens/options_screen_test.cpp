@@ -74,7 +74,8 @@ TEST(OptionsScreen, ChoiceFieldsSetTheUnitsAndTheStyle) {
   PopupItems styles;
   for (int i = 0; i < WallpaperStyleCount; ++i) styles.Set(i, WallpaperStyleName(i));
   FrameRun run;
-  run.Go("type o\n" + pick(o.weightUnit, weights, 1) + pick(o.lengthUnit, lengths, 1) + pick(o.wallpaperStyle, styles, 16));
+  run.Go("type o\n" + pick(o.weightUnit, weights, 1) + pick(o.lengthUnit, lengths, 1) +
+         pick(o.wallpaperStyle, styles, 16));
   EXPECT_EQ(run.Stored().weightMode, 1);
   EXPECT_EQ(run.Stored().measureMode, 1);
   EXPECT_EQ(run.Stored().wallpaperColor, 16);
@@ -146,9 +147,12 @@ TEST(MoveSelectedToCategory, SaveMovesTheMarkedRecordAndCancelNothing) {
   const MoveCategoryDialogLayout l = LayOutMoveCategoryDialog(probe.app);
   const CategoryDropDownLayout drop =
       LayOutCategoryDropDown(probe.app.gfx, probe.app.categories, 1024, 768, l.field.left, l.field.bottom + 2, {});
-  const auto row = [&](int r) { return "click " + At(drop.rowsLeft + 20, drop.rowsTop + r * drop.rowHeight + 3) + "\n"; };
-  const std::pair<std::string, int> cases[] = {{"click " + CentreOf(l.field) + "\n" + row(7) + "click " + CentreOf(l.save), 7},
-                                               {"key Tab\n" + row(4) + "click " + CentreOf(l.cancel), 0}};
+  const auto row = [&](int r) {
+    return "click " + At(drop.rowsLeft + 20, drop.rowsTop + r * drop.rowHeight + 3) + "\n";
+  };
+  const std::pair<std::string, int> cases[] = {
+      {"click " + CentreOf(l.field) + "\n" + row(7) + "click " + CentreOf(l.save), 7},
+      {"key Tab\n" + row(4) + "click " + CentreOf(l.cancel), 0}};
   for (const auto& [script, category] : cases) {
     SCOPED_TRACE(script);
     FrameRun run;

@@ -63,7 +63,9 @@ TEST(RecordMatches, WordsPhrasesDatesAndHealthTexts) {
       {"obrien", 9, 1, "Call O'Brien"},       {"email", 9, 2, "Send e-mail"},
       {"twolines", 9, 3, "Plan\r\nsecret word"}, {"maybe", 10, 1, "Maybe later"},
       {"deleted", 11, 2, "Doctor appointment"}};
-  for (const auto& [name, month, day, text] : generic) records[name] = test::AddGeneric(s, test::Packed(2024, month, day), text);
+  for (const auto& [name, month, day, text] : generic) {
+    records[name] = test::AddGeneric(s, test::Packed(2024, month, day), text);
+  }
   records["doctor"] = test::AddGeneric(s, test::Packed(2024, 6, 10), "Doctor appointment", 9, 0);
   records["weight"] = test::AddWeight(s, test::Packed(2024, 11, 1), "Checkup", 0, test::Measures{1700, 0, 0, 0});
   SetByte(s.store, records["deleted"] + rec::kKind, kKindDeleted);
