@@ -22,29 +22,27 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 
 class CliTest : public ::testing::Test {
  protected:
-  // Each test has its own runtime folder, so the single-instance lock of one
-  // test (or of a desktop copy on this machine) never blocks another.
-  void SetUp() override { std::filesystem::create_directory(runtime.path() / "run"); }
-
   struct Result {
     int status;
     std::string out;
     std::vector<std::string> lines;
   };
+  // A runtime folder of its own: the single-instance lock of another test (or
+  // of a desktop copy on this machine) never blocks this one.
   Result Kal(const std::string& args) {
     Result r{0, "", {}};
-    r.status = test::RunCommand("XDG_RUNTIME_DIR='" + (runtime.path() / "run").string() + "' " + KALENDRINA_EXE + " " +
-                                    args + " 2>&1",
+    r.status = test::RunCommand("XDG_RUNTIME_DIR='" + runtime.path().string() + "' " + KALENDRINA_EXE + " " + args +
+                                    " 2>&1",
                                 &r.out);
     r.lines = Split(r.out, '\n');
     return r;
   }
-  // The tab-separated fields of the only line `list` prints.
+  // The tab-separated fields of the one line `list` prints.
   std::vector<std::string> Only(const std::string& listArgs) {
     const Result r = Kal("list " + listArgs + Data());
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(r.lines.size(), 1u) << r.out;
-    return r.lines.empty() ? std::vector<std::string>(6) : Split(r.lines[0], '\t');
+    return r.lines.size() == 1 ? Split(r.lines[0], '\t') : std::vector<std::string>(6);
   }
   std::string Data() const { return " --data '" + dir.path().string() + "'"; }
 
@@ -54,12 +52,10 @@ class CliTest : public ::testing::Test {
 
 TEST_F(CliTest, MonthlyOnThe31stFallsOnTheLastDayOfShortMonths) {
   ASSERT_EQ(Kal("add 2024-01-31 Rent --repeat 5" + Data()).status, 0);
-  const auto april = Only("--from 2024-04-01 --to 2024-04-30");
+  const auto april = Only("--from 2024-04-01 --to 2024-04-30");  // date, kind, category, ids, text
   ASSERT_EQ(april.size(), 6u);
-  EXPECT_EQ(april[0], "2024-04-30");
-  EXPECT_EQ(april[1], "2");
-  EXPECT_EQ(april[2], "0");
-  EXPECT_EQ(april[5], "Rent");
+  EXPECT_EQ(std::vector<std::string>({april[0], april[1], april[2], april[5]}),
+            std::vector<std::string>({"2024-04-30", "2", "0", "Rent"}));
   EXPECT_EQ(Only("--from 2024-02-01 --to 2024-02-29")[0], "2024-02-29");
   EXPECT_EQ(Kal("list" + Data()).lines.size(), 150u);
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
