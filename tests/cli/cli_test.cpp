@@ -13,62 +13,51 @@
 namespace kal {
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
-
-// Each test runs with its own runtime folder, so the single-instance lock of
-// one test (or of a desktop copy on this machine) never blocks another.
-std::string gRuntime;
-
-Result Kal(const std::string& args) {
-  Result r;
-  r.status = test::RunCommand("XDG_RUNTIME_DIR='" + gRuntime + "' " + std::string(KALENDRINA_EXE) + " " + args +
-                                  " 2>&1",
-                              &r.out);
-  return r;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> f;
-  std::istringstream in(line);
-  for (std::string part; std::getline(in, part, '\t');) f.push_back(part);
-  return f;
+  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+  return parts;
 }
 
 class CliTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::filesystem::create_directory(runtime.path() / "run");
-    gRuntime = (runtime.path() / "run").string();
+  struct Result {
+    int status;
+    std::string out;
+    std::vector<std::string> lines;
+  };
+  // A runtime folder of its own: the single-instance lock of another test (or
+  // of a desktop copy on this machine) never blocks this one.
+  Result Kal(const std::string& args) {
+    Result r{0, "", {}};
+    r.status = test::RunCommand("XDG_RUNTIME_DIR='" + runtime.path().string() + "' " + KALENDRINA_EXE + " " + args +
+                                    " 2>&1",
+                                &r.out);
+    r.lines = Split(r.out, '\n');
+    return r;
   }
-  test::TempDir runtime;
+  // The tab-separated fields of the one line `list` prints.
+  std::vector<std::string> Only(const std::string& listArgs) {
+    const Result r = Kal("list " + listArgs + Data());
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.lines.size(), 1u) << r.out;
+    return r.lines.size() == 1 ? Split(r.lines[0], '\t') : std::vector<std::string>(6);
+  }
   std::string Data() const { return " --data '" + dir.path().string() + "'"; }
+
+  test::TempDir runtime;
   test::TempDir dir;
 };
 
 TEST_F(CliTest, MonthlyOnThe31stFallsOnTheLastDayOfShortMonths) {
   ASSERT_EQ(Kal("add 2024-01-31 Rent --repeat 5" + Data()).status, 0);
-  const Result april = Kal("list --from 2024-04-01 --to 2024-04-30" + Data());
-  ASSERT_EQ(april.status, 0) << april.out;
-  const auto lines = Lines(april.out);
-  ASSERT_EQ(lines.size(), 1u) << april.out;
-  const auto f = Fields(lines[0]);
-  ASSERT_EQ(f.size(), 6u);
-  EXPECT_EQ(f[0], "2024-04-30");
-  EXPECT_EQ(f[1], "2");
-  EXPECT_EQ(f[2], "0");
-  EXPECT_EQ(f[5], "Rent");
-  EXPECT_EQ(Lines(Kal("list --from 2024-02-01 --to 2024-02-29" + Data()).out)[0].substr(0, 10), "2024-02-29");
-  EXPECT_EQ(Lines(Kal("list" + Data()).out).size(), 150u);
+  const auto april = Only("--from 2024-04-01 --to 2024-04-30");  // date, kind, category, ids, text
+  ASSERT_EQ(april.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>({april[0], april[1], april[2], april[5]}),
+            std::vector<std::string>({"2024-04-30", "2", "0", "Rent"}));
+  EXPECT_EQ(Only("--from 2024-02-01 --to 2024-02-29")[0], "2024-02-29");
+  EXPECT_EQ(Kal("list" + Data()).lines.size(), 150u);
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
   }
@@ -76,45 +65,32 @@ TEST_F(CliTest, MonthlyOnThe31stFallsOnTheLastDayOfShortMonths) {
 
 TEST_F(CliTest, BirthdayShowsYearCountsAndTimes) {
   ASSERT_EQ(Kal("add 2020-03-10 'Ann birthday' --repeat 15 --start 7:30pm --end 9pm --category 7" + Data()).status, 0);
-  const auto first = Lines(Kal("list --to 2020-12-31" + Data()).out);
-  ASSERT_EQ(first.size(), 1u);
-  EXPECT_EQ(Fields(first[0])[5], "7:30 pm to 9:00 pm - Ann birthday");
-  const auto fourth = Lines(Kal("list --from 2023-01-01 --to 2023-12-31" + Data()).out);
-  ASSERT_EQ(fourth.size(), 1u);
-  EXPECT_EQ(Fields(fourth[0])[2], "7");
-  EXPECT_EQ(Fields(fourth[0])[5], "7:30 pm to 9:00 pm - Ann birthday (3 yrs)");
-  const auto all = Lines(Kal("list" + Data()).out);
+  EXPECT_EQ(Only("--to 2020-12-31")[5], "7:30 pm to 9:00 pm - Ann birthday");
+  const auto fourth = Only("--from 2023-01-01 --to 2023-12-31");
+  EXPECT_EQ(fourth[2], "7");
+  EXPECT_EQ(fourth[5], "7:30 pm to 9:00 pm - Ann birthday (3 yrs)");
+  const auto all = Kal("list" + Data()).lines;
   ASSERT_EQ(all.size(), 150u);
   EXPECT_NE(all.back().find("(149 yrs)"), std::string::npos);
   // One group: every occurrence shares the group id of the first.
-  for (const auto& line : all) EXPECT_EQ(Fields(line)[4], Fields(all[0])[4]);
+  for (const auto& line : all) EXPECT_EQ(Split(line, '\t')[4], Split(all[0], '\t')[4]);
 }
 
 TEST_F(CliTest, FiltersAndSearchAndNonAsciiText) {
   ASSERT_EQ(Kal("add 2024-05-05 'Café with Zoë' --category 3" + Data()).status, 0);
   ASSERT_EQ(Kal("add 2024-05-06 'Dentist check' --start 9:00 --end 10:30" + Data()).status, 0);
   ASSERT_EQ(Kal("add 2024-06-01 'Doctor, not the dentist'" + Data()).status, 0);
-  const auto cafe = Lines(Kal("list --category 3" + Data()).out);
-  ASSERT_EQ(cafe.size(), 1u);
-  EXPECT_EQ(Fields(cafe[0])[5], "Café with Zoë");
-  const auto search = Lines(Kal("list --search 'doctor -dentist'" + Data()).out);
-  EXPECT_TRUE(search.empty());
-  const auto may = Lines(Kal("list --search may" + Data()).out);
-  EXPECT_EQ(may.size(), 2u);
-  const auto dentist = Lines(Kal("list --search DENTIST --to 2024-05-31" + Data()).out);
-  ASSERT_EQ(dentist.size(), 1u);
-  EXPECT_EQ(Fields(dentist[0])[5], "9:00 am to 10:30 am - Dentist check");
-  EXPECT_TRUE(Lines(Kal("list --kind 3" + Data()).out).empty());
+  EXPECT_EQ(Only("--category 3")[5], "Café with Zoë");
+  EXPECT_EQ(Only("--search DENTIST --to 2024-05-31")[5], "9:00 am to 10:30 am - Dentist check");
+  EXPECT_TRUE(Kal("list --search 'doctor -dentist'" + Data()).lines.empty());
+  EXPECT_EQ(Kal("list --search may" + Data()).lines.size(), 2u);
+  EXPECT_TRUE(Kal("list --kind 3" + Data()).lines.empty());
 }
 
 TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
-  struct Case {
-    std::string args;
-    int status;
-  };
   const std::string file = dir.File("plain-file");
   test::WriteAll(file, {1, 2, 3});
-  const std::vector<Case> cases = {
+  const std::pair<std::string, int> cases[] = {
       {"frobnicate", 1},
       {"add 2024-02-30 Nope" + Data(), 1},
       {"add 2024-1-5 Nope" + Data(), 1},
@@ -130,13 +106,18 @@ TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
       {"add 2024-01-05 Text --data '" + file + "'", 2},
       {"list --data '" + dir.File("missing") + "'", 2},
   };
-  for (const auto& c : cases) {
-    const Result r = Kal(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
-    EXPECT_EQ(Lines(r.out).size(), 1u) << c.args << "\n" << r.out;
+  for (const auto& [args, status] : cases) {
+    const Result r = Kal(args);
+    EXPECT_EQ(r.status, status) << args << "\n" << r.out;
+    EXPECT_EQ(r.lines.size(), 1u) << args << "\n" << r.out;
     EXPECT_EQ(r.out.rfind("kalendrina: ", 0), 0u) << r.out;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("Event20.dat")));  // nothing was written by any of them
+  for (const char* args : {"--help", "list --help", "add --help"}) {
+    const Result r = Kal(args);
+    EXPECT_EQ(r.status, 0) << args;
+    EXPECT_NE(r.out.find("usage: kalendrina"), std::string::npos) << args;
+  }
 }
 
 TEST_F(CliTest, AddRefusesWhileTheDesktopCopyRuns) {
@@ -149,31 +130,15 @@ TEST_F(CliTest, AddRefusesWhileTheDesktopCopyRuns) {
   EXPECT_EQ(Kal("list" + Data()).status, 0);  // reading is harmless
 }
 
-TEST_F(CliTest, HelpForEveryCommand) {
-  for (const char* args : {"--help", "list --help", "add --help"}) {
-    const Result r = Kal(args);
-    EXPECT_EQ(r.status, 0) << args;
-    EXPECT_NE(r.out.find("usage: kalendrina"), std::string::npos) << args;
-  }
-}
-
-}  // namespace
-}  // namespace kal
-
-namespace kal {
-namespace {
-
 TEST_F(CliTest, ScreenshotAndRunScriptWorkWithoutADisplay) {
   const std::string png = dir.File("shot.png");
   const Result shot = Kal("screenshot '" + png + "' --size 800x600 --today 2024-05-05" + Data());
   ASSERT_EQ(shot.status, 0) << shot.out;
   const auto bytes = test::ReadAll(png);
   ASSERT_GT(bytes.size(), 8u);
-  EXPECT_EQ(bytes[1], 'P');  // a PNG signature
-  EXPECT_EQ(bytes[2], 'N');
+  EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 4), "PNG");
 
-  const std::string script = dir.File("script.txt");
-  const std::string png2 = dir.File("after.png");
+  const std::string script = dir.File("script.txt"), png2 = dir.File("after.png");
   std::ofstream(script) << "size 1024 768\ntoday 2024-05-05\ntype o\nscreenshot " << png2 << "\n";
   const Result run = Kal("run-script '" + script + "'" + Data());
   EXPECT_EQ(run.status, 0) << run.out;

@@ -1,6 +1,5 @@
 // The main frame end to end: whole runs on the headless backend, checked
 // through the screens visited, the window, the settings file and the log.
-
 #include "screens/main_frame.h"
 
 #include <gtest/gtest.h>
@@ -13,108 +12,68 @@
 namespace kal {
 namespace {
 
-using test::At;
-using test::CentreOf;
 using test::FrameRun;
 using test::LayoutProbe;
 
 const std::string kHelpPage = "http://www.kalendrina.example/kalendrina_help.htm?source=program";
 
-TEST(LayoutScreens, RectanglesAt1024x768) {
+// Rows are rounded and columns cut: (768 - 120 - 20) / 5 = 125.6, 984 / 7 = 140.57.
+// The options preview has the screen's shape (1280 x 1024 here) with the
+// calendar area scaled into it; a remembered place off the edges comes back.
+TEST(LayoutScreens, CalendarCellsAndThePreview) {
+  LayoutProbe large(1920, 1080);
+  EXPECT_EQ(std::pair(large.layout().calendar.cellWidth, large.layout().calendar.rowHeight), std::pair(268, 188));
+  EXPECT_EQ(large.layout().options.preview.Height(), 239);  // 425 * 1080 / 1920 = 239.06
   LayoutProbe probe(1024, 768);
   const ScreenLayout& l = probe.layout();
-  EXPECT_EQ(l.header.about, (Rect{824, 5, 874, 24}));
-  EXPECT_EQ(l.header.minimize, (Rect{924, 5, 1019, 24}));
-  EXPECT_EQ(l.header.updateNotice, (Rect{824, 24, 1019, 43}));
-  EXPECT_EQ(l.header.tabs[2], (Rect{162, 25, 242, 50}));
-
-  // (768 - 120 - 20) / 5 = 125.6 rows, rounded; 984 / 7 = 140.57 columns, cut.
-  EXPECT_EQ(l.calendar.cellWidth, 140);
-  EXPECT_EQ(l.calendar.rowHeight, 126);
-  EXPECT_EQ(l.calendar.area, (Rect{20, 120, 1000, 750}));
-  EXPECT_EQ(l.calendar.previous, (Rect{20, 65, 45, 90}));
-  EXPECT_EQ(l.calendar.next, (Rect{105, 65, 130, 90}));
-  EXPECT_EQ(l.calendar.print, (Rect{900, 65, 1000, 90}));
-  EXPECT_EQ(l.calendar.titleStrip, (Rect{412, 65, 612, 90}));
-
-  // 23-pixel rows from 50 + 23 + 65; as many as leave 30 pixels below.
-  EXPECT_EQ(l.events.list, (Rect{20, 138, 874, 138 + 26 * 23}));
-  EXPECT_EQ(l.events.visibleRows, 26);
-  EXPECT_EQ(l.events.scrollBar, (Rect{875, 138, 891, 736}));
-  EXPECT_EQ(l.events.find, (Rect{911, 118, 1004, 143}));
-  EXPECT_EQ(l.events.edit.top, 168);
-  EXPECT_EQ(l.events.moveCategory, (Rect{911, 218, 1004, 243}));
-  EXPECT_EQ(l.events.print.top, 268);
-  EXPECT_EQ(l.events.categoryBox.right, 407);
-  EXPECT_EQ(l.events.modeBox.right, 891);
-  EXPECT_EQ(l.events.modeLabel.right, l.events.modeBox.left - 10);
-
-  // The options block is centred: 512 - 367; the preview has the 1280 x 1024 screen's shape.
-  EXPECT_EQ(l.options.wallpaperSwitch.left, 145);
-  EXPECT_EQ(l.options.wallpaperStyle, (Rect{145, 150, 570, 173}));
+  EXPECT_EQ(std::pair(l.calendar.cellWidth, l.calendar.rowHeight), std::pair(140, 126));
   EXPECT_EQ(l.options.preview, (Rect{145, 203, 570, 543}));
-  EXPECT_EQ(l.options.editCategories, (Rect{630, 110, 880, 135}));
-  EXPECT_EQ(l.options.importHealth, (Rect{630, 160, 880, 185}));
-  EXPECT_EQ(l.options.weightUnit, (Rect{630, 210, 880, 233}));
-  EXPECT_EQ(l.options.lengthUnit, (Rect{630, 258, 880, 281}));
-  // The calendar area 980 x 630 scaled by 425 / 1280 and 340 / 1024.
-  EXPECT_EQ(l.options.calendarBox, (Rect{145, 203, 145 + 325, 203 + 209}));
-  EXPECT_EQ(probe.app.settings.calendarWide, 979);
-  EXPECT_EQ(probe.app.settings.calendarHigh, 629);
+  EXPECT_EQ(l.options.calendarBox, (Rect{145, 203, 145 + 325, 203 + 209}));  // 980 x 630 * 425 / 1280, 340 / 1024
+  EXPECT_EQ(std::pair(probe.app.settings.calendarWide, probe.app.settings.calendarHigh), std::pair(979, 629));
+  probe.app.settings.calendarX = 5000;
+  probe.app.settings.calendarY = -300;
+  LayoutScreens(probe.app);
+  EXPECT_EQ(l.options.calendarBox.right, l.options.preview.right);
+  EXPECT_EQ(l.options.calendarBox.top, l.options.preview.top);
+  EXPECT_EQ(probe.app.settings.calendarX, 301);  // 1280 / 425 * (425 - 325)
+  EXPECT_EQ(probe.app.settings.calendarY, 0);
 }
 
-TEST(LayoutScreens, LargeWindowAndACalendarPlacedOffTheScreen) {
-  LayoutProbe probe(1920, 1080);
-  EXPECT_EQ(probe.layout().calendar.cellWidth, 268);
-  EXPECT_EQ(probe.layout().calendar.rowHeight, 188);
-  EXPECT_EQ(probe.layout().options.preview.Height(), 239);  // 425 * 1080 / 1920 = 239.06
-
-  // A remembered place beyond the right and bottom edges comes back inside.
-  LayoutProbe small(1024, 768);
-  small.app.settings.calendarX = 5000;
-  small.app.settings.calendarY = -300;
-  LayoutScreens(small.app);
-  const OptionsLayout& o = small.layout().options;
-  EXPECT_EQ(o.calendarBox.right, o.preview.right);
-  EXPECT_EQ(o.calendarBox.top, o.preview.top);
-  EXPECT_EQ(small.app.settings.calendarX, 301);  // 1280 / 425 * (425 - 325)
-  EXPECT_EQ(small.app.settings.calendarY, 0);
-}
-
+// Letters and tabs choose the screen, but not while a dialog is open; a right
+// click on Minimize asks before exiting.
 TEST(FrameInput, LettersAndTabsChooseTheScreen) {
-  {
-    FrameRun run("type e\ntype o\ntype c\n");
+  LayoutProbe probe(1024, 768);
+  UiContext ui{probe.app.program, probe.app.gfx, {}};
+  const MessageDialogLayout exit =
+      LayoutMessageDialog(ui, "Are you sure you want to exit Kalendrina?", "", "OK|Cancel", 0);
+  const std::string cancelExit = "click " + test::At(exit.buttonsLeft + 105, exit.buttonsTop + 12) + "\n";
+  struct Case {
+    std::string script;
+    std::vector<int> visited;
+    bool scriptFinished;
+  };
+  const Case cases[] = {
+      {"type e\ntype o\ntype c\n", {1, 2, 3, 1}, true},
+      {"type xE\ntype O\n", {1, 2, 3}, true},  // upper case as well; other letters do nothing
+      {"click 122 37\nclick 200 37\nclick 40 37\nclick 200 37\n", {1, 2, 3, 1, 3}, true},
+      {"click 849 14\ntype e\nkey Enter\ntype o\n", {1, 3}, true},  // the "e" goes to the About box
+      {"click 971 14 right\nkey Enter\ntype e\n", {1}, false},      // "OK" quits at once
+      {"click 971 14 right\n" + cancelExit + "type e\n", {1, 2}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    FrameRun run;
     run.RecordVisits();
-    run.Go();
-    EXPECT_EQ(run.visited, (std::vector<int>{1, 2, 3, 1}));
+    run.Go(c.script);
+    EXPECT_EQ(run.visited, c.visited);
+    EXPECT_EQ(run.app.program.CurrentScreen, c.visited.back());
+    EXPECT_EQ(run.window->scriptFinished(), c.scriptFinished);
+    EXPECT_EQ(run.app.program.ModalActive, 0);
   }
-  {
-    // Upper case works as well; other letters do nothing.
-    FrameRun run("type xE\ntype O\n");
-    run.RecordVisits();
-    run.Go();
-    EXPECT_EQ(run.visited, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(run.app.program.CurrentScreen, 3);
-  }
-  {
-    FrameRun run("click 122 37\nclick 200 37\nclick 40 37\nclick 200 37\n");
-    run.RecordVisits();
-    run.Go();
-    EXPECT_EQ(run.visited, (std::vector<int>{1, 2, 3, 1, 3}));
-  }
-}
-
-TEST(FrameInput, NoLetterSwitchesWhileADialogIsOpen) {
-  // "e" typed into the About box stays there; after it closes "o" switches.
-  FrameRun run("click 849 14\ntype e\nkey Enter\ntype o\n");
-  run.RecordVisits();
-  run.Go();
-  EXPECT_EQ(run.visited, (std::vector<int>{1, 3}));
-  EXPECT_EQ(run.app.program.ModalActive, 0);
 }
 
 TEST(FrameInput, WhileModalOnlyClicksChooseTabs) {
-  FrameRun run("type e\nclick 200 37\n");
+  FrameRun run;
   std::vector<std::int32_t> requests;
   run.wrapped[0] = [&requests](Application& a) {
     a.program.ModalActive = 1;
@@ -126,52 +85,29 @@ TEST(FrameInput, WhileModalOnlyClicksChooseTabs) {
     a.program.ModalActive = 0;
   };
   run.RecordVisits();
-  run.Go();
+  run.Go("type e\nclick 200 37\n");
   EXPECT_EQ(requests, (std::vector<std::int32_t>{3}));
 }
 
+// Behind the About box a right click in the header does not maximise; once
+// closed, the screen is back as it was.
 TEST(FrameInput, AboutBoxPutsTheScreenBack) {
-  test::TempDir shots;
-  const std::string before = shots.File("before.png");
-  const std::string open = shots.File("open.png");
-  const std::string after = shots.File("after.png");
-  FrameRun run("type o\nscreenshot " + before + "\nclick 849 14\nscreenshot " + open + "\nkey Enter\nscreenshot " +
-               after + "\n");
-  run.Go();
+  FrameRun run;
+  const std::string before = run.lock.File("before.png"), open = run.lock.File("open.png"),
+                    after = run.lock.File("after.png");
+  run.Go("type o\nscreenshot " + before + "\nclick 849 14\nclick 600 20 right\nscreenshot " + open +
+         "\nkey Enter\nscreenshot " + after + "\n");
   Surface a, b, c;
-  ASSERT_TRUE(LoadImageFile(before, a));
-  ASSERT_TRUE(LoadImageFile(open, b));
-  ASSERT_TRUE(LoadImageFile(after, c));
+  ASSERT_TRUE(LoadImageFile(before, a) && LoadImageFile(open, b) && LoadImageFile(after, c));
   EXPECT_NE(a.Row(384)[512], b.Row(384)[512]);
-  for (int y = 0; y < a.height(); ++y) {
-    ASSERT_TRUE(std::equal(a.Row(y), a.Row(y) + a.width(), c.Row(y))) << "row " << y;
-  }
-}
-
-TEST(FrameInput, RightClickOnMinimizeAsksBeforeExiting) {
-  {
-    FrameRun run("click 971 14 right\nkey Enter\ntype e\n");
-    run.RecordVisits();
-    run.Go();
-    EXPECT_EQ(run.app.program.input.quitRequested, 1);
-    // The program quit on "OK", before the rest of the script.
-    EXPECT_FALSE(run.window->scriptFinished());
-    EXPECT_EQ(run.visited, (std::vector<int>{1}));
-  }
-  {
-    LayoutProbe probe(1024, 768);
-    UiContext ui{probe.app.program, probe.app.gfx, {}};
-    const MessageDialogLayout l = LayoutMessageDialog(ui, "Are you sure you want to exit Kalendrina?", "", "OK|Cancel", 0);
-    FrameRun run("click 971 14 right\nclick " + At(l.buttonsLeft + 70 + 35, l.buttonsTop + 12) + "\ntype e\n");
-    run.RecordVisits();
-    run.Go();
-    EXPECT_TRUE(run.window->scriptFinished());
-    EXPECT_EQ(run.visited, (std::vector<int>{1, 2}));
-  }
+  ASSERT_EQ(std::pair(a.width(), a.height()), std::pair(c.width(), c.height()));
+  for (int y = 0; y < a.height(); ++y) ASSERT_TRUE(std::equal(a.Row(y), a.Row(y) + a.width(), c.Row(y))) << "row " << y;
+  EXPECT_EQ(run.app.program.WindowMaximized, 0);
+  EXPECT_EQ(run.window->OuterRect().width, 1024);
 }
 
 TEST(FrameInput, LeftClickOnMinimizeHidesToTheTrayAroundTheWallpaperUpdate) {
-  FrameRun run("click 971 14\n");
+  FrameRun run;
   run.app.hooks.restoreUserWallpaper = [] { LogLine("(restore wallpaper)"); };
   run.app.hooks.updateWallpaperCalendar = [] { LogLine("(draw calendar)"); };
   bool hiddenAtEnd = false;
@@ -180,7 +116,7 @@ TEST(FrameInput, LeftClickOnMinimizeHidesToTheTrayAroundTheWallpaperUpdate) {
     hiddenAtEnd = !run.window->Visible() && run.window->trayIconShown();
   };
   run.RecordVisits();
-  run.Go();
+  run.Go("click 971 14\n");
   EXPECT_TRUE(hiddenAtEnd);
   EXPECT_NE(run.Log().find("Minimize to tray\r\n(restore wallpaper)\r\nStart wallpaper update\r\n(draw calendar)\r\n"
                            "Minimize to tray\r\nMinimize complete\r\n"),
@@ -189,69 +125,52 @@ TEST(FrameInput, LeftClickOnMinimizeHidesToTheTrayAroundTheWallpaperUpdate) {
 }
 
 // Runs the frame on screen 1 and notes the settings file after every layout change.
-void RecordLayouts(FrameRun& run, std::vector<Settings>& snapshots) {
+std::vector<Settings> LayoutsSaved(FrameRun& run, const std::string& script) {
+  std::vector<Settings> snapshots;
   run.wrapped[0] = [&run, &snapshots](Application& a) {
-    InputState& in = a.program.input;
-    while (in.quitRequested == 0) {
+    while (a.program.input.quitRequested == 0) {
       FrameInput(a, 1, a.program.NextScreen);
-      if (in.layoutChanged != 0) {
-        in.layoutChanged = 0;
+      if (a.program.input.layoutChanged != 0) {
+        a.program.input.layoutChanged = 0;
         snapshots.push_back(run.Stored());
       }
     }
   };
   run.RecordVisits();
+  run.Go(script);
+  return snapshots;
 }
 
 TEST(FrameInput, RightClickInTheHeaderTogglesMaximisedAndSaves) {
-  FrameRun run("click 600 20 right\nclick 300 10 right\n");
-  std::vector<Settings> snapshots;
-  RecordLayouts(run, snapshots);
-  run.Go();
+  FrameRun run;
+  const auto snapshots = LayoutsSaved(run, "click 600 20 right\nclick 300 10 right\n");
   ASSERT_GE(snapshots.size(), 2u);
-  // Maximised: the whole 1280 x 1024 work area.
-  EXPECT_EQ(snapshots[0].windowFlag, 1);
-  EXPECT_EQ(snapshots[0].windowWide, 1280);
-  EXPECT_EQ(snapshots[0].windowHigh, 1024);
-  EXPECT_EQ(snapshots[0].windowX, 0);
-  // Restored: 1024 x 768 centred.
+  // Maximised: the whole 1280 x 1024 work area; restored: 1024 x 768 centred.
+  const Settings& max = snapshots[0];
+  EXPECT_EQ(std::vector<int>({max.windowFlag, max.windowWide, max.windowHigh, max.windowX}),
+            std::vector<int>({1, 1280, 1024, 0}));
   const Settings& last = snapshots.back();
-  EXPECT_EQ(last.windowFlag, 0);
-  EXPECT_EQ(last.windowWide, 1024);
-  EXPECT_EQ(last.windowHigh, 768);
-  EXPECT_EQ(last.windowX, 128);
-  EXPECT_EQ(last.windowY, 128);
+  EXPECT_EQ(std::vector<int>({last.windowFlag, last.windowWide, last.windowHigh, last.windowX, last.windowY}),
+            std::vector<int>({0, 1024, 768, 128, 128}));
   EXPECT_EQ(run.window->OuterRect(), (WindowRect{128, 128, 1024, 768}));
   EXPECT_EQ(run.app.program.CentreX, 512);
-}
 
-TEST(FrameInput, OnASmallWorkAreaTheRestoredSizeIsWhatIsAvailable) {
-  FrameRun run("click 600 20 right\nclick 600 20 right\n", HeadlessOptions{1000, 700});
-  std::vector<Settings> snapshots;
-  RecordLayouts(run, snapshots);
-  run.Go();
-  ASSERT_FALSE(snapshots.empty());
-  EXPECT_EQ(snapshots[0].windowFlag, 1);
-  EXPECT_EQ(run.app.program.WindowMaximized, 0);
-  EXPECT_EQ(run.window->OuterRect(), (WindowRect{0, 0, 1000, 700}));
-}
+  // On a small work area the restored size is what is available.
+  FrameRun small(HeadlessOptions{1000, 700});
+  const auto saved = LayoutsSaved(small, "click 600 20 right\nclick 600 20 right\n");
+  ASSERT_FALSE(saved.empty());
+  EXPECT_EQ(saved[0].windowFlag, 1);
+  EXPECT_EQ(small.app.program.WindowMaximized, 0);
+  EXPECT_EQ(small.window->OuterRect(), (WindowRect{0, 0, 1000, 700}));
 
-TEST(FrameInput, NoMaximisingWhileADialogIsOpen) {
-  FrameRun run("click 849 14\nclick 600 20 right\nkey Enter\n");
-  run.Go();
-  EXPECT_EQ(run.app.program.WindowMaximized, 0);
-  EXPECT_EQ(run.window->OuterRect().width, 1024);
 }
 
 TEST(FrameInput, DayChangeRaisesTheFlagAndKeepsTheDisplay) {
-  // Saturday 15 June 2024 to Sunday the 16th, while the options screen is shown.
-  FrameRun run("today 2024-06-15\ntype o\ntoday 2024-06-16\nwait 60000\n");
-  int wallpapers = 0;
-  int updateChecks = 0;
+  FrameRun run;
+  int wallpapers = 0, updateChecks = 0;
   run.app.hooks.updateWallpaperCalendar = [&] {
     ++wallpapers;
-    // The wallpaper is drawn for today's week.
-    EXPECT_EQ(run.app.dates.display.day, 16);
+    EXPECT_EQ(run.app.dates.display.day, 16);  // drawn for today's week
   };
   run.app.hooks.startUpdateCheck = [&] { ++updateChecks; };
   bool flagSeen = false;
@@ -260,7 +179,8 @@ TEST(FrameInput, DayChangeRaisesTheFlagAndKeepsTheDisplay) {
     flagSeen = a.dates.dayChanged;
   };
   run.RecordVisits();
-  run.Go();
+  // Saturday 15 June 2024 to Sunday the 16th, while the options screen is shown.
+  run.Go("today 2024-06-15\ntype o\ntoday 2024-06-16\nwait 60000\n");
   EXPECT_TRUE(flagSeen);
   EXPECT_EQ(wallpapers, 1);
   EXPECT_EQ(run.app.dates.today.day, 16);
@@ -271,35 +191,28 @@ TEST(FrameInput, DayChangeRaisesTheFlagAndKeepsTheDisplay) {
 }
 
 TEST(FrameInput, HelpOpensTheHelpPage) {
-  FrameRun run("key F1\nclick 899 14\n");
-  run.Go();
+  FrameRun run;
+  run.Go("key F1\nclick 899 14\n");
   EXPECT_EQ(run.launcher.opened, (std::vector<std::string>{kHelpPage, kHelpPage}));
   EXPECT_NE(run.Log().find("Open Program (Parameter): " + kHelpPage), std::string::npos);
 
   // A help file beside the program is opened instead.
-  test::TempDir folder;
-  test::WriteAll(folder.File("Help.htm"), {'<', 'p', '>'});
-  Application app;
-  test::RecordingLauncher launcher;
-  app.launcher = &launcher;
-  app.HelpFile = folder.File("Help.htm");
-  OpenHelp(app);
-  EXPECT_EQ(launcher.opened, (std::vector<std::string>{app.HelpFile}));
+  test::WriteAll(run.lock.File("Help.htm"), {'<', 'p', '>'});
+  run.launcher.opened.clear();
+  run.app.HelpFile = run.lock.File("Help.htm");
+  OpenHelp(run.app);
+  EXPECT_EQ(run.launcher.opened, (std::vector<std::string>{run.app.HelpFile}));
 }
 
-TEST(Launch, WebAddressesAreEscapedOnce) {
+TEST(Launch, WebAddressesAreEscapedOnceAndFailedStartsReported) {
   EXPECT_EQ(EscapeWebAddress("http://a.example/my page.htm"), "http://a.example/my%20page.htm");
   EXPECT_EQ(EscapeWebAddress("http://a.example/x%20y"), "http://a.example/x%2520y");
   EXPECT_EQ(EscapeWebAddress("<#{}|\\^~[]`>"), "%3C%23%7B%7D%7C%5C%5E%7E%5B%5D%60%3E");
   EXPECT_EQ(EscapeWebAddress(kHelpPage), kHelpPage);
-}
-
-TEST(Launch, SpawnReportsAProgramThatCannotRun) {
   const LaunchResult r = SpawnDetached("kalendrina-no-such-program", "x");
   EXPECT_FALSE(r.started);
   EXPECT_FALSE(r.error.empty());
-  const LaunchResult ok = SpawnDetached("true", "a; echo b");
-  EXPECT_TRUE(ok.started);
+  EXPECT_TRUE(SpawnDetached("true", "a; echo b").started);
 }
 
 }  // namespace
