@@ -4,55 +4,41 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "ui/controls.h"
-#include "ui/images.h"
 #include "ui_fixture.h"
 
 namespace kal {
 namespace {
 
+using test::MakeControl;
 using test::UiFixture;
-
-ControlRecord Box(int x1, int y1, int x2, int y2, std::string caption) {
-  ControlRecord r;
-  r.x1 = x1;
-  r.y1 = y1;
-  r.x2 = x2;
-  r.y2 = y2;
-  r.text = std::move(caption);
-  r.colour = ColourBlack;
-  r.backColour = ColourWhite;
-  return r;
-}
 
 TEST(CheckBox, EachPressInsideTogglesAndShowsTheCross) {
   UiFixture f("click 105 210\nclick 105 210\nclick 400 400\nclick 250 212\n");
-  ControlRecord r = Box(100, 200, 300, 220, "Show the calendar on the desktop");
+  ControlRecord r = MakeControl(100, 200, 0, 220, "Show the calendar on the desktop");
   r.align = AlignRight;
-  r.x2 = 0;
   std::int32_t value = 0;
   DrawCheckBox(f.gfx, 1, r, value);
   f.gfx.PresentRect(0, 0, 1024, 768);
   r.x2 = 300;
   std::vector<std::int32_t> seen;
-  while (f.program.input.quitRequested == 0) {
-    f.Pump();
+  f.Loop([&] {
     if (CheckBoxClicked(f.ui, r, value)) seen.push_back(value);
-  }
+    return 0;
+  });
   EXPECT_EQ(seen, (std::vector<std::int32_t>{1, 0, 1}));
   // m = 210: the 9 x 9 box spans 206..214; the cross's first ink pixel is at (1, 1).
-  const Surface& s = f.window.image();
-  EXPECT_NE(s.At(101, 207), ColourWhite);
-  EXPECT_EQ(s.At(100, 206), ColourWhite);
-  value = 0;
-  DrawCheckBox(f.gfx, 0, r, value);
+  EXPECT_NE(f.window.image().At(101, 207), ColourWhite);
+  EXPECT_EQ(f.window.image().At(100, 206), ColourWhite);
+  DrawCheckBox(f.gfx, 0, r, 0);
   EXPECT_EQ(f.surface.At(101, 207), ColourWhite);
 }
 
 TEST(ChoiceField, CaptionIsClippedToTheTextAreaBesideTheArrow) {
   UiFixture f;
-  ControlRecord r = Box(100, 100, 260, 122, "");
+  ControlRecord r = MakeControl(100, 100, 260, 122, "");
   DrawChoiceField(f.gfx, 1, 0, r);
   const Surface plain = f.surface;
   r.text = std::string(49, 'W');
@@ -66,23 +52,19 @@ TEST(ChoiceField, CaptionIsClippedToTheTextAreaBesideTheArrow) {
   // The arrow is a push button from x2 - 18 to x2 + 1, pressed on request.
   EXPECT_EQ(f.surface.At(242, 100), ColourWhite);
   DrawChoiceField(f.gfx, 0, 1, r);
-  EXPECT_EQ(f.surface.At(242, 100), ColourBlack);
-  EXPECT_EQ(f.surface.At(260, 122), ColourWhite);
+  test::ExpectPixels(f.surface, {{242, 100, ColourBlack}, {260, 122, ColourWhite}});
 }
 
-TEST(LinkHover, EndsWhenThePointerLeavesOrOnAClick) {
-  struct Case {
-    const char* script;
-    std::int32_t expected;
-  } cases[] = {
-      {"move 150 105\nmove 300 300\n", 0},
-      {"move 150 105\nclick 150 110\n", 1},
-      {"click 150 110 right\n", 2},
-      {"move 150 105\n", 0},  // the window closes
-  };
-  for (const Case& c : cases) {
-    UiFixture f(c.script);
-    ControlRecord r = Box(100, 100, 260, 120, "Visit the web site");
+TEST(LinkHover, EndsWhenThePointerLeavesOrOnAClickAndRestoresTheCaption) {
+  // The script, the result, and whether the caption is shown at rest again.
+  const std::tuple<const char*, std::int32_t, bool> cases[] = {{"move 150 105\nmove 300 300\n", 0, true},
+                                                               {"move 150 105\nclick 150 110\n", 1, false},
+                                                               {"click 150 110 right\n", 2, false},
+                                                               {"move 150 105\n", 0, false}};  // window closed
+  for (const auto& [script, expected, restored] : cases) {
+    UiFixture f(script);
+    ControlRecord r = MakeControl(100, 100, 260, 120, "Visit the web site");
+    r.setState(static_cast<std::int32_t>(Rgb(200, 0, 0)));  // the shadow colour
     f.program.input.mouseX = 120;
     f.program.input.mouseY = 110;
     int passes = 0;
@@ -90,25 +72,20 @@ TEST(LinkHover, EndsWhenThePointerLeavesOrOnAClick) {
       ++passes;
       PumpMessages(f.program, wait);
     };
-    EXPECT_EQ(LinkHover(f.ui, r, f.gfx.SmallBoldFont), c.expected) << c.script;
+    EXPECT_EQ(LinkHover(f.ui, r, f.gfx.SmallBoldFont), expected) << script;
     EXPECT_GT(passes, 0);
-  }
-  // After leaving, the caption is navy again, over the record's shadow colour.
-  UiFixture f("move 300 300\n");
-  ControlRecord r = Box(100, 100, 260, 120, "Visit the web site");
-  r.setState(static_cast<std::int32_t>(Rgb(200, 0, 0)));
-  f.program.input.mouseX = 120;
-  f.program.input.mouseY = 110;
-  LinkHover(f.ui, r, f.gfx.SmallBoldFont);
-  int navy = 0, red = 0;
-  for (int y = 100; y < 120; ++y) {
-    for (int x = 100; x < 260; ++x) {
-      navy += f.window.image().At(x, y) == ColourNavy;
-      red += f.window.image().At(x, y) == Rgb(200, 0, 0);
+    if (!restored) continue;
+    // After leaving, the caption is navy again, over its shadow.
+    int navy = 0, red = 0;
+    for (int y = 100; y < 120; ++y) {
+      for (int x = 100; x < 260; ++x) {
+        navy += f.window.image().At(x, y) == ColourNavy;
+        red += f.window.image().At(x, y) == Rgb(200, 0, 0);
+      }
     }
+    EXPECT_GT(navy, 20) << script;
+    EXPECT_GT(red, 5) << script;
   }
-  EXPECT_GT(navy, 20);
-  EXPECT_GT(red, 5);
 }
 
 // A backend on which nothing ever happens.
@@ -122,7 +99,7 @@ class SilentWindow : public HeadlessWindow {
   int polls = 0;
 };
 
-TEST(WaitInputRelease, WaitsForTheReleaseAndLeavesTheNextInputAlone) {
+TEST(WaitInputRelease, WaitsForTheReleaseLeavesTheNextInputAndNeverBlocksForGood) {
   UiFixture f("press 10 10\nwait 5000\nmove 20 20\nrelease 20 20\nkey Enter\n");
   f.Pump();  // the move to (10, 10)
   f.Pump();  // the press
@@ -130,22 +107,18 @@ TEST(WaitInputRelease, WaitsForTheReleaseAndLeavesTheNextInputAlone) {
   WaitInputRelease(f.program);
   EXPECT_EQ(f.program.input.mouseButton, 0);
   EXPECT_EQ(f.window.clock().TickMs(), 5000u);
-  // The Enter is still to come.
   f.Pump();
   f.Pump();
-  EXPECT_EQ(f.program.input.lastChar, 13);
+  EXPECT_EQ(f.program.input.lastChar, 13);  // the Enter was still to come
   WaitInputRelease(f.program);
   EXPECT_EQ(f.program.input.lastChar, 0);
   EXPECT_EQ(f.program.input.quitRequested, 0);
-}
 
-TEST(WaitInputRelease, NeverBlocksForGood) {
-  // The window closes while the button is held.
-  UiFixture f("press 10 10\n");
-  f.Pump();
-  f.Pump();
-  WaitInputRelease(f.program);
-  EXPECT_EQ(f.program.input.quitRequested, 1);
+  UiFixture closing("press 10 10\n");  // closed while the button is held
+  closing.Pump();
+  closing.Pump();
+  WaitInputRelease(closing.program);
+  EXPECT_EQ(closing.program.input.quitRequested, 1);
   // No events at all: a key whose release was lost, and a held button.
   SilentWindow silent;
   Program p;
@@ -165,14 +138,12 @@ TEST(DelayUnlessInput, WaitsItsTimeWhileHeldAndEndsAtTheRelease) {
   f.Pump();
   f.Pump();
   const std::uint64_t t0 = f.window.clock().TickMs();
-  DelayUnlessInput(f.program, 1);
-  EXPECT_EQ(f.window.clock().TickMs() - t0, 300u);
-  DelayUnlessInput(f.program, 2);
-  EXPECT_EQ(f.window.clock().TickMs() - t0, 400u);
-  DelayUnlessInput(f.program, 0);
-  EXPECT_EQ(f.window.clock().TickMs() - t0, 425u);
+  const std::pair<int, std::uint64_t> waits[] = {{1, 300}, {2, 400}, {0, 425}};
+  for (const auto& [kind, elapsed] : waits) {
+    DelayUnlessInput(f.program, kind);
+    EXPECT_EQ(f.window.clock().TickMs() - t0, elapsed) << kind;
+  }
   EXPECT_FALSE(f.window.TimerRunning(HoldTimerId));
-  // Released during the wait: returns at the release.
   UiFixture g("press 10 10\nwait 120\nrelease 10 10\nkey Enter\n");
   g.Pump();
   g.Pump();

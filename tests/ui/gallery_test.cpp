@@ -1,15 +1,12 @@
-// The controls gallery: every control in each of its states on one screen,
-// with a pop-up list open over it. Written to $KALENDRINA_GALLERY_DIR/
-// gallery-controls.png when that variable is set (the copy in docs/ comes
-// from there), else to a temporary folder; the test checks that the picture
-// was written and that the list under it was really open.
+// The controls gallery, gallery-controls.png: every control in each of its
+// states on one screen, with a pop-up list open over it. The test checks that
+// the picture was written and that the list under it was really open.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
+#include <tuple>
 
-#include "support/test_support.h"
 #include "ui/controls.h"
 #include "ui/images.h"
 #include "ui/popup_list.h"
@@ -20,28 +17,9 @@
 namespace kal {
 namespace {
 
-ControlRecord Record(int x1, int y1, int x2, int y2, std::string caption) {
-  ControlRecord r;
-  r.x1 = x1;
-  r.y1 = y1;
-  r.x2 = x2;
-  r.y2 = y2;
-  r.text = std::move(caption);
-  r.colour = ColourBlack;
-  r.backColour = ColourWhite;
-  return r;
-}
-
 void Label(test::UiFixture& f, int x, int y, const std::string& text) {
-  TextRecord t;
-  t.x1 = x;
-  t.y1 = y;
-  t.y2 = y + 16;
-  t.colour = ColourWhite;
-  t.shadowColour = static_cast<std::int32_t>(ColourBlack);
-  t.font = &f.gfx.SmallBoldFont;
-  t.text = text;
-  f.gfx.DrawTextRecord(t);
+  f.gfx.DrawTextRecord(TextRecord{nullptr, x, y, 0, y + 16, ColourWhite, static_cast<std::int32_t>(ColourBlack),
+                                  &f.gfx.SmallBoldFont, AlignLeft, text});
 }
 
 // A white list box with rows of text and a scroll bar at its right.
@@ -56,10 +34,8 @@ void ListBox(test::UiFixture& f, int x, int y, int w, int rows, int count, int t
 }
 
 TEST(ControlsGallery, EveryControlInEveryState) {
-  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
   test::TempDir temp;
-  const std::string path =
-      dir != nullptr ? std::string(dir) + "/gallery-controls.png" : temp.File("gallery-controls.png");
+  const std::string path = test::GalleryPath(temp, "gallery-controls.png");
   // The list opens below the last choice field; two steps down, then the picture.
   test::UiFixture f("size 900 600\nkey Down\nkey Down\nscreenshot " + path + "\nkey Enter\n");
   Gfx& g = f.gfx;
@@ -72,7 +48,7 @@ TEST(ControlsGallery, EveryControlInEveryState) {
   DrawPushButton(g, 0, 30, 88, 100, 113, "OK", 0);
   DrawPushButton(g, 0, 110, 88, 180, 113, "Save", 1);
   DrawPushButton(g, 1, 190, 88, 260, 113, "Cancel", 0);
-  ControlRecord del = Record(270, 88, 340, 113, "Delete");
+  ControlRecord del = test::MakeControl(270, 88, 340, 113, "Delete");
   del.hotkey = 1;
   del.setState(1);
   DrawButtonRecord(g, del);
@@ -92,43 +68,38 @@ TEST(ControlsGallery, EveryControlInEveryState) {
 
   // Check boxes on the screen and on a panel.
   Label(f, 30, 226, "Check boxes");
-  ControlRecord on = Record(30, 248, 0, 266, "Show the calendar on the desktop");
+  ControlRecord on = test::MakeControl(30, 248, 0, 266, "Show the calendar on the desktop");
   on.colour = ColourWhite;
   on.setState(static_cast<std::int32_t>(ColourBlack));
   on.align = AlignRight;
-  on.x2 = 30 + 16 + g.text->Measure(g.EditFont, on.text).width;
+  on.x2 = 30 + 16 + f.TextWidth(on.text);
   DrawCheckBox(g, 1, on, 1);
   ControlRecord off = on;
-  off.y1 = 272;
-  off.y2 = 290;
   off.text = "Start in the notification area";
-  off.x2 = 30 + 16 + g.text->Measure(g.EditFont, off.text).width;
+  std::tie(off.y1, off.x2, off.y2) = std::tuple(272, 30 + 16 + f.TextWidth(off.text), 290);
   DrawCheckBox(g, 1, off, 0);
 
   // Links, as they rest and while the pointer is over one (the hover loop
   // draws white over the resting navy, both with the record's shadow).
   Label(f, 30, 306, "Links");
   g.DrawPanel(30, 328, 330, 384);
-  ControlRecord site = Record(44, 334, 200, 352, "Visit the web site");
-  site.setState(static_cast<std::int32_t>(ColourBlack));
-  ControlRecord help = Record(44, 356, 200, 374, "Open the help page");
-  help.setState(site.state());
-  for (const ControlRecord* link : {&site, &help}) {
-    g.DrawTextAligned(f.surface, link->x1 + 1, link->y1 + 1, AlignLeft, static_cast<Colour>(link->state()),
-                      g.SmallBoldFont, link->text);
-    g.DrawTextAligned(f.surface, link->x1, link->y1, AlignLeft, ColourNavy, g.SmallBoldFont, link->text);
-  }
-  g.DrawTextAligned(f.surface, help.x1 + 1, help.y1 + 1, AlignLeft, static_cast<Colour>(help.state()),
-                    g.SmallBoldFont, help.text);
-  g.DrawTextAligned(f.surface, help.x1, help.y1, AlignLeft, ColourWhite, g.SmallBoldFont, help.text);
+  ControlRecord site = test::MakeControl(44, 334, 200, 352, "Visit the web site");
+  ControlRecord help = test::MakeControl(44, 356, 200, 374, "Open the help page");
+  auto link = [&](const ControlRecord& r, Colour colour) {
+    g.DrawTextAligned(f.surface, r.x1 + 1, r.y1 + 1, AlignLeft, ColourBlack, g.SmallBoldFont, r.text);
+    g.DrawTextAligned(f.surface, r.x1, r.y1, AlignLeft, colour, g.SmallBoldFont, r.text);
+  };
+  link(site, ColourNavy);
+  link(help, ColourNavy);
+  link(help, ColourWhite);
 
   // Choice fields: at rest, arrow pressed, and the one whose list is open.
   Label(f, 30, 400, "Choice fields");
-  ControlRecord repeat = Record(30, 424, 290, 446, "Every Year (Calculate Age)");
+  ControlRecord repeat = test::MakeControl(30, 424, 290, 446, "Every Year (Calculate Age)");
   DrawChoiceField(g, 1, 0, repeat);
-  ControlRecord kind = Record(30, 458, 290, 480, "Blood Pressure");
+  ControlRecord kind = test::MakeControl(30, 458, 290, 480, "Blood Pressure");
   DrawChoiceField(g, 1, 1, kind);
-  ControlRecord category = Record(610, 100, 850, 122, "Family");
+  ControlRecord category = test::MakeControl(610, 100, 850, 122, "Family");
   Label(f, 610, 76, "Pop-up list");
   DrawChoiceField(g, 1, 0, category);
 

@@ -8,55 +8,48 @@
 namespace kal {
 namespace {
 
-// Stands in for the picture decoder: counts calls and yields a 2 × 3 picture
-// (or fails, or yields nothing) as told.
-struct FakeLoader {
-  enum Mode { kPicture, kFail, kEmpty } mode = kPicture;
-  int calls = 0;
-  ImageFileLoader Fn() {
-    return [this](const std::string&, Surface& out) {
-      ++calls;
-      if (mode == kFail) return false;
-      out = mode == kEmpty ? Surface() : Surface(2, 3, Rgb(1, 2, 3));
-      return true;
-    };
-  }
-};
+enum class Decoded { kPicture, kFail, kEmpty };
 
-TEST(TexturesTest, BmpFilesInTheDataFolderReplaceTheBuiltInTextures) {
-  test::TempDir dir;
-  test::WriteAll(dir.File("background.bmp"), {'B', 'M', 0, 0});
-  FakeLoader loader;
-  Gfx gfx;
-  LoadTextures(gfx, dir.path().string() + "/", loader.Fn());
-  EXPECT_EQ(loader.calls, 1);
-  EXPECT_EQ(gfx.backgroundTexture.width(), 2);
-  EXPECT_EQ(gfx.backgroundTexture.At(1, 2), Rgb(1, 2, 3));
-  // popup.bmp is missing: the built-in panel texture.
-  EXPECT_EQ(gfx.popupTexture.pixels(), FindImage(PopupTextureImage)->pixels.pixels());
+// Stands in for the picture decoder: counts calls and yields a 2 × 3 picture,
+// fails, or yields nothing.
+ImageFileLoader FakeLoader(const Decoded& mode, int& calls) {
+  return [&](const std::string&, Surface& out) {
+    ++calls;
+    if (mode == Decoded::kFail) return false;
+    out = mode == Decoded::kEmpty ? Surface() : Surface(2, 3, Rgb(1, 2, 3));
+    return true;
+  };
 }
 
-TEST(TexturesTest, AnythingButADecodableBmpFallsBack) {
+TEST(Textures, DecodableBmpFilesReplaceTheBuiltInsAndAnythingElseFallsBack) {
   test::TempDir dir;
   const std::string folder = dir.path().string() + "/";
-  const Surface& builtin = FindImage(BackgroundImage)->pixels;
-  FakeLoader loader;
+  Decoded mode = Decoded::kPicture;
+  int calls = 0;
+  test::WriteAll(dir.File("background.bmp"), {'B', 'M', 0, 0});
+  Gfx gfx;
+  LoadTextures(gfx, folder, FakeLoader(mode, calls));
+  EXPECT_EQ(calls, 1);  // popup.bmp is missing: the built-in panel texture
+  EXPECT_EQ(gfx.backgroundTexture.width(), 2);
+  EXPECT_EQ(gfx.backgroundTexture.At(1, 2), Rgb(1, 2, 3));
+  EXPECT_EQ(gfx.popupTexture.pixels(), FindImage(PopupTextureImage)->pixels.pixels());
 
-  test::WriteAll(dir.File("background.bmp"), {'P', 'N', 'G'});
-  EXPECT_EQ(LoadTexture(folder + "background.bmp", BackgroundImage, loader.Fn()).pixels(), builtin.pixels());
-  EXPECT_EQ(loader.calls, 0);  // not even offered to the decoder
-
-  test::WriteAll(dir.File("background.bmp"), {'B'});
-  EXPECT_FALSE(IsBmpFile(folder + "background.bmp"));
+  const auto& builtin = FindImage(BackgroundImage)->pixels.pixels();
+  const std::string file = folder + "background.bmp";
+  calls = 0;
+  test::WriteAll(file, {'P', 'N', 'G'});
+  EXPECT_EQ(LoadTexture(file, BackgroundImage, FakeLoader(mode, calls)).pixels(), builtin);
+  EXPECT_EQ(calls, 0);  // not even offered to the decoder
+  test::WriteAll(file, {'B'});
+  EXPECT_FALSE(IsBmpFile(file));
   EXPECT_FALSE(IsBmpFile(folder + "missing.bmp"));
-
-  test::WriteAll(dir.File("background.bmp"), {'B', 'M'});
-  EXPECT_TRUE(IsBmpFile(folder + "background.bmp"));
-  loader.mode = FakeLoader::kFail;
-  EXPECT_EQ(LoadTexture(folder + "background.bmp", BackgroundImage, loader.Fn()).pixels(), builtin.pixels());
-  loader.mode = FakeLoader::kEmpty;
-  EXPECT_EQ(LoadTexture(folder + "background.bmp", BackgroundImage, loader.Fn()).pixels(), builtin.pixels());
-  EXPECT_EQ(loader.calls, 2);
+  test::WriteAll(file, {'B', 'M'});
+  EXPECT_TRUE(IsBmpFile(file));
+  for (Decoded failure : {Decoded::kFail, Decoded::kEmpty}) {
+    mode = failure;
+    EXPECT_EQ(LoadTexture(file, BackgroundImage, FakeLoader(mode, calls)).pixels(), builtin);
+  }
+  EXPECT_EQ(calls, 2);
 }
 
 }  // namespace
