@@ -108,12 +108,7 @@ TEST(MessageDialogLayout, WidthsHeightsAndPlaces) {
 
 TEST(MessageDialog, ResultByClickHotKeyCtrlLetterAndEnter) {
   const Dialog choice;
-  Dialog enterTwo = choice;
-  enterTwo.enterResult = 2;
-  enterTwo.buttons = "Delete|OK";
-  Dialog alert;
-  alert.message = "No printers found?";
-  alert.buttons = "OK";
+  const Dialog enterTwo{choice.message, "", 2, "Delete|OK", 0}, alert{"No printers found?", "", 1, "OK", 0};
   const std::tuple<const Dialog*, const char*, std::int32_t> cases[] = {
       {&choice, "click @1\n", 2}, {&choice, "click @2 right\n", 3}, {&choice, "type g\n", 2},
       {&choice, "key C ctrl\n", 3}, {&choice, "key D ctrl\n", 1}, {&choice, "key Enter\n", 1},
@@ -169,10 +164,7 @@ TEST(MessageDialog, CaretBlinksInTheFocusedField) {
 }
 
 TEST(MessageDialog, PromptReturnsTheTypedTextThroughTheTransferBuffer) {
-  Dialog prompt;
-  prompt.message = "Add New Folder To|/home/user";
-  prompt.buttons = "OK|Cancel";
-  prompt.fieldSpec = 50;
+  const Dialog prompt{"Add New Folder To|/home/user", "", 1, "OK|Cancel", 50};
   MemBuffer transfer;
   AllocDialogTransferBuffer(transfer);
   PutZText(transfer, 40, "stale");
@@ -188,11 +180,7 @@ TEST(MessageDialog, PromptReturnsTheTypedTextThroughTheTransferBuffer) {
 }
 
 TEST(MessageDialog, EnterTabArrowsAndClicksMoveBetweenFields) {
-  Dialog d;
-  d.message = "Person";
-  d.labels = "First:|Last:";
-  d.buttons = "OK|Cancel";
-  d.fieldSpec = 20;
+  Dialog d{"Person", "First:|Last:", 1, "OK|Cancel", 20};
   MemBuffer transfer;
   AllocDialogTransferBuffer(transfer);
   // Enter in the first field moves on (it does not press "OK"); Enter in the last ends.
@@ -227,34 +215,25 @@ TEST(MessageDialog, PreloadedFieldsEditAndReturnThroughTheTransferBuffer) {
   AllocDialogTransferBuffer(transfer);
   // What the category editor copies in: colours and names; the rest of the block is other data.
   FillBytes(transfer, 2400, 1600, 0x5A);
-  const char* names[12] = {"Miscellaneous", "Recycling", "Pay Days", "Doctor Appointments", "Meetings",
-                           "Anniversaries", "Holidays",  "Birthdays", "Vacations", "Business", "John Doe", "Jane Doe"};
+  auto name = [](int k) { return k == 10 ? std::string("John Doe") : "Category " + std::to_string(k + 1); };
   for (int k = 0; k < 12; ++k) {
     SetLong(transfer, 200 * k + 32, static_cast<std::int32_t>(Rgb(10 * k, 20, 30)));
     SetLong(transfer, 200 * k + 36, static_cast<std::int32_t>(Rgb(255, 255, k)));
-    PutZText(transfer, 200 * k + 40, names[k]);
+    PutZText(transfer, 200 * k + 40, name(k));
   }
-  Dialog d;
-  d.message = "Edit Category Descriptions";
-  d.labels = "1:|2:|3:|4:|5:|6:|7:|8:|9:|10:|11:|12:";
-  d.buttons = "Save|Cancel";
-  d.fieldSpec = 130;
-  // Field 0: the caret starts at the end. Field 10: replace the whole name.
+  Dialog d{"Edit Category Descriptions", "1:|2:|3:|4:|5:|6:|7:|8:|9:|10:|11:|12:", 1, "Save|Cancel", 130};
+  // Field 0: the caret starts at the end. Field 10: replace the whole name. Field 11: Backspace.
   EXPECT_EQ(RunDialog(d,
                       [](const MessageDialogLayout& l) {
                         return "type !\nclick " + Xy(l.labelX + l.labelW + 40, l.fieldsTop + (10 + 23) * 10 + 8) +
-                               "\nkey Home shift\ntype Jon Roe\nkey Down\nkey Backspace\nclick " + ButtonCentre(l, 0) +
-                               "\n";
+                               "\nkey Home shift\ntype Jon Roe\nkey Down\nkey Backspace\nclick " +
+                               ButtonCentre(l, 0) + "\n";
                       },
                       &transfer),
             1);
-  EXPECT_EQ(FieldText(transfer, 0), "Miscellaneous!");
-  EXPECT_EQ(FieldText(transfer, 10), "Jon Roe");
-  EXPECT_EQ(FieldText(transfer, 11), "Jane Do");
   for (int k = 0; k < 12; ++k) {
-    if (k >= 1 && k < 10) {
-      EXPECT_EQ(FieldText(transfer, k), names[k]) << k;
-    }
+    const std::string want = k == 0 ? name(0) + "!" : k == 10 ? "Jon Roe" : k == 11 ? "Category 1" : name(k);
+    EXPECT_EQ(FieldText(transfer, k), want);
     EXPECT_EQ(Long(transfer, 200 * k + 32), static_cast<std::int32_t>(Rgb(10 * k, 20, 30))) << k;
     EXPECT_EQ(Long(transfer, 200 * k + 36), static_cast<std::int32_t>(Rgb(255, 255, k))) << k;
     EXPECT_EQ(Long(transfer, 200 * k + 16), 30) << k;
@@ -263,11 +242,7 @@ TEST(MessageDialog, PreloadedFieldsEditAndReturnThroughTheTransferBuffer) {
 
   // The preload flag without fields copies the whole block back unchanged.
   for (std::size_t i = 0; i < 4000; ++i) SetByte(transfer, i, static_cast<std::int32_t>(i * 7 % 251));
-  Dialog none;
-  none.message = "Nothing to edit";
-  none.buttons = "OK";
-  none.fieldSpec = 100;
-  EXPECT_EQ(RunDialog(none, "type abc\nkey Enter\n", &transfer), 1);
+  EXPECT_EQ(RunDialog(Dialog{"Nothing to edit", "", 1, "OK", 100}, "type abc\nkey Enter\n", &transfer), 1);
   for (std::size_t i = 0; i < 4000; ++i) ASSERT_EQ(Byte(transfer, i), i * 7 % 251) << i;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/images.h"
@@ -24,18 +25,16 @@ class FixedWidthText : public TextRenderer {
   bool FontInstalled(std::string_view) override { return false; }
 };
 
-class RecordingHost : public Host {
- public:
+struct RecordingHost : Host {
   void StartProgress() override { ++starts; }
   void ShowProgress(std::string_view caption, std::uint32_t done, std::uint32_t total) override {
     captions.emplace_back(caption);
-    lastDone = done;
-    lastTotal = total;
+    finished = done == total;
   }
   void CloseProgress() override { ++closes; }
   void ReportError(const std::string& message) override { errors.push_back(message); }
   Texts errors, captions;
-  std::uint32_t lastDone = 0, lastTotal = 0;
+  bool finished = false;
   int starts = 0, closes = 0;
 };
 
@@ -55,6 +54,8 @@ struct Direct {
     area.selStart = from;
     area.selEnd = to;
   }
+  // Caret, block ends and the first line shown.
+  std::tuple<int, int, int, int> State() const { return {area.caret, area.selStart, area.selEnd, area.topLine}; }
   Starts Lines() const { return Starts(area.lines.begin(), area.lines.begin() + area.lineCount + 1); }
   FixedWidthText text;
   Surface surface{200, 200};
@@ -109,7 +110,7 @@ TEST(TextAreaInsert, DropsLineFeedsAndWhatPassesCapacityOrTheLineLimit) {
   ASSERT_EQ(d.area.lineCount, 2);
   EXPECT_EQ(TextAreaInsert(d.gfx, d.body, d.area, "xx"), 1);
   EXPECT_EQ(d.body, "xaaaa bbbb cccc dddd");
-  EXPECT_EQ(d.area.caret, 1);
+  EXPECT_EQ(d.State(), std::tuple(1, 1, 1, 0));
   EXPECT_EQ(d.area.lineCount, 2);
   // Typing at the end of two full lines drops what spills.
   d.Open("0123456789012345678", 2);
@@ -126,8 +127,7 @@ TEST(TextAreaInsert, BlocksAreReplacedOrDeletedInEitherDirectionAndTheViewFollow
   d.area.caret = 7;
   EXPECT_EQ(TextAreaInsert(d.gfx, d.body, d.area, "2"), 1);
   EXPECT_EQ(d.body, "one\r2\rthree\rfour\rfive\rsix");
-  EXPECT_EQ(d.area.selStart, 5);
-  EXPECT_EQ(d.area.selEnd, 5);
+  EXPECT_EQ(d.State(), std::tuple(5, 5, 5, 0));
   d.area.caret = d.area.length;
   TextAreaInsert(d.gfx, d.body, d.area, "\r!");
   EXPECT_EQ(d.area.topLine, 6 - 3 + 1);
@@ -138,32 +138,8 @@ TEST(TextAreaInsert, BlocksAreReplacedOrDeletedInEitherDirectionAndTheViewFollow
   d.Block(9, 2);  // marked backwards
   TextAreaDeleteBlock(d.gfx, d.body, d.area);
   EXPECT_EQ(d.body, "a\r\rf");
-  EXPECT_EQ(d.area.caret, 2);
-  EXPECT_EQ(d.area.selStart, 2);
-  EXPECT_EQ(d.area.selEnd, 2);
+  EXPECT_EQ(d.State(), std::tuple(2, 2, 2, 0));
   EXPECT_EQ(d.area.lineCount, 3);
-  EXPECT_EQ(d.area.topLine, 0);
-}
-
-TEST(TextAreaCase, SentenceAndUpperCaseOfTheBlockOnly) {
-  Direct d;
-  d.Open("hello. world! how ARE you? \r\rfine");
-  d.Block(0, d.area.length);
-  TextAreaSentenceCase(d.gfx, d.body, d.area);
-  EXPECT_EQ(d.body, "Hello. World! How are you? \r\rFine");
-  // Windows-1252 letters; leading blanks do not use up the capital.
-  d.Open("xx  \xE9LAN. \xC9T\xC9 zz");
-  d.Block(2, 14);
-  TextAreaSentenceCase(d.gfx, d.body, d.area);
-  EXPECT_EQ(d.body, "xx  \xC9lan. \xC9t\xE9 zz");
-
-  d.Open("abc d\xE9\x66 \x9C");
-  d.Block(6, 2);
-  TextAreaUpperCase(d.gfx, d.body, d.area);
-  EXPECT_EQ(d.body, "abC D\xC9\x66 \x9C");
-  d.Block(8, 8);
-  TextAreaUpperCase(d.gfx, d.body, d.area);  // no block: nothing
-  EXPECT_EQ(d.body, "abC D\xC9\x66 \x9C");
 }
 
 TEST(TextAreaJoin, ReplacesSingleBreaksKeepsParagraphs) {
@@ -184,7 +160,7 @@ TEST(TextAreaJoin, ReplacesSingleBreaksKeepsParagraphs) {
   EXPECT_EQ(host.closes, 6);
   ASSERT_FALSE(host.captions.empty());
   EXPECT_EQ(host.captions.back(), "Deleting Carriage Returns");
-  EXPECT_EQ(host.lastDone, host.lastTotal);
+  EXPECT_TRUE(host.finished);
 }
 
 // ---- End to end through input scripts on the headless backend ----
@@ -199,15 +175,15 @@ struct Session {
   }
   void Run() {
     DrawTextArea(fx.gfx, body, area, 1);
-    while (fx.program.input.quitRequested == 0) {
-      fx.Pump();
+    fx.Loop([&] {
       const InputState& in = fx.program.input;
       if ((in.mouseButton & 2) != 0) {
         TextAreaMenu(fx.ui, host, body, area, in.mouseX, in.mouseY);
       } else if (!TextAreaScrollBar(fx.ui, body, area) && !TextAreaMouse(fx.ui, body, area)) {
         TextAreaKeys(fx.ui, host, body, area);
       }
-    }
+      return 0;
+    });
   }
   // One key handed straight to the area.
   void Key(int key, bool ctrl = false) {
@@ -250,11 +226,13 @@ TEST(TextAreaSession, KeysClipboardAndMenuEditTheText) {
        .body = "abcd\rx\rwxyz", .caret = 6},
       {.script = "key End ctrl\nkey Home\nkey Up\nkey End\nkey Down\n", .initial = "abcd\rx\rwxyz",
        .body = "abcd\rx\rwxyz", .caret = 8},
-      // Case keys work on the block and keep it.
-      {.script = "key A ctrl\nkey L ctrl\nkey C ctrl\n", .initial = "hello. world! how are you",
-       .body = "Hello. World! How are you", .clipboardAfter = "Hello. World! How are you"},
-      {.script = "key Right shift\nkey Right shift\nkey U ctrl\nkey End\nkey U ctrl\n", .initial = "stra\xDF" "e",
-       .body = "STra\xDF" "e"},
+      // Case keys work on the block only, Windows-1252 letters too, and keep
+      // it; leading blanks do not use up the capital.
+      {.script = "key A ctrl\nkey L ctrl\nkey C ctrl\n", .initial = "hello. world! how ARE you? \r\r  \xE9LAN",
+       .body = "Hello. World! How are you? \r\r  \xC9lan", .clipboardAfter = "Hello. World! How are you? \r\n\r\n  \xC9lan"},
+      {.script = "key End\nkey Left shift\nkey Left shift\nkey L ctrl\n", .initial = "xX yY", .body = "xX Yy"},
+      {.script = "key End\nkey Left shift\nkey Left shift\nkey U ctrl\nkey Home\nkey U ctrl\n",
+       .initial = "stra\xDF" "e d\xE9", .body = "stra\xDF" "e D\xC9"},
       // Ctrl+Enter joins lines only without a block.
       {.script = "key End ctrl\nkey Enter ctrl\n", .initial = "a\rb \rc\r\rd", .body = "a b c\r\rd", .caret = 0},
       {.script = "key A ctrl\nkey Enter ctrl\n", .initial = "a\rb", .body = "a\rb"},
@@ -322,19 +300,14 @@ TEST(TextAreaSession, WordAndPageKeysAndTextReplacedByTheCaller) {
   Session s("", text);
   ASSERT_EQ(s.area.visibleRows, 5);
   ASSERT_EQ(s.area.lineCount, 20);
-  struct Step {
-    int key;
-    bool ctrl;
-    std::int32_t top, caretLine;
-  };
-  // Page Down 81, Page Up 73, Home 71, End 79, Up 72, Down 80.
-  for (const Step& step : {Step{81, false, 5, 9}, Step{81, false, 10, 14}, Step{81, false, 15, 19},
-                           Step{81, false, 15, 19}, Step{73, false, 10, 10}, Step{71, true, 0, 0},
-                           Step{79, true, 15, 19}, Step{72, false, 15, 18}, Step{73, false, 10, 10},
-                           Step{72, false, 9, 9}, Step{80, false, 9, 10}}) {
-    s.Key(step.key, step.ctrl);
-    EXPECT_EQ(s.area.topLine, step.top) << step.key;
-    EXPECT_EQ(LineOfPosition(s.area, s.area.caret), step.caretLine) << step.key;
+  // Key, Ctrl, then the first line shown and the caret's line. Page Down 81,
+  // Page Up 73, Home 71, End 79, Up 72, Down 80.
+  const std::tuple<int, bool, int, int> steps[] = {{81, 0, 5, 9},  {81, 0, 10, 14}, {81, 0, 15, 19}, {81, 0, 15, 19},
+                                                   {73, 0, 10, 10}, {71, 1, 0, 0},  {79, 1, 15, 19}, {72, 0, 15, 18},
+                                                   {73, 0, 10, 10}, {72, 0, 9, 9},  {80, 0, 9, 10}};
+  for (const auto& [key, ctrl, top, caretLine] : steps) {
+    s.Key(key, ctrl);
+    EXPECT_EQ(std::pair(s.area.topLine, LineOfPosition(s.area, s.area.caret)), std::pair(top, caretLine)) << key;
   }
   EXPECT_EQ(s.area.caret, s.area.lines[10]);  // Page Up left the caret at column 0
 
@@ -402,24 +375,17 @@ TEST(TextAreaDraw, BlockOnNavyCaretInBlack) {
   s.area.caret = 5;
   DrawTextArea(s.fx.gfx, s.body, s.area, 1);
   const Surface& px = s.fx.surface;
-  const int row = s.fx.gfx.lineHeight;
-  auto countIn = [&](Colour colour, int xa, int xb, int ya, int yb) {
-    int n = 0;
-    for (int y = ya; y < yb; ++y)
-      for (int x = xa; x < xb; ++x) n += px.At(x, y) == colour;
-    return n;
-  };
-  // The block covers exactly "b" on the first row; the caret bar stands
-  // before "e" on the second, 2 pixels wide.
-  const int xa = s.XOf(0, 1), xb = s.XOf(0, 2), xc = s.XOf(4, 5);
+  const int row = s.fx.gfx.lineHeight, xa = s.XOf(0, 1), xb = s.XOf(0, 2), xc = s.XOf(4, 5);
+  // The block covers exactly "b" on the first row, in white; the caret bar
+  // stands before "e" on the second, 2 pixels wide.
   test::ExpectPixels(px, {{xa, 100, ColourNavy}, {xb - 1, 100 + row - 1, ColourNavy},
                           {xc, 100 + row + 2, ColourBlack}, {xc + 1, 100 + row + row - 3, ColourBlack}});
   EXPECT_NE(px.At(xb, 100), ColourNavy);
-  EXPECT_GT(countIn(ColourWhite, xa, xb, 100, 100 + row), 0);
-  EXPECT_EQ(countIn(ColourBlack, xc, xc + 2, 100 + row, 100 + row + 2), 0);
+  EXPECT_GT(test::CountIn(px, ColourWhite, xa, 100, xb, 100 + row), 0);
+  EXPECT_EQ(test::CountIn(px, ColourBlack, xc, 100 + row, xc + 2, 100 + row + 2), 0);
   DrawTextArea(s.fx.gfx, s.body, s.area, 0);  // without the caret
   EXPECT_EQ(px.At(xc, 100 + row + 2), ColourWhite);
-  EXPECT_EQ(countIn(ColourWhite, 100, 680, 100 + 3 * row, 100 + 4 * row), 580 * row);  // rows past the text
+  EXPECT_EQ(test::CountIn(px, ColourWhite, 100, 100 + 3 * row, 680, 100 + 4 * row), 580 * row);  // past the text
 }
 
 // The area as the event editor shows it: on a panel, in a sunken box with the

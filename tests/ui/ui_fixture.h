@@ -46,6 +46,14 @@ inline void ExpectPixels(const Surface& s, std::initializer_list<Px> want) {
   for (const Px& p : want) EXPECT_EQ(s.At(p.x, p.y), p.c) << "at " << p.x << "," << p.y;
 }
 
+// How many pixels of x1 <= x < x2, y1 <= y < y2 are c.
+inline int CountIn(const Surface& s, Colour c, int x1, int y1, int x2, int y2) {
+  int n = 0;
+  for (int y = y1; y < y2; ++y)
+    for (int x = x1; x < x2; ++x) n += s.At(x, y) == c;
+  return n;
+}
+
 // Where a gallery test writes its picture: $KALENDRINA_GALLERY_DIR/<name>
 // when set (the copies in docs/ come from there), else `temp`.
 inline std::string GalleryPath(const TempDir& temp, const std::string& name) {
