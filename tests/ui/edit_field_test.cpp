@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "ui_fixture.h"
 
@@ -95,10 +96,7 @@ TEST(EditFieldInput, KeysSelectionAndClipboard) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
     const auto [r, clip] = Play(c.script, Field(c.maxLength), c.clipboardBefore);
-    EXPECT_EQ(r.text, c.text);
-    EXPECT_EQ(r.caret, c.caret);
-    EXPECT_EQ(r.selStart, c.selStart);
-    EXPECT_EQ(r.selEnd, c.selEnd);
+    EXPECT_EQ(std::tuple(r.text, r.caret, r.selStart, r.selEnd), std::tuple(c.text, c.caret, c.selStart, c.selEnd));
     EXPECT_EQ(clip, c.clipboard ? c.clipboard : c.clipboardBefore ? c.clipboardBefore : "<none>");
   }
   // Left at position 0 and Tab change nothing; the typed letter does.
@@ -143,9 +141,7 @@ TEST(EditFieldInput, MouseClickPlacesTheCaretAndDragSelects) {
               "move " + x5 + " 115\nrelease " + x5 + " 115\n");
   EditFieldRecord r = Field();
   RunField(f, r);
-  EXPECT_EQ(r.selStart, 2);
-  EXPECT_EQ(r.selEnd, 5);
-  EXPECT_EQ(r.caret, 5);
+  EXPECT_EQ(std::tuple(r.selStart, r.selEnd, r.caret), std::tuple(2, 5, 5));
   EXPECT_FALSE(f.window.mouseCaptured());
 }
 
@@ -160,10 +156,8 @@ TEST(EditFieldRecord, StoredLayout) {
   r.textColour = Rgb(250, 251, 252);
   r.text = "Name";
   StoreEditField(r, buf, 200);
-  EXPECT_EQ(Long(buf, 200 + 8), 500);
-  EXPECT_EQ(Long(buf, 200 + 16), 30);
-  EXPECT_EQ(Long(buf, 200 + 32), 0x030201);
-  EXPECT_EQ(Long(buf, 200 + 36), 0xFCFBFA);
+  EXPECT_EQ(std::tuple(Long(buf, 200 + 8), Long(buf, 200 + 16), Long(buf, 200 + 32), Long(buf, 200 + 36)),
+            std::tuple(500, 30, 0x030201, 0xFCFBFA));
   for (std::size_t i = 244; i < 400; ++i) ASSERT_EQ(Byte(buf, i), 0u) << i;  // the text area is cleared
   EXPECT_EQ(Byte(buf, 199), 0xABu);                                          // the record before is untouched
 

@@ -166,20 +166,21 @@ TEST(Primitives, TilesAlignToTheSurfaceOriginAndJoinWithoutSeams) {
   EXPECT_EQ(CountOf(e, kBack), 100);
 }
 
+// The smallest rectangle holding every pixel of colour `ink`.
+Rect InkBox(const Surface& s, Colour ink) {
+  Rect r{s.width(), s.height(), 0, 0};
+  for (int y = 0; y < s.height(); ++y)
+    for (int x = 0; x < s.width(); ++x)
+      if (s.At(x, y) == ink) r = {std::min(r.left, x), std::min(r.top, y), std::max(r.right, x + 1), y + 1};
+  return r;
+}
+
 struct TextFixture : ::testing::Test {
   TextFixture() {
     gfx.surface = &s;
     gfx.text = &fake;
     gfx.clientWidth = s.width();
     gfx.clientHeight = s.height();
-  }
-  // First and last columns of row y holding `ink`, or {-1, -1}.
-  Span Ink(int y, Colour ink = kRed, const Surface* on = nullptr) const {
-    const Surface& t = on != nullptr ? *on : s;
-    Span r{-1, -1};
-    for (int x = 0; x < t.width(); ++x)
-      if (t.At(x, y) == ink) r = {r.first < 0 ? x : r.first, x};
-    return r;
   }
   FakeText fake;
   Surface s{80, 40, kBack};
@@ -191,29 +192,26 @@ TEST_F(TextFixture, AlignmentMeasureOnlyAndTheTextLimits) {
   for (int align : {AlignMeasure, 7, -1}) {
     gfx.lastTextWidth = gfx.lastTextHeight = -1;
     gfx.DrawTextAligned(s, 10, 10, align, kRed, font, "abcd");
-    EXPECT_EQ(gfx.lastTextWidth, 20);
-    EXPECT_EQ(gfx.lastTextHeight, 8);
+    EXPECT_EQ(Span(gfx.lastTextWidth, gfx.lastTextHeight), Span(20, 8));
   }
   EXPECT_EQ(CountOf(s, kBack), 80 * 40);
-
-  gfx.DrawTextAligned(s, 30, 2, AlignLeft, kRed, font, "ab");
-  EXPECT_EQ(Ink(2), Span(30, 39));
-  EXPECT_EQ(gfx.lastTextWidth, 10);
-  gfx.DrawTextAligned(s, 30, 12, AlignRight, kRed, font, "ab");
-  EXPECT_EQ(Ink(12), Span(20, 29));
-  // Odd width 15 centred at 50 starts at 50 − (15 − 1) / 2 = 43; the top is y.
-  gfx.DrawTextAligned(s, 50, 22, AlignCentre, kRed, font, "abc");
-  EXPECT_EQ(Ink(22), Span(43, 57));
-  EXPECT_EQ(Ink(29), Span(43, 57));
-  EXPECT_EQ(Ink(21), Span(-1, -1));
-  EXPECT_EQ(Ink(30), Span(-1, -1));
-
+  // The top edge is y; odd width 15 centred at 50 starts at 50 − (15 − 1) / 2.
+  const std::tuple<int, int, const char*, Rect> cases[] = {
+      {AlignLeft, 30, "ab", {30, 2, 40, 10}}, {AlignRight, 30, "ab", {20, 2, 30, 10}},
+      {AlignCentre, 50, "abc", {43, 2, 58, 10}}};
+  for (const auto& [align, x, text, box] : cases) {
+    Surface t(80, 40, kBack);
+    gfx.DrawTextAligned(t, x, 2, align, kRed, font, text);
+    EXPECT_EQ(InkBox(t, kRed), box) << text;
+    EXPECT_EQ(CountOf(t, kRed), box.Width() * 8) << text;
+    EXPECT_EQ(gfx.lastTextWidth, box.Width()) << text;
+  }
   // At most 159 characters, and nothing after a NUL.
   fake.advance = 1;
   Surface wide(400, 10, kBack);
   gfx.DrawTextAligned(wide, 0, 0, AlignLeft, kRed, font, std::string(200, 'x'));
   EXPECT_EQ(gfx.lastTextWidth, 159);
-  EXPECT_EQ(Ink(0, kRed, &wide), Span(0, 158));
+  EXPECT_EQ(InkBox(wide, kRed), (Rect{0, 0, 159, 8}));
   gfx.DrawTextAligned(wide, 0, 0, AlignMeasure, kRed, font, std::string("ab\0cd", 5));
   EXPECT_EQ(gfx.lastTextWidth, 2);
 }
@@ -223,24 +221,21 @@ TEST_F(TextFixture, CoverageBlendsAndTheClipCuts) {
   gfx.DrawTextAligned(white, 0, 0, AlignLeft, ColourBlack, font, "~ a");
   // (0·128 + 255·127 + 127) / 255 = 127; the blank between stays.
   ExpectPixels(white, {{2, 3, Grey(127)}, {7, 3, ColourWhite}, {12, 3, ColourBlack}});
-
   SetClip(s, 12, 0, 17, 5);
   gfx.DrawTextAligned(s, 10, 2, AlignLeft, kRed, font, "abcd");
   EXPECT_EQ(CountOf(s, kRed), 5 * 3);
-  EXPECT_EQ(Ink(2), Span(12, 16));
-  EXPECT_EQ(Ink(5), Span(-1, -1));
+  EXPECT_EQ(InkBox(s, kRed), (Rect{12, 2, 17, 5}));
 }
 
 TEST_F(TextFixture, RecordTextIsCentredVerticallyWithShadowAndLabelsEndTenLeft) {
-  TextRecord r{&s, 10, 10, 0, 29, kRed, static_cast<std::int32_t>(Rgb(0, 0, 255)), &font, AlignRight, "abc"};
+  constexpr Colour kBlue = Rgb(0, 0, 255);
+  TextRecord r{&s, 10, 10, 0, 29, kRed, static_cast<std::int32_t>(kBlue), &font, AlignRight, "abc"};
   gfx.DrawTextRecord(r);
   // x2 = 0 becomes x1 + width, so right alignment starts at x1; the top is
   // 10 + floor(19 / 2) − floor(8 / 2) = 15. The shadow is one right and down.
-  EXPECT_EQ(Ink(15), Span(10, 24));
-  EXPECT_EQ(Ink(22), Span(10, 24));
-  EXPECT_EQ(Ink(14), Span(-1, -1));
-  EXPECT_EQ(Ink(23), Span(-1, -1));
-  ExpectPixels(s, {{25, 16, Rgb(0, 0, 255)}, {11, 23, Rgb(0, 0, 255)}, {25, 15, kBack}});
+  EXPECT_EQ(InkBox(s, kRed), (Rect{10, 15, 25, 23}));
+  EXPECT_EQ(CountOf(s, kRed), 15 * 8);
+  EXPECT_EQ(InkBox(s, kBlue), (Rect{11, 16, 26, 24}));
   EXPECT_EQ(gfx.lastTextWidth, 15);
 
   const Surface before = s;
@@ -252,16 +247,13 @@ TEST_F(TextFixture, RecordTextIsCentredVerticallyWithShadowAndLabelsEndTenLeft) 
   gfx.DrawTextRecord(r);
   EXPECT_EQ(s.pixels(), before.pixels());  // only the record's surface
   EXPECT_EQ(CountOf(plain, kRed), 15 * 8);
-  EXPECT_EQ(Ink(15, kRed, &plain), Span(3, 17));  // centred at x1: 10 − 7
+  EXPECT_EQ(InkBox(plain, kRed), (Rect{3, 15, 18, 23}));  // centred at x1: 10 − 7
 
   Surface label(80, 40, kBack);
   gfx.surface = &label;
   gfx.LabelFont = font;
-  gfx.DrawFieldLabel(50, 10, 20, "ab");  // top = 10 + 5 − 4 = 11
-  EXPECT_EQ(Ink(11, ColourLabelText, &label), Span(30, 39));
-  EXPECT_EQ(Ink(18, ColourLabelText, &label), Span(30, 39));
-  EXPECT_EQ(Ink(10, ColourLabelText, &label), Span(-1, -1));
-  EXPECT_EQ(Ink(19, ColourLabelText, &label), Span(-1, -1));
+  gfx.DrawFieldLabel(50, 10, 20, "ab");  // top = 10 + 5 − 4
+  EXPECT_EQ(InkBox(label, ColourLabelText), (Rect{30, 11, 40, 19}));
 }
 
 TEST_F(TextFixture, BitmapsDropWhiteIconsBlendAlphaUnknownNamesDrawNothing) {

@@ -35,7 +35,9 @@ struct Dialog {
 };
 
 // The centre of button j (from 0).
-std::string ButtonCentre(const MessageDialogLayout& l, int j) { return Xy(l.buttonsLeft + 70 * j + 35, l.buttonsTop + 12); }
+std::string ButtonCentre(const MessageDialogLayout& l, int j) {
+  return Xy(l.buttonsLeft + 70 * j + 35, l.buttonsTop + 12);
+}
 
 // Lays out the dialog, runs the script made from the layout, and returns the
 // result (0 when the window closed first).
@@ -71,18 +73,14 @@ TEST(MessageDialogLayout, WidthsHeightsAndPlaces) {
   ASSERT_EQ(lh, 23);
   // A short message with three buttons: the buttons set the width.
   MessageDialogLayout l = LayoutMessageDialog(f.ui, "Sure?", "", "Delete|Group|Cancel", 0);
-  EXPECT_EQ(l.boxW, 230);
-  EXPECT_EQ(l.left, 512 - 115);
-  EXPECT_EQ(l.buttonsLeft, 512 - 105);
-  EXPECT_EQ(l.boxH, lh + 70);
-  EXPECT_EQ(l.top, 409 - 46);  // half of 93 is 46.5, which goes to the even 46
-  EXPECT_EQ(l.fieldCount, 0);
+  // Half of 93 is 46.5, which goes to the even 46.
+  EXPECT_EQ(std::tuple(l.boxW, l.boxH, l.left, l.top, l.buttonsLeft, l.fieldCount),
+            std::tuple(230, lh + 70, 512 - 115, 409 - 46, 512 - 105, 0));
   // A long line sets the width; a trailing bar adds an empty line.
   const std::string longLine = "A new version of Kalendrina is available for download right now";
   l = LayoutMessageDialog(f.ui, longLine + "|", "", "OK", 0);
-  EXPECT_EQ(l.lines.size(), 2u);
-  EXPECT_EQ(l.boxW, f.gfx.text->Measure(f.gfx.MessageFont, longLine).width + 20);
-  EXPECT_EQ(l.boxH, 2 * lh + 70);
+  EXPECT_EQ(std::tuple(l.lines.size(), l.boxW, l.boxH),
+            std::tuple(2u, f.gfx.text->Measure(f.gfx.MessageFont, longLine).width + 20, 2 * lh + 70));
   // No texts at all: no lines, one button without caption.
   l = LayoutMessageDialog(f.ui, "", "", "", 0);
   EXPECT_TRUE(l.lines.empty());
@@ -90,13 +88,10 @@ TEST(MessageDialogLayout, WidthsHeightsAndPlaces) {
   // Twelve preloaded fields of 30 characters.
   l = LayoutMessageDialog(f.ui, "Edit Category Descriptions", "1:|2:|3:|4:|5:|6:|7:|8:|9:|10:|11:|12:", "Save|Cancel",
                           130);
-  EXPECT_TRUE(l.preloaded);
-  EXPECT_EQ(l.width, 30);
-  EXPECT_EQ(l.fieldCount, 12);
-  EXPECT_EQ(l.editW, f.TextWidth(std::string(31, 'M')));
-  EXPECT_EQ(l.fieldsTop, l.top + 20 + lh);
-  EXPECT_EQ(l.buttonsTop, l.fieldsTop + 12 * (10 + lh) + 10);
-  EXPECT_EQ(l.boxH, lh + 12 * (10 + lh) + 70);
+  EXPECT_EQ(std::tuple(l.preloaded, l.width, l.fieldCount, l.editW),
+            std::tuple(true, 30, 12, f.TextWidth(std::string(31, 'M'))));
+  EXPECT_EQ(std::tuple(l.fieldsTop, l.buttonsTop, l.boxH),
+            std::tuple(l.top + 20 + lh, l.fieldsTop + 12 * (10 + lh) + 10, lh + 12 * (10 + lh) + 70));
   // One unlabelled field; 100 alone is only the preload flag.
   EXPECT_EQ(LayoutMessageDialog(f.ui, "Add New Folder To|/home", "", "OK|Cancel", 50).fieldCount, 1);
   EXPECT_EQ(LayoutMessageDialog(f.ui, "x", "", "OK", 100).fieldCount, 0);

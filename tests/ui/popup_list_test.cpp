@@ -135,14 +135,10 @@ TEST(PopupItems, SlotsHoldALengthByteAndUpTo81Characters) {
   PopupItems items;
   items.Set(2, std::string(100, 'x'));
   items.Set(0, "Mo");
-  EXPECT_EQ(items.size(), 3);
-  EXPECT_EQ(items.bytes().size(), 3u * 82u);
-  EXPECT_EQ(items.bytes()[0], 2);
-  EXPECT_EQ(items.bytes()[1], 'M');
-  EXPECT_EQ(items.bytes()[164], 81);
-  EXPECT_EQ(items.Get(2), std::string(81, 'x'));
-  EXPECT_EQ(items.Get(1), "");
-  EXPECT_EQ(items.Get(3), "");
+  EXPECT_EQ(std::tuple(items.size(), items.bytes().size(), items.bytes()[0], items.bytes()[1], items.bytes()[164]),
+            std::tuple(3, 3u * 82u, 2, 'M', 81));
+  EXPECT_EQ(std::vector<std::string_view>({items.Get(0), items.Get(1), items.Get(2), items.Get(3)}),
+            std::vector<std::string_view>({"Mo", "", std::string(81, 'x'), ""}));
 }
 
 }  // namespace
