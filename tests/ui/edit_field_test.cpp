@@ -45,6 +45,7 @@ std::pair<EditFieldRecord, std::string> Play(const std::string& script, EditFiel
   UiFixture f(script);
   if (clipboard != nullptr) f.window.SetClipboardText(clipboard);
   RunField(f, field);
+  EXPECT_FALSE(f.window.mouseCaptured());
   std::string clip = "<none>";
   f.window.GetClipboardText(clip);
   return {field, clip};
@@ -53,6 +54,7 @@ std::pair<EditFieldRecord, std::string> Play(const std::string& script, EditFiel
 TEST(EditFieldInput, KeysSelectionAndClipboard) {
   UiFixture probe;
   // Pointer positions a pixel past a letter boundary, measured from x1 + 2.
+  const std::string x2 = std::to_string(100 + 2 + probe.TextWidth("ab") + 1);
   const std::string x5 = std::to_string(100 + 2 + probe.TextWidth("abcde") + 1);
   struct Case {
     std::string script, text;
@@ -89,7 +91,11 @@ TEST(EditFieldInput, KeysSelectionAndClipboard) {
       {"type abcde\nkey Home\nkey End\n", "abcde", 4, 4, 4, nullptr, nullptr, 5},
       {"type abcdefg\nkey Left shift\ntype z\n", "abcde", 4, 5, 4, nullptr, nullptr, 5},
       {"type abcde\nkey A ctrl\nkey X ctrl\n", "", 0, 0, 0, nullptr, "abcde", 5},
-      // Dragging left of the box reaches the start; presses outside it do nothing.
+      // A click places the caret and a drag selects, past the text's end to
+      // its end, left of the box to its start; presses outside do nothing.
+      {"type abcdefgh\nclick " + x2 + " 110\npress " + x2 + " 110\nmove 300 112\nmove " + x5 + " 115\nrelease " + x5 +
+           " 115\n",
+       "abcdefgh", 5, 2, 5},
       {"type abcdefgh\npress " + x5 + " 110\nmove 50 110\nrelease 50 110\ntype Z\n", "Zfgh", 1, 1, 1},
       {"type abc\nclick 99 110\nclick 150 123\ntype d\n", "abcd", 4, 4, 4},
   };
@@ -130,19 +136,6 @@ TEST(EditFieldInput, CapacityByLengthAndByWidth) {
   r = Play("key Backspace\ntype !\n", r).first;
   EXPECT_EQ(r.text, "!");
   EXPECT_EQ(r.caret, 1);
-}
-
-TEST(EditFieldInput, MouseClickPlacesTheCaretAndDragSelects) {
-  UiFixture probe;
-  const std::string x2 = std::to_string(100 + 2 + probe.TextWidth("ab") + 1);
-  const std::string x5 = std::to_string(100 + 2 + probe.TextWidth("abcde") + 1);
-  UiFixture f("type abcdefgh\nclick " + x2 + " 110\npress " + x2 + " 110\n" +
-              "move 300 112\n" +  // past the end of the text: the end
-              "move " + x5 + " 115\nrelease " + x5 + " 115\n");
-  EditFieldRecord r = Field();
-  RunField(f, r);
-  EXPECT_EQ(std::tuple(r.selStart, r.selEnd, r.caret), std::tuple(2, 5, 5));
-  EXPECT_FALSE(f.window.mouseCaptured());
 }
 
 TEST(EditFieldRecord, StoredLayout) {

@@ -214,7 +214,16 @@ TEST(TextAreaSession, KeysClipboardAndMenuEditTheText) {
   };
   const std::string menu = "click 300 110 right\n";  // the right-click menu; "c" jumps to "Cut"
   const std::string full = TextBufferFullMessage;
+  Session probe("", "first line\rsecond line");
+  const int row = probe.fx.gfx.lineHeight;
+  const std::string from = test::Xy(probe.XOf(0, 3) + 1, 100 + row / 2);         // in "s" of "first"
+  const std::string to = test::Xy(probe.XOf(11, 11 + 8) + 1, 100 + row + row / 2);  // in "i" of the second "line"
   const Case cases[] = {
+      // Pressing and dragging marks a block.
+      {.script = "press " + from + "\nmove " + to + "\nrelease " + to + "\nkey Delete\n",
+       .initial = "first line\rsecond line", .body = "firine", .caret = 3},
+      // With a single line allowed there is no scroll bar, and its strip is text.
+      {.script = "key Right\nclick 692 105\n", .initial = "abc", .body = "abc", .caret = 3, .maxLines = 1},
       {.script = "type Hxallo\nkey Left\nkey Left\nkey Left\nkey Backspace\nkey Left\nkey Delete\ntype e\n"
                  "key End\nkey Enter\ntype second line\nkey D ctrl\n",
        .body = "Hello\rsecond line\xB0", .caret = 18},
@@ -275,6 +284,7 @@ TEST(TextAreaSession, KeysClipboardAndMenuEditTheText) {
     }
     EXPECT_EQ(s.host.errors, c.errors);
     EXPECT_EQ(s.fx.program.ModalActive, 0);
+    EXPECT_FALSE(s.fx.window.mouseCaptured());
     std::string clip = "<none>";
     s.fx.window.GetClipboardText(clip);
     if (c.clipboardAfter != nullptr) {
@@ -319,17 +329,7 @@ TEST(TextAreaSession, WordAndPageKeysAndTextReplacedByTheCaller) {
   EXPECT_EQ(s.area.length, 2);
 }
 
-TEST(TextAreaSession, MouseMarksScrollsAndUsesTheBar) {
-  Session probe("", "first line\rsecond line");
-  const int row = probe.fx.gfx.lineHeight;
-  const std::string from = test::Xy(probe.XOf(0, 3) + 1, 100 + row / 2);         // in "s" of "first"
-  const std::string to = test::Xy(probe.XOf(11, 11 + 8) + 1, 100 + row + row / 2);  // in "i" of the second "line"
-  Session s("press " + from + "\nmove " + to + "\nrelease " + to + "\nkey Delete\n", "first line\rsecond line");
-  s.Run();
-  EXPECT_EQ(s.body, "firine");
-  EXPECT_EQ(s.area.caret, 3);
-  EXPECT_FALSE(s.fx.window.mouseCaptured());
-
+TEST(TextAreaSession, DraggingBelowTheBoxAndTheScrollBarScroll) {
   std::string text;
   for (int i = 0; i < 12; ++i) text += "line " + std::to_string(i) + "\r";
   // Dragging below the box scrolls and marks to the last visible line.
@@ -340,7 +340,7 @@ TEST(TextAreaSession, MouseMarksScrollsAndUsesTheBar) {
   EXPECT_EQ(LineOfPosition(drag.area, drag.area.selEnd), drag.area.topLine + drag.area.visibleRows - 1);
 
   // The down arrow twice, then a page down below the thumb; the caret stays.
-  const int bottom = 100 + 5 * row;
+  const int bottom = 100 + 5 * drag.fx.gfx.lineHeight;
   const std::string arrow = "click 692 " + std::to_string(bottom - 5) + "\n";
   Session bar(arrow + arrow + "click 692 " + std::to_string(bottom - 20) + "\n", text);
   bar.area.caret = 3;
@@ -348,11 +348,6 @@ TEST(TextAreaSession, MouseMarksScrollsAndUsesTheBar) {
   EXPECT_EQ(bar.area.topLine, 2 + 5);
   EXPECT_EQ(bar.area.caret, 3);
   EXPECT_EQ(bar.area.selStart, bar.area.selEnd);
-  // With a single line allowed there is no bar, and the strip is text.
-  Session one("click 692 105\n", "abc", 1);
-  one.area.caret = 1;
-  one.Run();
-  EXPECT_EQ(one.area.caret, 3);
 }
 
 TEST(TextAreaDraw, BlockOnNavyCaretInBlack) {
