@@ -1,6 +1,7 @@
 // Push buttons, check boxes, choice fields, links and the input waits, end
 // to end on the headless backend: scripts of mouse and keyboard input played
-// against a screen loop that asks the control each pass.
+// against a screen loop that asks the control each pass. Last, the gallery
+// picture of every control.
 
 #include "ui/controls.h"
 

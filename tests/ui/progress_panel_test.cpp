@@ -1,6 +1,6 @@
 // The progress panel: percentages, redraws only on whole-percent changes,
 // the label across the fill boundary, the saved screen; and the window's
-// Host routing the event file's progress to it.
+// Host running it phase by phase.
 
 #include <gtest/gtest.h>
 
