@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "ui_fixture.h"
 
@@ -13,8 +14,6 @@ namespace kal {
 namespace {
 
 using test::UiFixture;
-
-int Width(UiFixture& f, std::string_view text) { return f.gfx.text->Measure(f.gfx.EditFont, text).width; }
 
 // A field at x 100..100 + width, y 100..123.
 EditFieldRecord Field(int maxLength = 50, int width = 400) {
@@ -27,173 +26,114 @@ EditFieldRecord Field(int maxLength = 50, int width = 400) {
   return r;
 }
 
-// The field's part of a dialog loop: one waiting pump, then the field's
-// input, until the script has run out. Returns how many passes changed it.
+// The field's part of a dialog loop until the script has run out; returns
+// how many passes changed the field.
 int RunField(UiFixture& f, EditFieldRecord& r) {
   int changes = 0;
-  while (f.program.input.quitRequested == 0) {
-    PumpMessages(f.program, 1);
+  f.Loop([&] {
     int changed = 0;
     EditFieldInput(f.ui, r, changed);
-    if (changed == -1) ++changes;
-  }
+    changes += changed == -1;
+    return 0;
+  });
   return changes;
 }
 
-struct Outcome {
-  EditFieldRecord field;
-  std::string clipboard;  // "<none>" when the clipboard holds no text
-};
-
-Outcome Play(const std::string& script, EditFieldRecord field = Field(), const char* clipboard = nullptr) {
+// The field after the script, and the clipboard ("<none>" without text).
+std::pair<EditFieldRecord, std::string> Play(const std::string& script, EditFieldRecord field = Field(),
+                                             const char* clipboard = nullptr) {
   UiFixture f(script);
   if (clipboard != nullptr) f.window.SetClipboardText(clipboard);
   RunField(f, field);
-  Outcome o{field, "<none>"};
-  f.window.GetClipboardText(o.clipboard);
-  return o;
+  EXPECT_FALSE(f.window.mouseCaptured());
+  std::string clip = "<none>";
+  f.window.GetClipboardText(clip);
+  return {field, clip};
 }
 
-TEST(EditFieldInput, TypingAndCaretKeys) {
-  const EditFieldRecord r = Play(
-      "type Hello world\n"
-      "key Home\nkey Right\nkey Right\nkey Delete\n"  // "Helo world"
-      "key End\nkey Backspace\n"                        // "Helo worl"
-      "key Left\nkey Left\ntype X\n").field;            // "Helo woXrl"
-  EXPECT_EQ(r.text, "Helo woXrl");
-  EXPECT_EQ(r.caret, 8);
-  EXPECT_EQ(r.selStart, 8);
-  EXPECT_EQ(r.selEnd, 8);
-
+TEST(EditFieldInput, KeysSelectionAndClipboard) {
+  UiFixture probe;
+  // Pointer positions a pixel past a letter boundary, measured from x1 + 2.
+  const std::string x2 = std::to_string(100 + 2 + probe.TextWidth("ab") + 1);
+  const std::string x5 = std::to_string(100 + 2 + probe.TextWidth("abcde") + 1);
+  struct Case {
+    std::string script, text;
+    int caret, selStart, selEnd;
+    const char* clipboardBefore = nullptr;
+    const char* clipboard = nullptr;  // afterwards; nullptr: unchanged
+    int maxLength = 50;
+  };
+  const Case cases[] = {
+      {"type Hello world\nkey Home\nkey Right\nkey Right\nkey Delete\nkey End\nkey Backspace\nkey Left\nkey Left\n"
+       "type X\n", "Helo woXrl", 8, 8, 8},
+      // Shift+Home selects back to the start; a letter replaces the selection.
+      {"type word\nkey Home shift\n", "word", 0, 4, 0},
+      {"type word\nkey Home shift\ntype X\n", "X", 1, 1, 1},
+      // Shift+Right grows, Shift+Left shrinks, a move without Shift drops it.
+      {"type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right shift\nkey Left shift\n", "abcdef", 2, 0, 2},
+      {"type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right\n", "abcdef", 3, 3, 3},
+      {"type abcdef\nkey Left shift\nkey Left shift\nkey Delete\n", "abcd", 4, 4, 4},
+      // The second Backspace finds nothing before the caret.
+      {"type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Backspace\nkey Backspace\n", "cdef", 0, 0, 0},
+      {"type some text\nkey Left shift\nkey Escape\n", "", 0, 0, 0},  // Escape empties, selection or not
+      // Copy "two", paste it in front, cut "one".
+      {"type one two\nkey Left shift\nkey Left shift\nkey Left shift\nkey C ctrl\nkey Home\nkey V ctrl\n"
+       "key Right shift\nkey Right shift\nkey Right shift\nkey X ctrl\n",
+       "two two", 3, 3, 3, nullptr, "one"},
+      {"type abc\nkey C ctrl\nkey X ctrl\n", "abc", 3, 3, 3, "kept"},  // nothing selected: the clipboard stays
+      // Two lines over a selection: the selection goes, the first line arrives.
+      {"type xx--yy\nkey Left\nkey Left\nkey Left shift\nkey Left shift\nkey V ctrl\n", "xxfirst lineyy", 12, 12, 12,
+       "first line\r\nsecond line"},
+      {"type ab\nkey V ctrl\n", "ab0123", 6, 6, 6, "0123456789", nullptr, 6},
+      {"type abc\nkey V ctrl\n", "abc", 3, 3, 3},  // no text on the clipboard
+      // A full field: End stops before the last character, typing is
+      // dropped even over a selection, select all and cut empty it.
+      {"type abcde\nkey Home\nkey End\n", "abcde", 4, 4, 4, nullptr, nullptr, 5},
+      {"type abcdefg\nkey Left shift\ntype z\n", "abcde", 4, 5, 4, nullptr, nullptr, 5},
+      {"type abcde\nkey A ctrl\nkey X ctrl\n", "", 0, 0, 0, nullptr, "abcde", 5},
+      // A click places the caret and a drag selects, past the text's end to
+      // its end, left of the box to its start; presses outside do nothing.
+      {"type abcdefgh\nclick " + x2 + " 110\npress " + x2 + " 110\nmove 300 112\nmove " + x5 + " 115\nrelease " + x5 +
+           " 115\n",
+       "abcdefgh", 5, 2, 5},
+      {"type abcdefgh\npress " + x5 + " 110\nmove 50 110\nrelease 50 110\ntype Z\n", "Zfgh", 1, 1, 1},
+      {"type abc\nclick 99 110\nclick 150 123\ntype d\n", "abcd", 4, 4, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    const auto [r, clip] = Play(c.script, Field(c.maxLength), c.clipboardBefore);
+    EXPECT_EQ(std::tuple(r.text, r.caret, r.selStart, r.selEnd), std::tuple(c.text, c.caret, c.selStart, c.selEnd));
+    EXPECT_EQ(clip, c.clipboard ? c.clipboard : c.clipboardBefore ? c.clipboardBefore : "<none>");
+  }
   // Left at position 0 and Tab change nothing; the typed letter does.
   UiFixture f("key Left\nkey Tab\ntype a\n");
   EditFieldRecord quiet = Field();
   EXPECT_EQ(RunField(f, quiet), 1);
 }
 
-TEST(EditFieldInput, ShiftSelects) {
-  // Shift+Home from the end of a word selects it; a letter replaces it.
-  EditFieldRecord r = Play("type word\nkey Home shift\n").field;
-  EXPECT_EQ(r.selStart, 4);
-  EXPECT_EQ(r.selEnd, 0);
-  EXPECT_EQ(r.caret, 0);
-  r = Play("type word\nkey Home shift\ntype X\n").field;
-  EXPECT_EQ(r.text, "X");
-  EXPECT_EQ(r.caret, 1);
-  EXPECT_EQ(r.selStart, 1);
-
-  // Shift+Right grows, Shift+Left shrinks, a move without Shift drops it.
-  r = Play("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right shift\nkey Left shift\n").field;
-  EXPECT_EQ(r.selStart, 0);
-  EXPECT_EQ(r.selEnd, 2);
-  r = Play("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Right\n").field;
-  EXPECT_EQ(r.selStart, 3);
-  EXPECT_EQ(r.selEnd, 3);
-}
-
-TEST(EditFieldInput, DeleteBackspaceAndEscape) {
-  EXPECT_EQ(Play("type abcdef\nkey Left shift\nkey Left shift\nkey Delete\n").field.text, "abcd");
-  // The second Backspace finds nothing before the caret.
-  const EditFieldRecord r =
-      Play("type abcdef\nkey Home\nkey Right shift\nkey Right shift\nkey Backspace\nkey Backspace\n").field;
-  EXPECT_EQ(r.text, "cdef");
-  EXPECT_EQ(r.caret, 0);
-  // Escape empties the field even with a selection.
-  const EditFieldRecord e = Play("type some text\nkey Left shift\nkey Escape\n").field;
-  EXPECT_EQ(e.text, "");
-  EXPECT_EQ(e.caret, 0);
-  EXPECT_EQ(e.selStart, 0);
-}
-
-TEST(EditFieldInput, CutCopyAndPaste) {
-  Outcome o = Play(
-      "type one two\n"
-      "key Left shift\nkey Left shift\nkey Left shift\nkey C ctrl\n"       // copy "two"
-      "key Home\nkey V ctrl\n"                                             // "twoone two"
-      "key Right shift\nkey Right shift\nkey Right shift\nkey X ctrl\n");  // cut "one"
-  EXPECT_EQ(o.field.text, "two two");
-  EXPECT_EQ(o.field.caret, 3);
-  EXPECT_EQ(o.clipboard, "one");
-
-  // Without a selection copy and cut leave the clipboard alone.
-  o = Play("type abc\nkey C ctrl\nkey X ctrl\n", Field(), "kept");
-  EXPECT_EQ(o.clipboard, "kept");
-  EXPECT_EQ(o.field.text, "abc");
-}
-
-TEST(EditFieldInput, PasteTakesWhatFitsOfTheFirstLine) {
-  // Two lines over a selection: the selection goes, the first line arrives.
-  EditFieldRecord r =
-      Play("type xx--yy\nkey Left\nkey Left\nkey Left shift\nkey Left shift\nkey V ctrl\n", Field(),
-           "first line\r\nsecond line").field;
-  EXPECT_EQ(r.text, "xxfirst lineyy");
-  EXPECT_EQ(r.caret, 12);
-  EXPECT_EQ(r.selStart, 12);
-
-  EXPECT_EQ(Play("type ab\nkey V ctrl\n", Field(6), "0123456789").field.text, "ab0123");
-  EXPECT_EQ(Play("type abc\nkey V ctrl\n").field.text, "abc");  // no text on the clipboard
-
-  UiFixture probe;
-  r = Play("key V ctrl\n", Field(150, 200), std::string(100, 'W').c_str()).field;
-  ASSERT_FALSE(r.text.empty());
-  EXPECT_LT(Width(probe, r.text), 200 - 10);
-  EXPECT_GE(Width(probe, r.text + "W"), 200 - 10);
-}
-
 TEST(EditFieldInput, CapacityByLengthAndByWidth) {
   UiFixture probe;
-  const int box = Width(probe, std::string(51, 'M'));
+  const int box = probe.TextWidth(std::string(51, 'M'));
   // Narrow letters stop at the length limit although more would fit.
-  EXPECT_EQ(Play("type " + std::string(60, 'i') + "\n", Field(50, box)).field.text, std::string(50, 'i'));
-  // Wide letters stop where the next one would reach the box's margin.
-  const std::string wide = Play("type " + std::string(60, 'W') + "\n", Field(50, box)).field.text;
+  EXPECT_EQ(Play("type " + std::string(60, 'i') + "\n", Field(50, box)).first.text, std::string(50, 'i'));
+  // Wide letters, typed or pasted, stop where the next one would reach the box's margin.
+  const std::string wide = Play("type " + std::string(60, 'W') + "\n", Field(50, box)).first.text;
   EXPECT_LT(wide.size(), 50u);
-  EXPECT_LT(Width(probe, wide), box - 8);
-  EXPECT_GE(Width(probe, wide) + Width(probe, "W"), box - 8);
-}
+  EXPECT_LT(probe.TextWidth(wide), box - 8);
+  EXPECT_GE(probe.TextWidth(wide + "W"), box - 8);
+  const std::string pasted = Play("key V ctrl\n", Field(150, 200), std::string(100, 'W').c_str()).first.text;
+  ASSERT_FALSE(pasted.empty());
+  EXPECT_LT(probe.TextWidth(pasted), 200 - 10);
+  EXPECT_GE(probe.TextWidth(pasted + "W"), 200 - 10);
 
-TEST(EditFieldInput, FullFieldKeys) {
-  // End stops before the last character of a full field.
-  EXPECT_EQ(Play("type abcde\nkey Home\nkey End\n", Field(5)).field.caret, 4);
-  // Typing into a full field is dropped, even over a selection.
-  const EditFieldRecord r = Play("type abcdefg\nkey Left shift\ntype z\n", Field(5)).field;
-  EXPECT_EQ(r.text, "abcde");
-  EXPECT_EQ(r.selStart, 5);
-  EXPECT_EQ(r.selEnd, 4);
-  // Select all takes the whole text, so cutting it empties even a full field.
-  const Outcome o = Play("type abcde\nkey A ctrl\nkey X ctrl\n", Field(5));
-  EXPECT_EQ(o.field.text, "");
-  EXPECT_EQ(o.clipboard, "abcde");
-}
-
-TEST(EditFieldInput, MouseClickPlacesTheCaretAndDragSelects) {
-  UiFixture probe;
-  // Pointer positions a pixel past a letter boundary, measured from x1 + 2.
-  const std::string x2 = std::to_string(100 + 2 + Width(probe, "ab") + 1);
-  const std::string x5 = std::to_string(100 + 2 + Width(probe, "abcde") + 1);
-  UiFixture f("type abcdefgh\nclick " + x2 + " 110\npress " + x2 + " 110\n"
-              "move 300 112\n"  // past the end of the text: the end
-              "move " + x5 + " 115\nrelease " + x5 + " 115\n");
-  EditFieldRecord r = Field();
-  RunField(f, r);
-  EXPECT_EQ(r.selStart, 2);
-  EXPECT_EQ(r.selEnd, 5);
-  EXPECT_EQ(r.caret, 5);
-  EXPECT_FALSE(f.window.mouseCaptured());
-
-  // Dragging left of the box reaches the start; presses outside the box do nothing.
-  EXPECT_EQ(Play("type abcdefgh\npress " + x5 + " 110\nmove 50 110\nrelease 50 110\ntype Z\n").field.text, "Zfgh");
-  EXPECT_EQ(Play("type abc\nclick 99 110\nclick 150 123\ntype d\n").field.text, "abcd");
-}
-
-TEST(EditFieldInput, DamagedRecordIsKeptInsideItsText) {
+  // A damaged record is kept inside its text, capped at 159 characters:
+  // Backspace removes the selection, which is all of it.
   EditFieldRecord r = Field(500);
   r.text = std::string(200, 'x');
   r.caret = 1000;
   r.selStart = -7;
   r.selEnd = 300;
-  // Backspace removes the selection (all of the capped text); the limit stays 159.
-  r = Play("key Backspace\ntype !\n", r).field;
+  r = Play("key Backspace\ntype !\n", r).first;
   EXPECT_EQ(r.text, "!");
   EXPECT_EQ(r.caret, 1);
 }
@@ -209,22 +149,15 @@ TEST(EditFieldRecord, StoredLayout) {
   r.textColour = Rgb(250, 251, 252);
   r.text = "Name";
   StoreEditField(r, buf, 200);
-  EXPECT_EQ(Long(buf, 200 + 8), 500);
-  EXPECT_EQ(Long(buf, 200 + 16), 30);
-  EXPECT_EQ(Long(buf, 200 + 32), 0x030201);
-  EXPECT_EQ(Long(buf, 200 + 36), 0xFCFBFA);
+  EXPECT_EQ(std::tuple(Long(buf, 200 + 8), Long(buf, 200 + 16), Long(buf, 200 + 32), Long(buf, 200 + 36)),
+            std::tuple(500, 30, 0x030201, 0xFCFBFA));
   for (std::size_t i = 244; i < 400; ++i) ASSERT_EQ(Byte(buf, i), 0u) << i;  // the text area is cleared
   EXPECT_EQ(Byte(buf, 199), 0xABu);                                          // the record before is untouched
 
   EditFieldRecord back;
   LoadEditField(buf, 200, back);
-  EXPECT_EQ(back.x1, r.x1);
-  EXPECT_EQ(back.y2, r.y2);
-  EXPECT_EQ(back.selStart, 1);
-  EXPECT_EQ(back.backColour, r.backColour);
-  EXPECT_EQ(back.textColour, r.textColour);
-  EXPECT_EQ(back.text, "Name");
-
+  EXPECT_EQ(std::tie(back.x1, back.y2, back.selStart, back.backColour, back.textColour, back.text),
+            std::tie(r.x1, r.y2, r.selStart, r.backColour, r.textColour, r.text));
   // Without a terminator the text stops at the text area, or at the buffer's end.
   FillBytes(buf, 0, 400, 'q');
   LoadEditField(buf, 0, back);
@@ -241,24 +174,18 @@ TEST(DrawEditField, SelectionAndCaret) {
   r.selEnd = r.caret = 4;
   DrawEditField(f.gfx, 1, r, 1);
   const int tx = r.x1 + 4;
-  const int selLeft = tx + Width(f, "a");
-  const int selRight = tx + Width(f, "abcd");
-  // Navy fills the selection over the whole box height (where no letter is).
-  EXPECT_EQ(f.surface.At(selLeft, r.y1), ColourNavy);
-  EXPECT_EQ(f.surface.At(selRight - 1, r.y2 - 1), ColourNavy);
-  EXPECT_EQ(f.surface.At(selLeft - 1, r.y1), ColourFieldBack);
-  // Over a selection the caret is white, two columns from y1 + 2 down.
-  EXPECT_EQ(f.surface.At(selRight, r.y1 + 2), ColourWhite);
-  EXPECT_EQ(f.surface.At(selRight + 1, r.y2 - 1), ColourWhite);
-  EXPECT_EQ(f.surface.At(selRight, r.y1 + 1), ColourFieldBack);
-
+  const int selLeft = tx + f.TextWidth("a"), selRight = tx + f.TextWidth("abcd");
+  // Navy fills the selection over the whole box height; over it the caret is
+  // white, two columns from y1 + 2 down.
+  test::ExpectPixels(f.surface, {{selLeft, r.y1, ColourNavy}, {selRight - 1, r.y2 - 1, ColourNavy},
+                                 {selLeft - 1, r.y1, ColourFieldBack}, {selRight, r.y1 + 2, ColourWhite},
+                                 {selRight + 1, r.y2 - 1, ColourWhite}, {selRight, r.y1 + 1, ColourFieldBack}});
   // Without a selection the caret has the text colour; a hidden caret leaves the box.
   r.selStart = r.selEnd = r.caret = 6;
   r.textColour = Rgb(200, 0, 0);
   DrawEditField(f.gfx, 0, r, 1);
-  const int cx = tx + Width(f, "abcdef");
-  EXPECT_EQ(f.surface.At(cx, r.y2 - 1), Rgb(200, 0, 0));
-  EXPECT_EQ(f.surface.At(selLeft, r.y1), ColourFieldBack);
+  const int cx = tx + f.TextWidth("abcdef");
+  test::ExpectPixels(f.surface, {{cx, r.y2 - 1, Rgb(200, 0, 0)}, {selLeft, r.y1, ColourFieldBack}});
   DrawEditField(f.gfx, 0, r, 0);
   EXPECT_EQ(f.surface.At(cx, r.y2 - 1), ColourFieldBack);
   EXPECT_EQ(f.surface.clip(), f.surface.Bounds());

@@ -2,29 +2,56 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-#include "ui/fake_text.h"
 #include "ui/images.h"
+#include "ui/ui_fixture.h"
 
 namespace kal {
 namespace {
 
+using test::ExpectPixels;
+using Rows = std::vector<std::string>;
+using Span = std::pair<int, int>;
+
 constexpr Colour kRed = Rgb(255, 0, 0);
 constexpr Colour kBack = Rgb(9, 9, 9);
-
 Colour Grey(int v) { return Rgb(v, v, v); }
 
-// Every pixel of the surface as a picture row per line, '#' for `ink` and
-// '.' for anything else, to state small pixel rules readably.
-std::vector<std::string> Picture(const Surface& s, Colour ink) {
-  std::vector<std::string> rows;
-  for (int y = 0; y < s.height(); ++y) {
-    std::string row;
-    for (int x = 0; x < s.width(); ++x) row += s.At(x, y) == ink ? '#' : '.';
-    rows.push_back(row);
+// Every character is a solid block `advance` × 8 pixels, side by side; '~'
+// has half coverage and ' ' no ink.
+class FakeText : public TextRenderer {
+ public:
+  int advance = 5;
+  std::set<std::string> installed;  // lower-case family names
+  TextExtent Measure(const FontDescription&, std::string_view text) override {
+    return {advance * static_cast<int>(text.size()), 8};
   }
+  void Layout(const FontDescription&, std::string_view text,
+              const std::function<void(const PlacedGlyph&)>& sink) override {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == ' ') continue;
+      const std::vector<std::uint8_t> mask(static_cast<std::size_t>(advance) * 8, text[i] == '~' ? 128 : 255);
+      sink(PlacedGlyph{static_cast<int>(i) * advance, 0, advance, 8, advance, mask.data()});
+    }
+  }
+  bool FontInstalled(std::string_view face) override {
+    std::string lower(face);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return installed.count(lower) > 0;
+  }
+};
+
+// The surface as rows of '#' (ink) and '.' (anything else).
+Rows Picture(const Surface& s, Colour ink) {
+  Rows rows(static_cast<std::size_t>(s.height()));
+  for (int y = 0; y < s.height(); ++y)
+    for (int x = 0; x < s.width(); ++x) rows[static_cast<std::size_t>(y)] += s.At(x, y) == ink ? '#' : '.';
   return rows;
 }
 
@@ -32,134 +59,79 @@ int CountOf(const Surface& s, Colour c) {
   return static_cast<int>(std::count(s.pixels().begin(), s.pixels().end(), c));
 }
 
-// ---------------------------------------------------------------------------
-// Boxes and clipping
-
-TEST(FillBoxTest, CornersAreInclusive) {
+TEST(Primitives, FillBoxCornersAreInclusiveAndEverythingIsCut) {
   Surface s(6, 5, kBack);
   FillBox(s, kRed, 2, 2, 2, 2);
   EXPECT_EQ(CountOf(s, kRed), 1);
   EXPECT_EQ(s.At(2, 2), kRed);
-
   FillBox(s, kRed, 1, 1, 3, 2);
-  EXPECT_EQ(Picture(s, kRed), (std::vector<std::string>{"......", ".###..", ".###..", "......", "......"}));
+  EXPECT_EQ(Picture(s, kRed), (Rows{"......", ".###..", ".###..", "......", "......"}));
+  // Reversed or outside boxes draw nothing; huge ones are cut, not overflowed.
+  Surface t(4, 4, kBack);
+  FillBox(t, kRed, 3, 1, 1, 2);
+  FillBox(t, kRed, -10, -10, -1, -1);
+  FillBox(t, kRed, 4, 0, 100, 3);
+  EXPECT_EQ(CountOf(t, kRed), 0);
+  FillBox(t, 0xFF000000u | kRed, -2147483647, 0, 2147483647, 0);  // the colour's high byte is ignored
+  EXPECT_EQ(Picture(t, kRed), (Rows{"####", "....", "....", "...."}));
 }
 
-TEST(FillBoxTest, ReversedOrOutsideBoxesDrawNothing) {
-  Surface s(4, 4, kBack);
-  FillBox(s, kRed, 3, 1, 1, 2);
-  FillBox(s, kRed, -10, -10, -1, -1);
-  FillBox(s, kRed, 4, 0, 100, 3);
-  EXPECT_EQ(CountOf(s, kRed), 0);
-  // Huge coordinates are cut to the surface instead of overflowing.
-  FillBox(s, kRed, -2147483647, 0, 2147483647, 0);
-  EXPECT_EQ(CountOf(s, kRed), 4);
-}
-
-TEST(FillBoxTest, ColourHighByteIsIgnored) {
-  Surface s(1, 1, kBack);
-  FillBox(s, 0xFF000000u | kRed, 0, 0, 0, 0);
-  EXPECT_EQ(s.At(0, 0), kRed);
-}
-
-TEST(DrawBoxTest, OutlineIsOnePixelFurtherRightAndDown) {
+TEST(Primitives, DrawBoxIsOnePixelFurtherRightAndDownWithTheWidePenCentred) {
   Surface s(8, 7, kBack);
   DrawBox(s, kRed, 1, 1, 1, 4, 3);
-  EXPECT_EQ(Picture(s, kRed), (std::vector<std::string>{"........",  //
-                                                        ".#####..",  //
-                                                        ".#...#..",  //
-                                                        ".#...#..",  //
-                                                        ".#####..",  //
-                                                        "........",  //
-                                                        "........"}));
-}
-
-TEST(DrawBoxTest, WidePenIsCentredOnTheOutline) {
-  Surface s(10, 10, kBack);
-  DrawBox(s, kRed, 3, 2, 2, 6, 6);  // lines along 2 and 7, three pixels thick
-  EXPECT_EQ(Picture(s, kRed), (std::vector<std::string>{"..........",  //
-                                                        ".########.",  //
-                                                        ".########.",  //
-                                                        ".########.",  //
-                                                        ".###..###.",  //
-                                                        ".###..###.",  //
-                                                        ".########.",  //
-                                                        ".########.",  //
-                                                        ".########.",  //
-                                                        ".........."}));
+  EXPECT_EQ(Picture(s, kRed),
+            (Rows{"........", ".#####..", ".#...#..", ".#...#..", ".#####..", "........", "........"}));
+  Surface w(10, 10, kBack);
+  DrawBox(w, kRed, 3, 2, 2, 6, 6);  // lines along 2 and 7, three pixels thick
+  EXPECT_EQ(Picture(w, kRed), (Rows{"..........", ".########.", ".########.", ".########.", ".###..###.",
+                                    ".###..###.", ".########.", ".########.", ".########.", ".........."}));
   Surface t(4, 4, kBack);
   DrawBox(t, kRed, 0, 0, 0, 1, 1);  // no pen width still draws one pixel
-  EXPECT_EQ(Picture(t, kRed), (std::vector<std::string>{"###.", "#.#.", "###.", "...."}));
+  EXPECT_EQ(Picture(t, kRed), (Rows{"###.", "#.#.", "###.", "...."}));
 }
 
-TEST(SetClipTest, ClipIsHalfOpenAndWholeAreaLiftsIt) {
+TEST(Primitives, ClipIsHalfOpenHonouredByEveryPrimitiveAndLiftedByTheWholeArea) {
   Surface s(6, 6, kBack);
   SetClip(s, 1, 2, 4, 4);
   FillBox(s, kRed, 0, 0, 5, 5);
-  EXPECT_EQ(Picture(s, kRed), (std::vector<std::string>{"......", "......", ".###..", ".###..", "......", "......"}));
-
+  EXPECT_EQ(Picture(s, kRed), (Rows{"......", "......", ".###..", ".###..", "......", "......"}));
   SetClip(s, 0, 0, 6, 6);
   FillBox(s, kRed, 0, 0, 5, 5);
   EXPECT_EQ(CountOf(s, kRed), 36);
+
+  Surface t(20, 20, kBack);
+  SetClip(t, 5, 5, 6, 6);
+  DrawBox(t, kRed, 1, 0, 0, 18, 18);
+  BlendRow(t, 0, 10, 20, kRed, 255);
+  BlendColumn(t, 10, 0, 20, kRed, 255);
+  BlendMask(t, 0, 0, std::vector<std::uint8_t>(400, 255).data(), 4, 4, 20, kRed);
+  EXPECT_EQ(CountOf(t, kRed), 0);
 }
 
-TEST(SetClipTest, EveryPrimitiveHonoursTheClip) {
-  Surface s(20, 20, kBack);
-  SetClip(s, 5, 5, 6, 6);
-  DrawBox(s, kRed, 1, 0, 0, 18, 18);
-  BlendRow(s, 0, 10, 20, kRed, 255);
-  BlendColumn(s, 10, 0, 20, kRed, 255);
-  BlendMask(s, 0, 0, std::vector<std::uint8_t>(400, 255).data(), 4, 4, 20, kRed);
-  EXPECT_EQ(CountOf(s, kRed), 0);
-}
-
-TEST(BlendLineTest, ConstantAlphaUsesRoundedBlend) {
+TEST(Primitives, BlendsRoundHalfUpPerChannel) {
   Surface s(5, 3, Grey(100));
-  BlendRow(s, 1, 1, 3, ColourWhite, 160);
-  // (255·160 + 100·95 + 127) / 255 = 197
-  EXPECT_EQ(s.At(0, 1), Grey(100));
-  EXPECT_EQ(s.At(1, 1), Grey(197));
-  EXPECT_EQ(s.At(3, 1), Grey(197));
-  EXPECT_EQ(s.At(4, 1), Grey(100));
-  BlendColumn(s, 0, 0, 3, ColourBlack, 40);
-  // (100·215 + 127) / 255 = 84
-  EXPECT_EQ(s.At(0, 0), Grey(84));
-  EXPECT_EQ(s.At(0, 2), Grey(84));
+  BlendRow(s, 1, 1, 3, ColourWhite, 160);    // (255·160 + 100·95 + 127) / 255 = 197
+  BlendColumn(s, 0, 0, 3, ColourBlack, 40);  // (100·215 + 127) / 255 = 84
+  ExpectPixels(s, {{1, 1, Grey(197)}, {3, 1, Grey(197)}, {4, 1, Grey(100)}, {0, 0, Grey(84)}, {0, 1, Grey(84)},
+                   {0, 2, Grey(84)}, {1, 0, Grey(100)}});
   // Zero and negative lengths or alpha draw nothing.
   const Surface before = s;
   BlendRow(s, 0, 0, 0, ColourBlack, 200);
   BlendColumn(s, 0, 0, -3, ColourBlack, 200);
   BlendRow(s, 0, 0, 5, ColourBlack, 0);
   EXPECT_EQ(s.pixels(), before.pixels());
-}
 
-TEST(BlendPixelTest, ChannelsRoundHalfUp) {
-  EXPECT_EQ(BlendPixel(Rgb(0, 255, 10), Rgb(255, 0, 20), 128), Rgb(128, 127, 15));
-  EXPECT_EQ(BlendPixel(Rgb(1, 2, 3), Rgb(200, 100, 50), 0), Rgb(1, 2, 3));
-  EXPECT_EQ(BlendPixel(Rgb(1, 2, 3), Rgb(200, 100, 50), 255), Rgb(200, 100, 50));
-}
-
-TEST(BlendPixelTest, PackedArithmeticMatchesTheFormulaEverywhere) {
-  // Every source, destination and alpha value, each channel in a different
-  // position, against the plain per-channel formula.
-  auto ref = [](int s, int d, int a) { return (s * a + d * (255 - a) + 127) / 255; };
-  for (int a = 0; a < 256; ++a) {
-    for (int c = 0; c < 256; ++c) {
-      for (int d = 0; d < 256; d += 3) {
-        const Colour got = BlendPixel(Rgb(d, 255 - d, d ^ 0xA5), Rgb(c, c ^ 0x5A, 255 - c), a);
-        ASSERT_EQ(got, Rgb(ref(c, d, a), ref(c ^ 0x5A, 255 - d, a), ref(255 - c, d ^ 0xA5, a)))
-            << c << " " << d << " " << a;
-      }
-    }
-  }
-}
-
-TEST(RgbClampedTest, ComponentsClampToByteRange) {
   EXPECT_EQ(RgbClamped(-5, 300, 128), Rgb(0, 255, 128));
+  // The packed arithmetic against the per-channel formula for every source,
+  // alpha and many destinations, each channel in a different position.
+  auto ref = [](int s, int d, int a) { return (s * a + d * (255 - a) + 127) / 255; };
+  for (int a = 0; a < 256; ++a)
+    for (int c = 0; c < 256; ++c)
+      for (int d = 0; d < 256; d += 3)
+        ASSERT_EQ(BlendPixel(Rgb(d, 255 - d, d ^ 0xA5), Rgb(c, c ^ 0x5A, 255 - c), a),
+                  Rgb(ref(c, d, a), ref(c ^ 0x5A, 255 - d, a), ref(255 - c, d ^ 0xA5, a)))
+            << c << " " << d << " " << a;
 }
-
-// ---------------------------------------------------------------------------
-// Tiling
 
 // A 100 × 100 tile whose pixel tells where in the tile it came from.
 Surface CoordinateTile() {
@@ -169,158 +141,101 @@ Surface CoordinateTile() {
   return t;
 }
 
-TEST(TileImageTest, TilesAreAlignedToTheSurfaceOrigin) {
+TEST(Primitives, TilesAlignToTheSurfaceOriginAndJoinWithoutSeams) {
   const Surface tile = CoordinateTile();
   Surface s(300, 130, kBack);
   SetClip(s, 0, 0, 10, 10);
   TileImage(s, tile, 150, 20, 260, 125);
-  // The first tile starts at x 100, so x 150 shows the tile's column 50.
-  EXPECT_EQ(s.At(150, 20), Rgb(50, 20, 1));
-  EXPECT_EQ(s.At(199, 99), Rgb(99, 99, 1));
-  EXPECT_EQ(s.At(200, 100), Rgb(0, 0, 1));
-  EXPECT_EQ(s.At(259, 124), Rgb(59, 24, 1));
-  // Half-open: the right and bottom edges stay untouched.
-  EXPECT_EQ(s.At(149, 50), kBack);
-  EXPECT_EQ(s.At(260, 50), kBack);
-  EXPECT_EQ(s.At(200, 19), kBack);
-  EXPECT_EQ(s.At(200, 125), kBack);
-  // The earlier clip was replaced while tiling and is lifted afterwards.
-  EXPECT_EQ(s.clip(), s.Bounds());
-}
+  // The first tile starts at x 100, so x 150 shows column 50; right and
+  // bottom edges are open.
+  ExpectPixels(s, {{150, 20, Rgb(50, 20, 1)}, {199, 99, Rgb(99, 99, 1)}, {200, 100, Rgb(0, 0, 1)},
+                   {259, 124, Rgb(59, 24, 1)}, {149, 50, kBack}, {260, 50, kBack}, {200, 19, kBack},
+                   {200, 125, kBack}});
+  EXPECT_EQ(s.clip(), s.Bounds());  // the earlier clip is replaced, then lifted
 
-TEST(TileImageTest, NeighbouringAreasJoinWithoutSeams) {
-  const Surface tile = CoordinateTile();
   Surface once(260, 90, kBack), twice(260, 90, kBack);
   TileImage(once, tile, 0, 0, 260, 90);
   TileImage(twice, tile, 0, 0, 137, 41);
   TileImage(twice, tile, 137, 0, 260, 41);
   TileImage(twice, tile, 0, 41, 260, 90);
   EXPECT_EQ(once.pixels(), twice.pixels());
+
+  Surface e(10, 10, kBack);
+  TileImage(e, Surface(), 0, 0, 10, 10);
+  TileImage(e, tile, 5, 5, 5, 9);
+  EXPECT_EQ(CountOf(e, kBack), 100);
 }
 
-TEST(TileImageTest, EmptyTileOrRectangleDrawsNothing) {
-  Surface s(10, 10, kBack);
-  TileImage(s, Surface(), 0, 0, 10, 10);
-  TileImage(s, CoordinateTile(), 5, 5, 5, 9);
-  EXPECT_EQ(CountOf(s, kBack), 100);
+// The smallest rectangle holding every pixel of colour `ink`.
+Rect InkBox(const Surface& s, Colour ink) {
+  Rect r{s.width(), s.height(), 0, 0};
+  for (int y = 0; y < s.height(); ++y)
+    for (int x = 0; x < s.width(); ++x)
+      if (s.At(x, y) == ink) r = {std::min(r.left, x), std::min(r.top, y), std::max(r.right, x + 1), y + 1};
+  return r;
 }
-
-// ---------------------------------------------------------------------------
-// Text
 
 struct TextFixture : ::testing::Test {
-  TextFixture() : s(80, 40, kBack) {
+  TextFixture() {
     gfx.surface = &s;
     gfx.text = &fake;
     gfx.clientWidth = s.width();
     gfx.clientHeight = s.height();
   }
-  // Leftmost and rightmost columns that hold `ink` in row y, or -1.
-  int FirstInk(int y, Colour ink) const {
-    for (int x = 0; x < s.width(); ++x)
-      if (s.At(x, y) == ink) return x;
-    return -1;
-  }
-  int LastInk(int y, Colour ink) const {
-    for (int x = s.width() - 1; x >= 0; --x)
-      if (s.At(x, y) == ink) return x;
-    return -1;
-  }
-  test::FakeText fake;
-  Surface s;
+  FakeText fake;
+  Surface s{80, 40, kBack};
   Gfx gfx;
   FontDescription font{"Arial", 15, 400, false};
 };
 
-TEST_F(TextFixture, AlignmentPlacesTheLeftEdge) {
-  gfx.DrawTextAligned(s, 30, 2, AlignLeft, kRed, font, "ab");
-  EXPECT_EQ(FirstInk(2, kRed), 30);
-  EXPECT_EQ(LastInk(2, kRed), 39);
-  EXPECT_EQ(gfx.lastTextWidth, 10);
-  EXPECT_EQ(gfx.lastTextHeight, 8);
-
-  gfx.DrawTextAligned(s, 30, 12, AlignRight, kRed, font, "ab");
-  EXPECT_EQ(FirstInk(12, kRed), 20);
-  EXPECT_EQ(LastInk(12, kRed), 29);
-
-  // Odd width 15 centred at 50 starts at 50 − (15 − 1) / 2 = 43.
-  gfx.DrawTextAligned(s, 50, 22, AlignCentre, kRed, font, "abc");
-  EXPECT_EQ(FirstInk(22, kRed), 43);
-  EXPECT_EQ(LastInk(22, kRed), 57);
-  // The top edge is y and the text is lastTextHeight tall.
-  EXPECT_EQ(s.At(45, 21), kBack);
-  EXPECT_EQ(s.At(45, 29), kRed);
-  EXPECT_EQ(s.At(45, 30), kBack);
-}
-
-TEST_F(TextFixture, MeasureOnlyAlignsLeaveThePixels) {
+TEST_F(TextFixture, AlignmentMeasureOnlyAndTheTextLimits) {
   for (int align : {AlignMeasure, 7, -1}) {
     gfx.lastTextWidth = gfx.lastTextHeight = -1;
     gfx.DrawTextAligned(s, 10, 10, align, kRed, font, "abcd");
-    EXPECT_EQ(gfx.lastTextWidth, 20);
-    EXPECT_EQ(gfx.lastTextHeight, 8);
+    EXPECT_EQ(Span(gfx.lastTextWidth, gfx.lastTextHeight), Span(20, 8));
   }
   EXPECT_EQ(CountOf(s, kBack), 80 * 40);
-  EXPECT_EQ(fake.layouts, 0);
-}
-
-TEST_F(TextFixture, LongTextIsCutTo159Characters) {
+  // The top edge is y; odd width 15 centred at 50 starts at 50 − (15 − 1) / 2.
+  const std::tuple<int, int, const char*, Rect> cases[] = {
+      {AlignLeft, 30, "ab", {30, 2, 40, 10}}, {AlignRight, 30, "ab", {20, 2, 30, 10}},
+      {AlignCentre, 50, "abc", {43, 2, 58, 10}}};
+  for (const auto& [align, x, text, box] : cases) {
+    Surface t(80, 40, kBack);
+    gfx.DrawTextAligned(t, x, 2, align, kRed, font, text);
+    EXPECT_EQ(InkBox(t, kRed), box) << text;
+    EXPECT_EQ(CountOf(t, kRed), box.Width() * 8) << text;
+    EXPECT_EQ(gfx.lastTextWidth, box.Width()) << text;
+  }
+  // At most 159 characters, and nothing after a NUL.
   fake.advance = 1;
   Surface wide(400, 10, kBack);
-  const std::string text(200, 'x');
-  gfx.DrawTextAligned(wide, 0, 0, AlignLeft, kRed, font, text);
+  gfx.DrawTextAligned(wide, 0, 0, AlignLeft, kRed, font, std::string(200, 'x'));
   EXPECT_EQ(gfx.lastTextWidth, 159);
-  EXPECT_EQ(fake.lastMeasured.size(), 159u);
-  EXPECT_EQ(fake.lastLaidOut.size(), 159u);
-  EXPECT_EQ(wide.At(158, 0), kRed);
-  EXPECT_EQ(wide.At(159, 0), kBack);
-  // The text also ends at its first NUL, as a zero-terminated text would.
+  EXPECT_EQ(InkBox(wide, kRed), (Rect{0, 0, 159, 8}));
   gfx.DrawTextAligned(wide, 0, 0, AlignMeasure, kRed, font, std::string("ab\0cd", 5));
   EXPECT_EQ(gfx.lastTextWidth, 2);
 }
 
-TEST_F(TextFixture, CoverageIsBlendedAndTheGapsUntouched) {
+TEST_F(TextFixture, CoverageBlendsAndTheClipCuts) {
   Surface white(20, 10, ColourWhite);
   gfx.DrawTextAligned(white, 0, 0, AlignLeft, ColourBlack, font, "~ a");
-  // (0·128 + 255·127 + 127) / 255 = 127
-  EXPECT_EQ(white.At(2, 3), Grey(127));
-  EXPECT_EQ(white.At(7, 3), ColourWhite);  // the blank between
-  EXPECT_EQ(white.At(12, 3), ColourBlack);
-}
-
-TEST_F(TextFixture, TextHonoursTheClip) {
+  // (0·128 + 255·127 + 127) / 255 = 127; the blank between stays.
+  ExpectPixels(white, {{2, 3, Grey(127)}, {7, 3, ColourWhite}, {12, 3, ColourBlack}});
   SetClip(s, 12, 0, 17, 5);
   gfx.DrawTextAligned(s, 10, 2, AlignLeft, kRed, font, "abcd");
   EXPECT_EQ(CountOf(s, kRed), 5 * 3);
-  EXPECT_EQ(FirstInk(2, kRed), 12);
-  EXPECT_EQ(LastInk(4, kRed), 16);
-  EXPECT_EQ(s.At(12, 5), kBack);
+  EXPECT_EQ(InkBox(s, kRed), (Rect{12, 2, 17, 5}));
 }
 
-TEST_F(TextFixture, RecordTextIsCentredVerticallyWithShadow) {
-  TextRecord r;
-  r.surface = &s;
-  r.x1 = 10;
-  r.y1 = 10;
-  r.x2 = 0;
-  r.y2 = 29;
-  r.colour = kRed;
-  r.shadowColour = static_cast<std::int32_t>(Rgb(0, 0, 255));
-  r.font = &font;
-  r.align = AlignRight;
-  r.text = "abc";
+TEST_F(TextFixture, RecordTextIsCentredVerticallyWithShadowAndLabelsEndTenLeft) {
+  constexpr Colour kBlue = Rgb(0, 0, 255);
+  TextRecord r{&s, 10, 10, 0, 29, kRed, static_cast<std::int32_t>(kBlue), &font, AlignRight, "abc"};
   gfx.DrawTextRecord(r);
   // x2 = 0 becomes x1 + width, so right alignment starts at x1; the top is
-  // 10 + floor(19 / 2) − floor(8 / 2) = 15.
-  EXPECT_EQ(FirstInk(15, kRed), 10);
-  EXPECT_EQ(LastInk(15, kRed), 24);
-  EXPECT_EQ(FirstInk(14, kRed), -1);
-  EXPECT_EQ(FirstInk(22, kRed), 10);
-  EXPECT_EQ(FirstInk(23, kRed), -1);
-  // The shadow shows one pixel right of and below the text.
-  EXPECT_EQ(s.At(25, 16), Rgb(0, 0, 255));
-  EXPECT_EQ(s.At(11, 23), Rgb(0, 0, 255));
-  EXPECT_EQ(s.At(25, 15), kBack);
+  // 10 + floor(19 / 2) − floor(8 / 2) = 15. The shadow is one right and down.
+  EXPECT_EQ(InkBox(s, kRed), (Rect{10, 15, 25, 23}));
+  EXPECT_EQ(CountOf(s, kRed), 15 * 8);
+  EXPECT_EQ(InkBox(s, kBlue), (Rect{11, 16, 26, 24}));
   EXPECT_EQ(gfx.lastTextWidth, 15);
 
   const Surface before = s;
@@ -330,210 +245,120 @@ TEST_F(TextFixture, RecordTextIsCentredVerticallyWithShadow) {
   r.align = AlignCentre;
   r.x2 = 60;
   gfx.DrawTextRecord(r);
-  EXPECT_EQ(s.pixels(), before.pixels());  // drawn on the record's surface only
+  EXPECT_EQ(s.pixels(), before.pixels());  // only the record's surface
   EXPECT_EQ(CountOf(plain, kRed), 15 * 8);
-  EXPECT_EQ(plain.At(3, 15), kRed);  // centred at x1: 10 − 7
-  EXPECT_EQ(plain.At(2, 15), kBack);
-}
+  EXPECT_EQ(InkBox(plain, kRed), (Rect{3, 15, 18, 23}));  // centred at x1: 10 − 7
 
-TEST_F(TextFixture, FieldLabelEndsTenPixelsLeftOfX) {
+  Surface label(80, 40, kBack);
+  gfx.surface = &label;
   gfx.LabelFont = font;
-  gfx.DrawFieldLabel(50, 10, 20, "ab");
-  // top = 10 + 5 − 4 = 11
-  EXPECT_EQ(LastInk(11, ColourLabelText), 39);
-  EXPECT_EQ(FirstInk(11, ColourLabelText), 30);
-  EXPECT_EQ(FirstInk(10, ColourLabelText), -1);
-  EXPECT_EQ(FirstInk(18, ColourLabelText), 30);
-  EXPECT_EQ(FirstInk(19, ColourLabelText), -1);
+  gfx.DrawFieldLabel(50, 10, 20, "ab");  // top = 10 + 5 − 4
+  EXPECT_EQ(InkBox(label, ColourLabelText), (Rect{30, 11, 40, 19}));
 }
 
-// ---------------------------------------------------------------------------
-// Images
-
-TEST_F(TextFixture, BitmapWhitePixelsAreTransparent) {
+TEST_F(TextFixture, BitmapsDropWhiteIconsBlendAlphaUnknownNamesDrawNothing) {
+  // The expected pictures, built from the images: bitmap white is see-through,
+  // icons blend with their own alpha.
   const Image* x = FindImage("SMALL_X");
-  ASSERT_NE(x, nullptr);
-  gfx.DrawResourceImage("SMALL_X", ImageKindBitmap, s, 20, 5, AlignCentre);
-  EXPECT_EQ(gfx.lastTextWidth, 8);
-  EXPECT_EQ(gfx.lastTextHeight, 8);
-  int transparent = 0;
-  for (int y = 0; y < 8; ++y) {
-    for (int px = 0; px < 8; ++px) {
-      const Colour src = x->pixels.At(px, y);
-      if (src == ColourWhite) ++transparent;
-      EXPECT_EQ(s.At(16 + px, 5 + y), src == ColourWhite ? kBack : src) << px << "," << y;
-    }
-  }
-  EXPECT_GT(transparent, 0);
-  EXPECT_LT(transparent, 64);
-  EXPECT_EQ(s.At(15, 8), kBack);
-  EXPECT_EQ(s.At(24, 8), kBack);
-}
-
-TEST_F(TextFixture, IconsBlendTheirOwnAlpha) {
   const Image* icon = FindImage("PROGRAM");
-  ASSERT_NE(icon, nullptr);
-  ASSERT_FALSE(icon->alpha.empty());
-  Surface t(40, 40, Grey(50));
-  gfx.DrawResourceImage("PROGRAM", ImageKindIcon, t, 36, 4, AlignRight);
-  EXPECT_EQ(gfx.lastTextWidth, 32);
-  EXPECT_EQ(gfx.lastTextHeight, 32);
-  int clear = 0, solid = 0, partial = 0;
+  Surface wantX = s, t(40, 40, Grey(50)), wantIcon = t;
   for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) {
-      const int a = icon->alpha[static_cast<std::size_t>(y) * 32 + x];
-      const Colour c = icon->pixels.At(x, y);
-      const Colour want = a == 0 ? Grey(50) : a == 255 ? c : BlendPixel(Grey(50), c, a);
-      ASSERT_EQ(t.At(4 + x, 4 + y), want) << x << "," << y;
-      (a == 0 ? clear : a == 255 ? solid : partial) += 1;
+    for (int px = 0; px < 32; ++px) {
+      if (px < 8 && y < 8 && x->pixels.At(px, y) != ColourWhite) wantX.Row(5 + y)[16 + px] = x->pixels.At(px, y);
+      const int a = icon->alpha[static_cast<std::size_t>(y) * 32 + px];
+      wantIcon.Row(4 + y)[4 + px] = BlendPixel(Grey(50), icon->pixels.At(px, y), a);
     }
   }
-  EXPECT_GT(clear, 0);
-  EXPECT_GT(solid, 0);
-  EXPECT_GT(partial, 0);
-}
+  gfx.DrawResourceImage("SMALL_X", ImageKindBitmap, s, 20, 5, AlignCentre);  // from 20 − 4
+  EXPECT_EQ(Span(gfx.lastTextWidth, gfx.lastTextHeight), Span(8, 8));
+  EXPECT_TRUE(s.pixels() == wantX.pixels());
+  gfx.DrawResourceImage("PROGRAM", ImageKindIcon, t, 36, 4, AlignRight);
+  EXPECT_EQ(Span(gfx.lastTextWidth, gfx.lastTextHeight), Span(32, 32));
+  EXPECT_TRUE(t.pixels() == wantIcon.pixels());
 
-TEST_F(TextFixture, ImageMeasureOnlyAndUnknownNames) {
-  gfx.DrawResourceImage("TITLE", ImageKindBitmap, s, 0, 0, AlignMeasure);
-  EXPECT_EQ(gfx.lastTextWidth, 173);
-  EXPECT_EQ(gfx.lastTextHeight, 23);
-  gfx.DrawResourceImage("SMALL", ImageKindIcon, s, 0, 0, AlignMeasure);
+  Surface m(80, 40, kBack);
+  gfx.DrawResourceImage("TITLE", ImageKindBitmap, m, 0, 0, AlignMeasure);
+  EXPECT_EQ(Span(gfx.lastTextWidth, gfx.lastTextHeight), Span(173, 23));
+  gfx.DrawResourceImage("SMALL", ImageKindIcon, m, 0, 0, AlignMeasure);
   EXPECT_EQ(gfx.lastTextWidth, 32);
-  EXPECT_EQ(CountOf(s, kBack), 80 * 40);
-  gfx.DrawResourceImage("NO_SUCH_IMAGE", ImageKindBitmap, s, 0, 0, AlignLeft);
-  EXPECT_EQ(gfx.lastTextWidth, 0);
-  EXPECT_EQ(gfx.lastTextHeight, 0);
-  gfx.DrawResourceImage("BOX", 5, s, 0, 0, AlignLeft);
-  EXPECT_EQ(CountOf(s, kBack), 80 * 40);
+  gfx.DrawResourceImage("NO_SUCH_IMAGE", ImageKindBitmap, m, 0, 0, AlignLeft);
+  EXPECT_EQ(Span(gfx.lastTextWidth, gfx.lastTextHeight), Span(0, 0));
+  gfx.DrawResourceImage("BOX", 5, m, 0, 0, AlignLeft);
+  EXPECT_EQ(CountOf(m, kBack), 80 * 40);
 }
-
-// ---------------------------------------------------------------------------
-// Panels, shadows and sunken boxes
 
 struct PanelFixture : ::testing::Test {
-  PanelFixture() : s(100, 80, Grey(50)) {
+  PanelFixture() {
     gfx.surface = &s;
     gfx.clientWidth = s.width();
     gfx.clientHeight = s.height();
     gfx.popupTexture = Surface(3, 3, Grey(100));
   }
-  Surface s;
+  Surface s{100, 80, Grey(50)};
   Gfx gfx;
 };
 
 TEST_F(PanelFixture, PanelBevelStepsAtExactPixels) {
   gfx.DrawPanel(10, 10, 60, 50);
-  // Left edge along row 30: black border, then white at 160, 120, 80, 40.
-  EXPECT_EQ(s.At(10, 30), ColourBlack);
-  EXPECT_EQ(s.At(11, 30), Grey(197));
-  EXPECT_EQ(s.At(12, 30), Grey(173));
-  EXPECT_EQ(s.At(13, 30), Grey(149));
-  EXPECT_EQ(s.At(14, 30), Grey(124));
-  EXPECT_EQ(s.At(15, 30), Grey(100));
-  // Right edge: the border column x2 − 1, then black at 120, 80, 40 inwards.
-  EXPECT_EQ(s.At(59, 30), ColourBlack);
-  EXPECT_EQ(s.At(58, 30), Grey(53));
-  EXPECT_EQ(s.At(57, 30), Grey(69));
-  EXPECT_EQ(s.At(56, 30), Grey(84));
-  EXPECT_EQ(s.At(55, 30), Grey(100));
-  // Top and bottom the same way.
-  EXPECT_EQ(s.At(30, 10), ColourBlack);
-  EXPECT_EQ(s.At(30, 11), Grey(197));
-  EXPECT_EQ(s.At(30, 14), Grey(124));
-  EXPECT_EQ(s.At(30, 49), ColourBlack);
-  EXPECT_EQ(s.At(30, 48), Grey(53));
-  // The white row and column of a step meet in one pixel blended twice:
-  // 197, then (255·160 + 197·95 + 127) / 255 = 233.
-  EXPECT_EQ(s.At(11, 11), Grey(233));
-  // Outside the panel: the shadow, alpha 40 on its first line.
-  EXPECT_EQ(s.At(60, 30), Grey(42));
-  EXPECT_EQ(s.At(69, 30), Grey(50));
-  EXPECT_EQ(s.At(9, 30), Grey(50));
+  ExpectPixels(s, {// Left edge along row 30: black border, then white at 160, 120, 80, 40.
+                   {10, 30, ColourBlack}, {11, 30, Grey(197)}, {12, 30, Grey(173)}, {13, 30, Grey(149)},
+                   {14, 30, Grey(124)}, {15, 30, Grey(100)},
+                   // Right edge: the border at x2 − 1, then black at 120, 80, 40 inwards.
+                   {59, 30, ColourBlack}, {58, 30, Grey(53)}, {57, 30, Grey(69)}, {56, 30, Grey(84)},
+                   {55, 30, Grey(100)},
+                   // Top and bottom the same way.
+                   {30, 10, ColourBlack}, {30, 11, Grey(197)}, {30, 14, Grey(124)}, {30, 49, ColourBlack},
+                   {30, 48, Grey(53)},
+                   // A white row and column meet in one pixel blended twice: 197, then 233.
+                   {11, 11, Grey(233)},
+                   // Outside: the shadow, alpha 40 on its first line.
+                   {60, 30, Grey(42)}, {69, 30, Grey(50)}, {9, 30, Grey(50)}});
   EXPECT_EQ(s.clip(), s.Bounds());
 }
 
-TEST_F(PanelFixture, DropShadowLinesStartFiveInAndFadeOut) {
+TEST_F(PanelFixture, DropShadowLinesStartFiveInFadeOutAndStopAtTheClientEdge) {
   gfx.DropShadow(10, 10, 30, 20);
-  // Vertical line i = 0 at x 30 covers y 15..19 (H − 5 = 5 pixels).
-  EXPECT_EQ(s.At(30, 14), Grey(50));
-  EXPECT_EQ(s.At(30, 15), Grey(42));
-  EXPECT_EQ(s.At(30, 19), Grey(42));
-  // Line i = 1 starts one lower, alpha 35: (50·220 + 127) / 255 = 43.
-  EXPECT_EQ(s.At(31, 15), Grey(50));
-  EXPECT_EQ(s.At(31, 16), Grey(43));
-  // Horizontal line i = 0 at y 20 covers x 15..30 (W − 4 = 16 pixels).
-  EXPECT_EQ(s.At(14, 20), Grey(50));
-  EXPECT_EQ(s.At(15, 20), Grey(42));
-  EXPECT_EQ(s.At(30, 20), Grey(42));
-  EXPECT_EQ(s.At(31, 20), Grey(43));  // only the vertical line i = 1
-  // The ninth line has alpha 0.
-  EXPECT_EQ(s.At(38, 23), Grey(50));
-  EXPECT_EQ(s.At(25, 28), Grey(50));
-}
-
-TEST_F(PanelFixture, DropShadowIsLimitedByTheClientArea) {
+  ExpectPixels(s, {// Vertical line 0 at x 30 covers y 15..19 (H − 5 pixels).
+                   {30, 14, Grey(50)}, {30, 15, Grey(42)}, {30, 19, Grey(42)},
+                   // Line 1 starts one lower, alpha 35: (50·220 + 127) / 255 = 43.
+                   {31, 15, Grey(50)}, {31, 16, Grey(43)},
+                   // Horizontal line 0 at y 20 covers x 15..30 (W − 4 pixels).
+                   {14, 20, Grey(50)}, {15, 20, Grey(42)}, {30, 20, Grey(42)}, {31, 20, Grey(43)},
+                   // The ninth line has alpha 0.
+                   {38, 23, Grey(50)}, {25, 28, Grey(50)}});
+  Surface fresh(100, 80, Grey(50));
+  gfx.surface = &fresh;
   gfx.clientWidth = 60;
-  gfx.DropShadow(40, 10, 80, 20);
-  // W = min(40, 60 − 40) = 20, so the first horizontal line ends at x 60.
-  EXPECT_EQ(s.At(60, 20), Grey(42));
-  EXPECT_EQ(s.At(61, 20), Grey(50));
+  gfx.DropShadow(40, 10, 80, 20);  // W = min(40, 60 − 40) = 20
+  ExpectPixels(fresh, {{60, 20, Grey(42)}, {61, 20, Grey(50)}});
 }
 
-TEST_F(PanelFixture, SunkenBoxRingsAndFill) {
+TEST_F(PanelFixture, SunkenBoxRingsAreEachBlendedOnce) {
   gfx.DrawSunkenBox(10, 10, 20, 15, kRed);
-  EXPECT_EQ(s.At(10, 10), kRed);
-  EXPECT_EQ(s.At(20, 15), kRed);
-  // Ring 0: white 210 below and right, black 150 above and left.
-  EXPECT_EQ(s.At(9, 16), Grey(219));
-  EXPECT_EQ(s.At(20, 16), Grey(219));
-  EXPECT_EQ(s.At(21, 9), Grey(219));
-  EXPECT_EQ(s.At(21, 16), Grey(219));
-  EXPECT_EQ(s.At(10, 9), Grey(21));
-  EXPECT_EQ(s.At(20, 9), Grey(21));
-  EXPECT_EQ(s.At(9, 9), Grey(21));
-  EXPECT_EQ(s.At(9, 15), Grey(21));
-  // Ring 1: white 140, black 100.
-  EXPECT_EQ(s.At(22, 17), Grey(163));
-  EXPECT_EQ(s.At(8, 8), Grey(30));
-  // Ring 2: white 70, black 50, and nothing beyond.
-  EXPECT_EQ(s.At(23, 18), Grey(106));
-  EXPECT_EQ(s.At(7, 7), Grey(40));
-  EXPECT_EQ(s.At(6, 7), Grey(50));
-  EXPECT_EQ(s.At(24, 18), Grey(50));
-  EXPECT_EQ(s.At(23, 19), Grey(50));
-  // No pixel is blended twice: every changed pixel has one of the ring values.
-  for (int y = 0; y < s.height(); ++y) {
-    for (int x = 0; x < s.width(); ++x) {
-      const Colour c = s.At(x, y);
-      EXPECT_TRUE(c == kRed || c == Grey(50) || c == Grey(219) || c == Grey(163) || c == Grey(106) ||
-                  c == Grey(21) || c == Grey(30) || c == Grey(40))
-          << x << "," << y;
-    }
-  }
+  ExpectPixels(s, {{10, 10, kRed}, {20, 15, kRed},
+                   // Ring 0: white 210 below and right, black 150 above and left.
+                   {9, 16, Grey(219)}, {20, 16, Grey(219)}, {21, 9, Grey(219)}, {21, 16, Grey(219)},
+                   {10, 9, Grey(21)}, {20, 9, Grey(21)}, {9, 9, Grey(21)}, {9, 15, Grey(21)},
+                   // Ring 1: white 140, black 100; ring 2: white 70, black 50; then nothing.
+                   {22, 17, Grey(163)}, {8, 8, Grey(30)}, {23, 18, Grey(106)}, {7, 7, Grey(40)},
+                   {6, 7, Grey(50)}, {24, 18, Grey(50)}, {23, 19, Grey(50)}});
+  const std::set<Colour> ring{kRed, Grey(50), Grey(219), Grey(163), Grey(106), Grey(21), Grey(30), Grey(40)};
+  for (int y = 0; y < s.height(); ++y)
+    for (int x = 0; x < s.width(); ++x) EXPECT_TRUE(ring.count(s.At(x, y))) << x << "," << y;
 }
 
-// ---------------------------------------------------------------------------
-// Copies to and from the screen
-
-class RecordingPresenter : public Presenter {
- public:
-  void Present(const Surface&, const Rect& area) override { areas.push_back(area); }
-  std::vector<Rect> areas;
-};
-
-TEST_F(PanelFixture, PresentRectHandsOverTheRectangleCutToTheSurface) {
-  RecordingPresenter window;
+TEST_F(PanelFixture, PresentCutsToTheSurfaceAndRestoreOnlyTheClippedRectangle) {
+  struct Recorder : Presenter {
+    void Present(const Surface&, const Rect& area) override { areas.push_back(area); }
+    std::vector<Rect> areas;
+  } window;
   gfx.presenter = &window;
   gfx.PresentRect(10, 20, 30, 5);
   gfx.PresentRect(90, 70, 50, 50);
   gfx.PresentRect(5, 5, 0, 10);
   gfx.PresentRect(200, 5, 10, 10);
-  ASSERT_EQ(window.areas.size(), 2u);
-  EXPECT_EQ(window.areas[0], (Rect{10, 20, 40, 25}));
-  EXPECT_EQ(window.areas[1], (Rect{90, 70, 100, 80}));
-}
+  EXPECT_EQ(window.areas, (std::vector<Rect>{{10, 20, 40, 25}, {90, 70, 100, 80}}));
 
-TEST_F(PanelFixture, RestoreScreenPutsBackOnlyTheRectangle) {
   FillBox(s, kRed, 0, 0, 5, 5);
   SetClip(s, 0, 0, 50, 50);
   const Surface saved = gfx.SaveScreen();
@@ -541,57 +366,40 @@ TEST_F(PanelFixture, RestoreScreenPutsBackOnlyTheRectangle) {
   s.ResetClip();
   FillBox(s, ColourWhite, 0, 0, 99, 79);
   SetClip(s, 0, 0, 50, 50);
-  gfx.RestoreScreen(saved, 2, 3, 10, 60);
-  // Rows 3..49 only (the clip), columns 2..11.
-  EXPECT_EQ(s.At(2, 3), kRed);
-  EXPECT_EQ(s.At(5, 5), kRed);
-  EXPECT_EQ(s.At(6, 5), Grey(50));
-  EXPECT_EQ(s.At(11, 49), Grey(50));
-  EXPECT_EQ(s.At(1, 3), ColourWhite);
-  EXPECT_EQ(s.At(12, 3), ColourWhite);
-  EXPECT_EQ(s.At(2, 2), ColourWhite);
-  EXPECT_EQ(s.At(2, 50), ColourWhite);
+  gfx.RestoreScreen(saved, 2, 3, 10, 60);  // rows 3..49 (the clip), columns 2..11
+  ExpectPixels(s, {{2, 3, kRed}, {5, 5, kRed}, {6, 5, Grey(50)}, {11, 49, Grey(50)}, {1, 3, ColourWhite},
+                   {12, 3, ColourWhite}, {2, 2, ColourWhite}, {2, 50, ColourWhite}});
 }
 
-// ---------------------------------------------------------------------------
-// Fonts
-
-TEST(SetupFontsTest, SizeZeroGivesTwentyAndLineHeight23) {
-  test::FakeText fake;
+TEST(SetupFonts, SizesFacesAndFallbacks) {
+  FakeText fake;
   fake.installed = {"microsoft sans serif", "arial"};
   Gfx gfx;
   gfx.text = &fake;
-  gfx.SetupFonts("microsoft SANS serif", 0);
+  gfx.SetupFonts("microsoft SANS serif", 0);  // size 0 is 20 with line height 23
   EXPECT_EQ(gfx.lineHeight, 23);
-  EXPECT_EQ(gfx.EditFont, (FontDescription{"microsoft SANS serif", 20, 400, false}));
-  EXPECT_EQ(gfx.MessageFont, (FontDescription{"microsoft SANS serif", 20, 700, false}));
-  EXPECT_EQ(gfx.SmallFont, (FontDescription{"Arial", 15, 400, false}));
-  EXPECT_EQ(gfx.SmallBoldFont, (FontDescription{"Arial", 15, 700, false}));
-  EXPECT_EQ(gfx.TitleFont, (FontDescription{"Geneva", 24, 700, false}));
-  EXPECT_EQ(gfx.LabelFont, (FontDescription{"Microsoft Sans Serif", 16, 700, false}));
-  gfx.SetupFonts("Arial", 12);
-  EXPECT_EQ(gfx.lineHeight, 15);
-  EXPECT_EQ(gfx.EditFont.height, 12);
-  gfx.SetupFonts("Arial", -4);
-  EXPECT_EQ(gfx.lineHeight, 23);
-}
-
-TEST(SetupFontsTest, MissingFacesFallBackInOrder) {
-  test::FakeText fake;
-  Gfx gfx;
-  gfx.text = &fake;
-  fake.installed = {"microsoft sans serif", "ms sans serif"};
-  gfx.SetupFonts("Comic Something", 20);
-  EXPECT_EQ(gfx.EditFont.face, "Microsoft Sans Serif");
-  fake.installed = {"ms sans serif"};
-  gfx.SetupFonts("Comic Something", 20);
-  EXPECT_EQ(gfx.MessageFont.face, "MS Sans Serif");
-  fake.installed = {};
-  gfx.SetupFonts("Comic Something", 20);
-  EXPECT_EQ(gfx.EditFont.face, "Arial");
+  using F = FontDescription;
+  EXPECT_EQ(std::vector<F>({gfx.EditFont, gfx.MessageFont, gfx.SmallFont, gfx.SmallBoldFont, gfx.TitleFont,
+                            gfx.LabelFont}),
+            std::vector<F>({{"microsoft SANS serif", 20, 400}, {"microsoft SANS serif", 20, 700}, {"Arial", 15, 400},
+                            {"Arial", 15, 700}, {"Geneva", 24, 700}, {"Microsoft Sans Serif", 16, 700}}));
+  for (const auto& [size, height, line] : {std::tuple{12, 12, 15}, std::tuple{-4, 20, 23}}) {
+    gfx.SetupFonts("Arial", size);
+    EXPECT_EQ(gfx.EditFont.height, height) << size;
+    EXPECT_EQ(gfx.lineHeight, line) << size;
+  }
+  // A missing face falls back in order.
+  const std::pair<std::set<std::string>, const char*> fallbacks[] = {
+      {{"microsoft sans serif", "ms sans serif"}, "Microsoft Sans Serif"}, {{"ms sans serif"}, "MS Sans Serif"},
+      {{}, "Arial"}};
+  for (const auto& [installed, face] : fallbacks) {
+    fake.installed = installed;
+    gfx.SetupFonts("Comic Something", 20);
+    EXPECT_EQ(gfx.EditFont.face, face);
+    EXPECT_EQ(gfx.MessageFont.face, face);
+  }
   EXPECT_FALSE(gfx.FontInstalled(""));
-  Gfx none;  // without a renderer nothing counts as installed
-  EXPECT_FALSE(none.FontInstalled("Arial"));
+  EXPECT_FALSE(Gfx().FontInstalled("Arial"));  // no renderer: nothing is installed
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+// The built-in images, and the textures that BMP files in the data folder
+// may replace.
+
 #include "ui/images.h"
 
 #include <gtest/gtest.h>
@@ -5,113 +8,123 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/test_support.h"
+#include "ui/textures.h"
+
 namespace kal {
 namespace {
 
-struct Expected {
-  const char* name;
-  int width;
-  int height;
-};
+constexpr Colour kWhite = Rgb(255, 255, 255);
 
-const Expected kImages[] = {
-    {"ARROW_UP", 8, 8},         {"ARROW_DOWN", 8, 8},     {"ARROW_LEFT", 8, 8},     {"ARROW_RIGHT", 8, 8},
-    {"RETURN", 8, 8},           {"SMALL_X", 8, 8},        {"BIG_LEFT", 8, 16},      {"BIG_RIGHT", 8, 16},
-    {"BOX", 15, 15},            {"RED_X", 15, 15},        {"CHECKED_BOX", 16, 16},  {"UNCHECKED_BOX", 16, 16},
-    {"FOLDER_OPEN", 16, 16},    {"FOLDER_CLOSED", 16, 16}, {"POPUP", 16, 16},       {"DRIVE_ICON", 16, 16},
-    {"FILE_ICON", 16, 16},      {"FOLDER_ICON", 15, 13},  {"UPFOLDER_ICON", 15, 13}, {"TITLE", 173, 23},
-};
-
-TEST(ImagesTest, EveryBitmapHasItsSizeInkAndTransparency) {
-  for (const Expected& e : kImages) {
-    SCOPED_TRACE(e.name);
-    const Image* image = FindImage(e.name);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(image->pixels.width(), e.width);
-    EXPECT_EQ(image->pixels.height(), e.height);
-    EXPECT_TRUE(image->alpha.empty());
-    const auto& px = image->pixels.pixels();
-    const auto white = std::count(px.begin(), px.end(), Rgb(255, 255, 255));
-    EXPECT_GT(white, 0);                                   // a transparent surround
-    EXPECT_LT(white, static_cast<long>(px.size()) * 9 / 10);  // and real ink
-  }
+// Pixels that are not white in x0 <= x < x1, y0 <= y < y1.
+int InkIn(std::string_view name, int x0, int y0, int x1, int y1) {
+  const Image* image = FindImage(name);
+  int n = 0;
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) n += image->pixels.At(x, y) != kWhite;
+  return n;
 }
 
-TEST(ImagesTest, IconsAre32SquareWithOpacity) {
-  for (const char* name : {"PROGRAM", "LARGE", "SMALL"}) {
-    SCOPED_TRACE(name);
-    const Image* icon = FindImage(name);
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(icon->pixels.width(), 32);
-    EXPECT_EQ(icon->pixels.height(), 32);
-    ASSERT_EQ(icon->alpha.size(), 32u * 32u);
-    EXPECT_EQ(icon->alpha[0], 0);  // rounded corners are see-through
-    EXPECT_EQ(icon->alpha[16 * 32 + 16], 255);
-  }
-}
-
-TEST(ImagesTest, ArrowsPointTheirWay) {
-  // The ink of each arrow is wider (or taller) on the side it points away from.
-  auto inkIn = [](const char* name, int x0, int y0, int x1, int y1) {
+TEST(Images, BitmapsHaveInkAndTransparencyIconsTheirOpacityArrowsTheirWay) {
+  EXPECT_EQ(ImageNames().size(), 25u);
+  for (std::string_view name : ImageNames()) {
+    SCOPED_TRACE(std::string(name));
     const Image* image = FindImage(name);
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x) n += image->pixels.At(x, y) != Rgb(255, 255, 255);
-    return n;
-  };
-  EXPECT_GT(inkIn("ARROW_UP", 0, 4, 8, 8), inkIn("ARROW_UP", 0, 0, 8, 4));
-  EXPECT_GT(inkIn("ARROW_DOWN", 0, 0, 8, 4), inkIn("ARROW_DOWN", 0, 4, 8, 8));
-  EXPECT_GT(inkIn("ARROW_LEFT", 4, 0, 8, 8), inkIn("ARROW_LEFT", 0, 0, 4, 8));
-  EXPECT_GT(inkIn("ARROW_RIGHT", 0, 0, 4, 8), inkIn("ARROW_RIGHT", 4, 0, 8, 8));
-  EXPECT_GT(inkIn("BIG_LEFT", 4, 0, 8, 16), inkIn("BIG_LEFT", 0, 0, 4, 16));
-  EXPECT_GT(inkIn("BIG_RIGHT", 0, 0, 4, 16), inkIn("BIG_RIGHT", 4, 0, 8, 16));
+    ASSERT_NE(image, nullptr);
+    const int w = image->pixels.width(), h = image->pixels.height();
+    if (!image->alpha.empty()) {  // icons: 32 square, rounded see-through corners
+      EXPECT_EQ(std::pair(w, h), std::pair(32, 32));
+      ASSERT_EQ(image->alpha.size(), 32u * 32u);
+      EXPECT_EQ(image->alpha[0], 0);
+      EXPECT_EQ(image->alpha[16 * 32 + 16], 255);
+    } else if (name != BackgroundImage && name != PopupTextureImage) {
+      const int ink = InkIn(name, 0, 0, w, h);
+      EXPECT_LT(ink, w * h);      // a transparent surround
+      EXPECT_GT(ink * 10, w * h);  // and real ink
+    }
+  }
+  EXPECT_EQ(FindImage("TITLE")->pixels.width(), 173);
+  EXPECT_EQ(FindImage("BIG_LEFT")->pixels.height(), 16);
+  EXPECT_EQ(FindImage("arrow_up"), nullptr);
+  EXPECT_EQ(FindImage(""), nullptr);
+  EXPECT_EQ(FindImage("TITLE"), FindImage("TITLE"));  // callers may keep the pointer
+  // Each arrow has more ink on the side it points away from.
+  EXPECT_GT(InkIn("ARROW_UP", 0, 4, 8, 8), InkIn("ARROW_UP", 0, 0, 8, 4));
+  EXPECT_GT(InkIn("ARROW_DOWN", 0, 0, 8, 4), InkIn("ARROW_DOWN", 0, 4, 8, 8));
+  EXPECT_GT(InkIn("ARROW_LEFT", 4, 0, 8, 8), InkIn("ARROW_LEFT", 0, 0, 4, 8));
+  EXPECT_GT(InkIn("ARROW_RIGHT", 0, 0, 4, 8), InkIn("ARROW_RIGHT", 4, 0, 8, 8));
+  EXPECT_GT(InkIn("BIG_LEFT", 4, 0, 8, 16), InkIn("BIG_LEFT", 0, 0, 4, 16));
+  EXPECT_GT(InkIn("BIG_RIGHT", 0, 0, 4, 16), InkIn("BIG_RIGHT", 4, 0, 8, 16));
 }
 
-// A texture tiles without a seam when the step across its wrap edge is no
-// bigger than the steps between neighbouring pixels inside it.
-void ExpectSeamless(const Surface& t) {
+TEST(Images, TexturesTileWithoutSeamsAndAreLight) {
   auto diff = [](Colour a, Colour b) {
     return std::abs(RedOf(a) - RedOf(b)) + std::abs(GreenOf(a) - GreenOf(b)) + std::abs(BlueOf(a) - BlueOf(b));
   };
-  const int w = t.width(), h = t.height();
-  int inside = 0, across = 0;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x + 1 < w; ++x) inside = std::max(inside, diff(t.At(x, y), t.At(x + 1, y)));
-    across = std::max(across, diff(t.At(w - 1, y), t.At(0, y)));
-  }
-  for (int x = 0; x < w; ++x) {
-    for (int y = 0; y + 1 < h; ++y) inside = std::max(inside, diff(t.At(x, y), t.At(x, y + 1)));
-    across = std::max(across, diff(t.At(x, h - 1), t.At(x, 0)));
-  }
-  EXPECT_LE(across, inside);
-  EXPECT_LE(inside, 24);  // calm: no hard edges anywhere
-}
-
-TEST(ImagesTest, TexturesAreSeamlessOpaqueAndLight) {
   for (std::string_view name : {BackgroundImage, PopupTextureImage}) {
     SCOPED_TRACE(std::string(name));
-    const Image* t = FindImage(name);
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->pixels.width(), 100);
-    EXPECT_EQ(t->pixels.height(), 100);
-    ExpectSeamless(t->pixels);
+    const Surface& t = FindImage(name)->pixels;
+    ASSERT_EQ(std::pair(t.width(), t.height()), std::pair(100, 100));
+    // The steps across the wrap edges are no bigger than those inside.
+    int inside = 0, across = 0;
     long sum = 0;
-    for (Colour c : t->pixels.pixels()) {
-      EXPECT_NE(c, Rgb(255, 255, 255));
-      sum += RedOf(c) + GreenOf(c) + BlueOf(c);
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 100; ++x) {
+        const Colour c = t.At(x, y);
+        int& right = x == 99 ? across : inside;
+        right = std::max(right, diff(c, t.At((x + 1) % 100, y)));
+        int& below = y == 99 ? across : inside;
+        below = std::max(below, diff(c, t.At(x, (y + 1) % 100)));
+        sum += RedOf(c) + GreenOf(c) + BlueOf(c);
+      }
     }
-    // Light enough for black labels.
-    EXPECT_GT(sum / (3 * 100 * 100), 160);
+    EXPECT_LE(across, inside);
+    EXPECT_LE(inside, 24);
+    EXPECT_GT(sum / (3 * 100 * 100), 160);  // light enough for black labels
   }
 }
 
-TEST(ImagesTest, NamesAreExactAndListed) {
-  EXPECT_EQ(FindImage("arrow_up"), nullptr);
-  EXPECT_EQ(FindImage(""), nullptr);
-  EXPECT_EQ(ImageNames().size(), std::size(kImages) + 5);
-  for (std::string_view name : ImageNames()) EXPECT_NE(FindImage(name), nullptr) << name;
-  // The same image every time: callers may keep the pointer.
-  EXPECT_EQ(FindImage("TITLE"), FindImage("TITLE"));
+enum class Decoded { kPicture, kFail, kEmpty };
+
+// Stands in for the picture decoder: counts calls and yields a 2 × 3 picture,
+// fails, or yields nothing.
+ImageFileLoader FakeLoader(const Decoded& mode, int& calls) {
+  return [&](const std::string&, Surface& out) {
+    ++calls;
+    if (mode == Decoded::kFail) return false;
+    out = mode == Decoded::kEmpty ? Surface() : Surface(2, 3, Rgb(1, 2, 3));
+    return true;
+  };
+}
+
+TEST(Textures, DecodableBmpFilesReplaceTheBuiltInsAndAnythingElseFallsBack) {
+  test::TempDir dir;
+  const std::string folder = dir.path().string() + "/", file = folder + "background.bmp";
+  Decoded mode = Decoded::kPicture;
+  int calls = 0;
+  test::WriteAll(file, {'B', 'M', 0, 0});
+  Gfx gfx;
+  LoadTextures(gfx, folder, FakeLoader(mode, calls));
+  EXPECT_EQ(calls, 1);  // popup.bmp is missing: the built-in panel texture
+  EXPECT_EQ(gfx.backgroundTexture.width(), 2);
+  EXPECT_EQ(gfx.backgroundTexture.At(1, 2), Rgb(1, 2, 3));
+  EXPECT_EQ(gfx.popupTexture.pixels(), FindImage(PopupTextureImage)->pixels.pixels());
+
+  const auto& builtin = FindImage(BackgroundImage)->pixels.pixels();
+  calls = 0;
+  test::WriteAll(file, {'P', 'N', 'G'});
+  EXPECT_EQ(LoadTexture(file, BackgroundImage, FakeLoader(mode, calls)).pixels(), builtin);
+  EXPECT_EQ(calls, 0);  // not even offered to the decoder
+  test::WriteAll(file, {'B'});
+  EXPECT_FALSE(IsBmpFile(file));
+  EXPECT_FALSE(IsBmpFile(folder + "missing.bmp"));
+  test::WriteAll(file, {'B', 'M'});
+  EXPECT_TRUE(IsBmpFile(file));
+  for (Decoded failure : {Decoded::kFail, Decoded::kEmpty}) {
+    mode = failure;
+    EXPECT_EQ(LoadTexture(file, BackgroundImage, FakeLoader(mode, calls)).pixels(), builtin);
+  }
+  EXPECT_EQ(calls, 2);
 }
 
 }  // namespace

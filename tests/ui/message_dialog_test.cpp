@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <functional>
 #include <string>
+#include <tuple>
 
-#include "support/test_support.h"
 #include "ui/dialog_host.h"
 #include "ui/edit_field.h"
 #include "ui/images.h"
@@ -18,13 +18,7 @@ namespace kal {
 namespace {
 
 using test::UiFixture;
-
-std::string At(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
-
-// The centre of button j (from 0) of a dialog laid out like the one the test runs.
-std::string ButtonCentre(const MessageDialogLayout& l, int j) {
-  return At(l.buttonsLeft + 70 * j + 35, l.buttonsTop + 12);
-}
+using test::Xy;
 
 std::string FieldText(const MemBuffer& transfer, int i) {
   std::string text;
@@ -40,13 +34,17 @@ struct Dialog {
   std::int32_t fieldSpec = 0;
 };
 
-// Lays out the dialog for the script, runs the script made from the layout,
-// and returns the result (0 when the window closed first).
-template <typename Script>
-std::int32_t RunDialog(const Dialog& d, Script script, MemBuffer* transfer = nullptr) {
+// The centre of button j (from 0).
+std::string ButtonCentre(const MessageDialogLayout& l, int j) {
+  return Xy(l.buttonsLeft + 70 * j + 35, l.buttonsTop + 12);
+}
+
+// Lays out the dialog, runs the script made from the layout, and returns the
+// result (0 when the window closed first).
+using ScriptOf = std::function<std::string(const MessageDialogLayout&)>;
+std::int32_t RunDialog(const Dialog& d, const ScriptOf& script, MemBuffer* transfer = nullptr) {
   UiFixture probe;
-  const MessageDialogLayout l = LayoutMessageDialog(probe.ui, d.message, d.labels, d.buttons, d.fieldSpec);
-  UiFixture f(script(l));
+  UiFixture f(script(LayoutMessageDialog(probe.ui, d.message, d.labels, d.buttons, d.fieldSpec)));
   MemBuffer own;
   if (transfer == nullptr) {
     AllocDialogTransferBuffer(own);
@@ -57,103 +55,78 @@ std::int32_t RunDialog(const Dialog& d, Script script, MemBuffer* transfer = nul
   return result;
 }
 
-std::int32_t RunText(const Dialog& d, const std::string& script, MemBuffer* transfer = nullptr) {
-  return RunDialog(d, [&](const MessageDialogLayout&) { return script; }, transfer);
+// The same with "@j" in the script standing for the centre of button j.
+std::int32_t RunDialog(const Dialog& d, std::string script, MemBuffer* transfer = nullptr) {
+  return RunDialog(
+      d,
+      [&](const MessageDialogLayout& l) {
+        for (std::size_t at; (at = script.find('@')) != std::string::npos;)
+          script.replace(at, 2, ButtonCentre(l, script[at + 1] - '0'));
+        return script;
+      },
+      transfer);
 }
 
 TEST(MessageDialogLayout, WidthsHeightsAndPlaces) {
   UiFixture f;
   const int lh = f.gfx.lineHeight;
+  ASSERT_EQ(lh, 23);
   // A short message with three buttons: the buttons set the width.
   MessageDialogLayout l = LayoutMessageDialog(f.ui, "Sure?", "", "Delete|Group|Cancel", 0);
-  EXPECT_EQ(l.boxW, 230);
-  EXPECT_EQ(l.left, 512 - 115);
-  EXPECT_EQ(l.buttonsLeft, 512 - 105);
-  EXPECT_EQ(l.boxH, lh + 70);
-  ASSERT_EQ(lh, 23);
-  EXPECT_EQ(l.top, 409 - 46);  // half of 93 is 46.5, which goes to the even 46
-  EXPECT_EQ(l.fieldCount, 0);
-
+  // Half of 93 is 46.5, which goes to the even 46.
+  EXPECT_EQ(std::tuple(l.boxW, l.boxH, l.left, l.top, l.buttonsLeft, l.fieldCount),
+            std::tuple(230, lh + 70, 512 - 115, 409 - 46, 512 - 105, 0));
   // A long line sets the width; a trailing bar adds an empty line.
   const std::string longLine = "A new version of Kalendrina is available for download right now";
   l = LayoutMessageDialog(f.ui, longLine + "|", "", "OK", 0);
-  EXPECT_EQ(l.lines.size(), 2u);
-  EXPECT_EQ(l.boxW, f.gfx.text->Measure(f.gfx.MessageFont, longLine).width + 20);
-  EXPECT_EQ(l.boxH, 2 * lh + 70);
-
+  EXPECT_EQ(std::tuple(l.lines.size(), l.boxW, l.boxH),
+            std::tuple(2u, f.gfx.text->Measure(f.gfx.MessageFont, longLine).width + 20, 2 * lh + 70));
   // No texts at all: no lines, one button without caption.
   l = LayoutMessageDialog(f.ui, "", "", "", 0);
   EXPECT_TRUE(l.lines.empty());
-  ASSERT_EQ(l.captions.size(), 1u);
-  EXPECT_EQ(l.captions[0], "");
-
+  EXPECT_EQ(l.captions, std::vector<std::string>{""});
   // Twelve preloaded fields of 30 characters.
   l = LayoutMessageDialog(f.ui, "Edit Category Descriptions", "1:|2:|3:|4:|5:|6:|7:|8:|9:|10:|11:|12:", "Save|Cancel",
                           130);
-  EXPECT_TRUE(l.preloaded);
-  EXPECT_EQ(l.width, 30);
-  EXPECT_EQ(l.fieldCount, 12);
-  EXPECT_EQ(l.editW, f.gfx.text->Measure(f.gfx.EditFont, std::string(31, 'M')).width);
-  EXPECT_EQ(l.fieldsTop, l.top + 20 + lh);
-  EXPECT_EQ(l.buttonsTop, l.fieldsTop + 12 * (10 + lh) + 10);
-  EXPECT_EQ(l.boxH, lh + 12 * (10 + lh) + 70);
-
+  EXPECT_EQ(std::tuple(l.preloaded, l.width, l.fieldCount, l.editW),
+            std::tuple(true, 30, 12, f.TextWidth(std::string(31, 'M'))));
+  EXPECT_EQ(std::tuple(l.fieldsTop, l.buttonsTop, l.boxH),
+            std::tuple(l.top + 20 + lh, l.fieldsTop + 12 * (10 + lh) + 10, lh + 12 * (10 + lh) + 70));
   // One unlabelled field; 100 alone is only the preload flag.
   EXPECT_EQ(LayoutMessageDialog(f.ui, "Add New Folder To|/home", "", "OK|Cancel", 50).fieldCount, 1);
   EXPECT_EQ(LayoutMessageDialog(f.ui, "x", "", "OK", 100).fieldCount, 0);
-}
 
-TEST(SplitBars, EmptyPartsAreKept) {
   EXPECT_EQ(SplitBars("a||b|"), (std::vector<std::string>{"a", "", "b", ""}));
   EXPECT_TRUE(SplitBars("").empty());
   EXPECT_EQ(SplitBars("|"), (std::vector<std::string>{"", ""}));
 }
 
-TEST(MessageDialog, ButtonsByClickHotKeyCtrlLetterAndEnter) {
-  const Dialog d;
-  EXPECT_EQ(RunDialog(d, [](const MessageDialogLayout& l) { return "click " + ButtonCentre(l, 1) + "\n"; }), 2);
-  EXPECT_EQ(RunDialog(d, [](const MessageDialogLayout& l) { return "click " + ButtonCentre(l, 2) + " right\n"; }), 3);
-  EXPECT_EQ(RunText(d, "type g\n"), 2);
-  EXPECT_EQ(RunText(d, "key C ctrl\n"), 3);
-  EXPECT_EQ(RunText(d, "key D ctrl\n"), 1);
-  EXPECT_EQ(RunText(d, "key Enter\n"), 1);
-  Dialog keep = d;
-  keep.enterResult = 2;
-  keep.buttons = "Delete|OK";
-  EXPECT_EQ(RunText(keep, "key Enter\n"), 2);
+TEST(MessageDialog, ResultByClickHotKeyCtrlLetterAndEnter) {
+  const Dialog choice;
+  const Dialog enterTwo{choice.message, "", 2, "Delete|OK", 0}, alert{"No printers found?", "", 1, "OK", 0};
+  const std::tuple<const Dialog*, const char*, std::int32_t> cases[] = {
+      {&choice, "click @1\n", 2}, {&choice, "click @2 right\n", 3}, {&choice, "type g\n", 2},
+      {&choice, "key C ctrl\n", 3}, {&choice, "key D ctrl\n", 1}, {&choice, "key Enter\n", 1},
+      {&enterTwo, "key Enter\n", 2}, {&alert, "key Enter\n", 1}, {&alert, "type o\n", 1}, {&alert, "type O\n", 1},
+      {&alert, "key O ctrl\n", 1}, {&alert, "click @0\n", 1},
+      // Released outside is no click, nor are other letters and Escape; the
+      // script then runs out and the window closes.
+      {&alert, "press @0\nmove 5 5\nrelease 5 5\n", 0}, {&alert, "type x\nkey Escape\n", 0}};
+  for (const auto& [dialog, script, expected] : cases) EXPECT_EQ(RunDialog(*dialog, script), expected) << script;
 }
 
-TEST(MessageDialog, AlertClosesOnEnterLetterCtrlLetterAndClickInside) {
-  Dialog alert;
-  alert.message = "No printers found?";
-  alert.buttons = "OK";
-  EXPECT_EQ(RunText(alert, "key Enter\n"), 1);
-  EXPECT_EQ(RunText(alert, "type o\n"), 1);
-  EXPECT_EQ(RunText(alert, "type O\n"), 1);
-  EXPECT_EQ(RunText(alert, "key O ctrl\n"), 1);
-  EXPECT_EQ(RunDialog(alert, [](const MessageDialogLayout& l) { return "click " + ButtonCentre(l, 0) + "\n"; }), 1);
-  // Released outside: no click; the script then runs out and the window closes.
-  EXPECT_EQ(RunDialog(alert,
-                [](const MessageDialogLayout& l) {
-                  return "press " + ButtonCentre(l, 0) + "\nmove 5 5\nrelease 5 5\n";
-                }),
-            0);
-  // Other letters and Escape do nothing.
-  EXPECT_EQ(RunText(alert, "type x\nkey Escape\n"), 0);
-}
-
-TEST(MessageDialog, ClosingTheWindowKeepsTheResultAndRestoresTheScreen) {
-  UiFixture f("wait 700\nquit\n");
-  // Something on the screen to put back.
+TEST(MessageDialog, CaretBlinksAndClosingTheWindowKeepsTheResultAndTheScreen) {
+  UiFixture f("wait 300\nwait 300\nwait 300\nquit\n");
   FillBox(f.surface, Rgb(10, 200, 30), 300, 300, 700, 500);
   f.gfx.PresentRect(0, 0, 1024, 768);
   const Surface before = f.surface;
+  const MessageDialogLayout l = LayoutMessageDialog(f.ui, "Text|", "Name:", "OK|Cancel", 20);
   f.program.ModalActive = 0;
   bool sawModal = false;
-  bool sawTimer = false;
+  std::vector<Colour> caret;
   f.ui.frameInput = [&](int wait, std::int32_t&) {
     sawModal = sawModal || f.program.ModalActive == 1;
-    sawTimer = sawTimer || f.window.TimerRunning(CaretTimerId);
+    caret.push_back(f.window.image().At(l.labelX + l.labelW + 4, l.fieldsTop + 8));
     PumpMessages(f.program, wait);
   };
   MemBuffer transfer;
@@ -162,171 +135,107 @@ TEST(MessageDialog, ClosingTheWindowKeepsTheResultAndRestoresTheScreen) {
   MessageDialog(f.ui, transfer, "Text|", "Name:", 1, "OK|Cancel", 20, result);
   EXPECT_EQ(result, 7);
   EXPECT_TRUE(sawModal);
-  EXPECT_TRUE(sawTimer);
   EXPECT_EQ(f.program.ModalActive, 0);
   EXPECT_FALSE(f.window.TimerRunning(CaretTimerId));
   EXPECT_EQ(f.surface.pixels(), before.pixels());
   EXPECT_EQ(f.window.image().pixels(), before.pixels());
-}
-
-TEST(MessageDialog, CaretBlinksInTheFocusedField) {
-  UiFixture f("wait 300\nwait 300\nwait 300\n");
-  const MessageDialogLayout l = LayoutMessageDialog(f.ui, "Name", "", "OK|Cancel", 20);
-  const int caretX = l.labelX + l.labelW + 4;
-  const int caretY = l.fieldsTop + 8;
-  std::vector<Colour> seen;
-  f.ui.frameInput = [&](int wait, std::int32_t&) {
-    seen.push_back(f.window.image().At(caretX, caretY));
-    PumpMessages(f.program, wait);
-  };
-  MemBuffer transfer;
-  AllocDialogTransferBuffer(transfer);
-  std::int32_t result = 0;
-  MessageDialog(f.ui, transfer, "Name", "", 1, "OK|Cancel", 20, result);
-  // Shown at once, then hidden and shown again with every timer tick.
-  ASSERT_GE(seen.size(), 4u);
-  EXPECT_EQ(seen[0], ColourFieldText);
-  EXPECT_EQ(seen[1], ColourFieldBack);
-  EXPECT_EQ(seen[2], ColourFieldText);
-  EXPECT_EQ(seen[3], ColourFieldBack);
+  // The caret shows at once, then hides and shows again with every timer tick.
+  ASSERT_GE(caret.size(), 4u);
+  caret.resize(4);
+  EXPECT_EQ(caret, (std::vector<Colour>{ColourFieldText, ColourFieldBack, ColourFieldText, ColourFieldBack}));
 }
 
 TEST(MessageDialog, PromptReturnsTheTypedTextThroughTheTransferBuffer) {
-  Dialog prompt;
-  prompt.message = "Add New Folder To|/home/user";
-  prompt.buttons = "OK|Cancel";
-  prompt.fieldSpec = 50;
+  const Dialog prompt{"Add New Folder To|/home/user", "", 1, "OK|Cancel", 50};
   MemBuffer transfer;
   AllocDialogTransferBuffer(transfer);
   PutZText(transfer, 40, "stale");
-  // Letters go into the field, not to the buttons' hot keys; Enter in the only field is the Enter result.
-  EXPECT_EQ(RunText(prompt, "type Cold Photos\nkey Left shift\nkey Left shift\ntype ld\nkey Enter\n", &transfer), 1);
+  // Letters go into the field, not to the hot keys; Enter in the only field is the Enter result.
+  EXPECT_EQ(RunDialog(prompt, "type Cold Photos\nkey Left shift\nkey Left shift\ntype ld\nkey Enter\n", &transfer), 1);
   EXPECT_EQ(FieldText(transfer, 0), "Cold Photld");
   EXPECT_EQ(Long(transfer, 16), 50);  // maxLength
   EXPECT_EQ(Long(transfer, 20), 11);  // caret
   EXPECT_EQ(Long(transfer, 32), static_cast<std::int32_t>(ColourFieldBack));
-
   // Cancel also writes the field back; Escape only empties the field.
-  EXPECT_EQ(RunDialog(prompt,
-                [](const MessageDialogLayout& l) {
-                  return "type abc\nkey Escape\ntype xy\nclick " + ButtonCentre(l, 1) + "\n";
-                },
-                &transfer),
-            2);
+  EXPECT_EQ(RunDialog(prompt, "type abc\nkey Escape\ntype xy\nclick @1\n", &transfer), 2);
   EXPECT_EQ(FieldText(transfer, 0), "xy");
 }
 
-TEST(MessageDialog, EnterTabAndArrowsMoveBetweenFields) {
-  Dialog d;
-  d.message = "Person";
-  d.labels = "First:|Last:";
-  d.buttons = "OK|Cancel";
-  d.enterResult = 1;
-  d.fieldSpec = 20;
+TEST(MessageDialog, EnterTabArrowsAndClicksMoveBetweenFields) {
+  Dialog d{"Person", "First:|Last:", 1, "OK|Cancel", 20};
   MemBuffer transfer;
   AllocDialogTransferBuffer(transfer);
   // Enter in the first field moves on (it does not press "OK"); Enter in the last ends.
-  EXPECT_EQ(RunText(d, "type Ann\nkey Enter\ntype Lee\nkey Enter\n", &transfer), 1);
+  EXPECT_EQ(RunDialog(d, "type Ann\nkey Enter\ntype Lee\nkey Enter\n", &transfer), 1);
   EXPECT_EQ(FieldText(transfer, 0), "Ann");
   EXPECT_EQ(FieldText(transfer, 1), "Lee");
-
   // Tab, Shift+Tab, Up and Down stop at the first and the last field.
   d.enterResult = 2;
   d.buttons = "Save|Cancel";
-  EXPECT_EQ(RunText(d,
-                    "key Up\ntype a\nkey Tab\ntype b\nkey Down\ntype c\nkey Tab shift\ntype d\n"
-                    "key Tab shift\ntype e\nkey Down\nkey Enter\n",
-                    &transfer),
+  EXPECT_EQ(RunDialog(d,
+                      "key Up\ntype a\nkey Tab\ntype b\nkey Down\ntype c\nkey Tab shift\ntype d\n"
+                      "key Tab shift\ntype e\nkey Down\nkey Enter\n",
+                      &transfer),
             2);
   EXPECT_EQ(FieldText(transfer, 0), "ade");
   EXPECT_EQ(FieldText(transfer, 1), "bc");
-}
-
-TEST(MessageDialog, ClickInAnotherRowMovesTheFocus) {
-  Dialog d;
-  d.message = "Person";
-  d.labels = "First:|Last:";
-  d.buttons = "Save|Cancel";
-  d.fieldSpec = 20;
-  MemBuffer transfer;
-  AllocDialogTransferBuffer(transfer);
+  // A click in the gap below the second box focuses the second row.
   EXPECT_EQ(RunDialog(d,
-                [](const MessageDialogLayout& l) {
-                  const int x = l.labelX + l.labelW + 30;
-                  const int row2 = l.fieldsTop + 10 + 23 + 30;  // inside the gap below the second box
-                  return "type one\nclick " + At(x, row2) + "\ntype two\nclick " + At(x, l.fieldsTop + 5) +
-                         "\ntype !\nclick " + ButtonCentre(l, 0) + "\n";
-                },
-                &transfer),
+                      [](const MessageDialogLayout& l) {
+                        const int x = l.labelX + l.labelW + 30;
+                        return "type one\nclick " + Xy(x, l.fieldsTop + 10 + 23 + 30) + "\ntype two\nclick " +
+                               Xy(x, l.fieldsTop + 5) + "\ntype !\nclick " + ButtonCentre(l, 0) + "\n";
+                      },
+                      &transfer),
             1);
   EXPECT_EQ(FieldText(transfer, 0), "one!");
   EXPECT_EQ(FieldText(transfer, 1), "two");
 }
 
-TEST(MessageDialog, TwelvePreloadedFieldsEditAndReturnThroughTheTransferBuffer) {
+TEST(MessageDialog, PreloadedFieldsEditAndReturnThroughTheTransferBuffer) {
   MemBuffer transfer;
   AllocDialogTransferBuffer(transfer);
   // What the category editor copies in: colours and names; the rest of the block is other data.
   FillBytes(transfer, 2400, 1600, 0x5A);
-  const char* names[12] = {"Miscellaneous", "Recycling", "Pay Days", "Doctor Appointments", "Meetings",
-                           "Anniversaries", "Holidays", "Birthdays", "Vacations", "Business", "John Doe",
-                           "Jane Doe"};
+  auto name = [](int k) { return k == 10 ? std::string("John Doe") : "Category " + std::to_string(k + 1); };
   for (int k = 0; k < 12; ++k) {
     SetLong(transfer, 200 * k + 32, static_cast<std::int32_t>(Rgb(10 * k, 20, 30)));
     SetLong(transfer, 200 * k + 36, static_cast<std::int32_t>(Rgb(255, 255, k)));
-    PutZText(transfer, 200 * k + 40, names[k]);
+    PutZText(transfer, 200 * k + 40, name(k));
   }
-  Dialog d;
-  d.message = "Edit Category Descriptions";
-  d.labels = "1:|2:|3:|4:|5:|6:|7:|8:|9:|10:|11:|12:";
-  d.buttons = "Save|Cancel";
-  d.fieldSpec = 130;
+  Dialog d{"Edit Category Descriptions", "1:|2:|3:|4:|5:|6:|7:|8:|9:|10:|11:|12:", 1, "Save|Cancel", 130};
+  // Field 0: the caret starts at the end. Field 10: replace the whole name. Field 11: Backspace.
   EXPECT_EQ(RunDialog(d,
-                [](const MessageDialogLayout& l) {
-                  const int x = l.labelX + l.labelW + 40;
-                  const int row = l.fieldsTop + (10 + 23) * 10 + 8;
-                  // Field 0: the caret starts at the end. Field 10: replace the whole name.
-                  return "type !\nclick " + At(x, row) + "\nkey Home shift\ntype Jon Roe\n" +
-                         "key Down\nkey Backspace\nclick " + ButtonCentre(l, 0) + "\n";
-                },
-                &transfer),
+                      [](const MessageDialogLayout& l) {
+                        return "type !\nclick " + Xy(l.labelX + l.labelW + 40, l.fieldsTop + (10 + 23) * 10 + 8) +
+                               "\nkey Home shift\ntype Jon Roe\nkey Down\nkey Backspace\nclick " +
+                               ButtonCentre(l, 0) + "\n";
+                      },
+                      &transfer),
             1);
-  EXPECT_EQ(FieldText(transfer, 0), "Miscellaneous!");
-  EXPECT_EQ(FieldText(transfer, 10), "Jon Roe");
-  EXPECT_EQ(FieldText(transfer, 11), "Jane Do");
-  for (int k = 1; k < 10; ++k) EXPECT_EQ(FieldText(transfer, k), names[k]) << k;
   for (int k = 0; k < 12; ++k) {
+    const std::string want = k == 0 ? name(0) + "!" : k == 10 ? "Jon Roe" : k == 11 ? "Category 1" : name(k);
+    EXPECT_EQ(FieldText(transfer, k), want);
     EXPECT_EQ(Long(transfer, 200 * k + 32), static_cast<std::int32_t>(Rgb(10 * k, 20, 30))) << k;
     EXPECT_EQ(Long(transfer, 200 * k + 36), static_cast<std::int32_t>(Rgb(255, 255, k))) << k;
     EXPECT_EQ(Long(transfer, 200 * k + 16), 30) << k;
   }
-  // The records no field used are untouched.
-  for (std::size_t i = 2400; i < 4000; ++i) ASSERT_EQ(Byte(transfer, i), 0x5Au) << i;
-}
+  for (std::size_t i = 2400; i < 4000; ++i) ASSERT_EQ(Byte(transfer, i), 0x5Au) << i;  // unused records
 
-TEST(MessageDialog, PreloadFlagWithoutFieldsCopiesTheBlockBackUnchanged) {
-  MemBuffer transfer;
-  AllocDialogTransferBuffer(transfer);
+  // The preload flag without fields copies the whole block back unchanged.
   for (std::size_t i = 0; i < 4000; ++i) SetByte(transfer, i, static_cast<std::int32_t>(i * 7 % 251));
-  Dialog d;
-  d.message = "Nothing to edit";
-  d.buttons = "OK";
-  d.fieldSpec = 100;
-  EXPECT_EQ(RunText(d, "type abc\nkey Enter\n", &transfer), 1);
+  EXPECT_EQ(RunDialog(Dialog{"Nothing to edit", "", 1, "OK", 100}, "type abc\nkey Enter\n", &transfer), 1);
   for (std::size_t i = 0; i < 4000; ++i) ASSERT_EQ(Byte(transfer, i), i * 7 % 251) << i;
 }
 
 // A prompt over a screen: two labelled fields, the first with a marked
-// selection, the second with the caret, and three buttons. Written to
-// $KALENDRINA_GALLERY_DIR/gallery-dialog.png when that is set.
+// selection, the second with the caret, and three buttons; the picture is
+// gallery-dialog.png.
 TEST(MessageDialogGallery, TwoFieldsSelectionCaretThreeButtons) {
-  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
   test::TempDir temp;
-  const std::string path = dir != nullptr ? std::string(dir) + "/gallery-dialog.png" : temp.File("dialog.png");
-  test::UiFixture f("size 640 360\n"
-                    "type Margaret Anne\nkey Left shift\nkey Left shift\nkey Left shift\nkey Left shift\n"
-                    "key Tab\ntype Whitfield\n"
-                    "screenshot " + path + "\n");
+  const std::string path = test::GalleryPath(temp, "gallery-dialog.png");
+  UiFixture f("size 640 360\ntype Margaret Anne\nkey Left shift\nkey Left shift\nkey Left shift\nkey Left shift\n"
+              "key Tab\ntype Whitfield\nscreenshot " + path + "\n");
   f.gfx.TileImage(FindImage(BackgroundImage)->pixels, 0, 0, 640, 360);
   FillBox(f.surface, Rgb(32, 48, 80), 0, 0, 639, 49);
   f.gfx.DrawTextAligned(f.surface, 16, 12, AlignLeft, ColourWhite, f.gfx.TitleFont, "Birthdays");
@@ -343,14 +252,13 @@ TEST(MessageDialogGallery, TwoFieldsSelectionCaretThreeButtons) {
 }
 
 TEST(DialogHost, ReportsAndAsksThroughTheDialog) {
-  test::UiFixture f("key Enter\ntype g\n");
+  UiFixture f("key Enter\ntype g\n");
   DialogHost host(f.ui);
   Host& h = host;
   h.ReportError("The event file could not be saved.");
   EXPECT_EQ(f.program.input.quitRequested, 0);  // Enter ended the alert, not the script
   EXPECT_EQ(h.Ask("Delete this event|or the group?", "Delete|Group|Cancel"), 2);
-  // Closed before an answer: the cautious last button.
-  EXPECT_EQ(h.Ask("Replace all?", "OK|Cancel"), 2);
+  EXPECT_EQ(h.Ask("Replace all?", "OK|Cancel"), 2);  // closed before an answer: the cautious last button
 }
 
 }  // namespace

@@ -1,14 +1,13 @@
 // The progress panel: percentages, redraws only on whole-percent changes,
 // the label across the fill boundary, the saved screen; and the window's
-// Host routing the event file's progress to it.
+// Host running it phase by phase.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "store/event_store.h"
-#include "support/test_support.h"
 #include "ui/progress_panel.h"
 #include "ui/ui_host.h"
 #include "ui_fixture.h"
@@ -18,51 +17,42 @@ namespace {
 
 using test::UiFixture;
 
-class CountingPresenter : public Presenter {
- public:
-  explicit CountingPresenter(Presenter* next) : next_(next) {}
+// Counts what is presented and passes it on.
+struct CountingPresenter : Presenter {
+  explicit CountingPresenter(Presenter* next = nullptr) : next(next) {}
   void Present(const Surface& surface, const Rect& area) override {
     ++presents;
-    if (next_ != nullptr) next_->Present(surface, area);
+    if (next != nullptr) next->Present(surface, area);
   }
+  Presenter* next;
   int presents = 0;
-
- private:
-  Presenter* next_;
 };
 
-void Paint(Surface& s) {
-  for (int y = 0; y < s.height(); ++y) {
-    for (int x = 0; x < s.width(); ++x) s.Row(y)[x] = Rgb((x * 7) & 255, (y * 3) & 255, 90);
+// A fixture whose screen has a pattern on it, shown in the window.
+struct Painted : UiFixture {
+  Painted() {
+    for (int y = 0; y < surface.height(); ++y)
+      for (int x = 0; x < surface.width(); ++x) surface.Row(y)[x] = Rgb((x * 7) & 255, (y * 3) & 255, 90);
+    gfx.PresentRect(0, 0, 1024, 768);
   }
-}
+};
 
-TEST(ProgressPercent, RoundsHalvesToEvenAndStaysWithin0To100) {
-  EXPECT_EQ(ProgressPercent(0, 0), 0);
-  EXPECT_EQ(ProgressPercent(1, 0), 100);
-  EXPECT_EQ(ProgressPercent(7, 5), 100);
-  EXPECT_EQ(ProgressPercent(1, 8), 12);    // 12.5
-  EXPECT_EQ(ProgressPercent(3, 8), 38);    // 37.5
-  EXPECT_EQ(ProgressPercent(5, 1000), 0);  // 0.5
-  EXPECT_EQ(ProgressPercent(995, 1000), 100);
-  EXPECT_EQ(ProgressPercent(4000000000LL, 4294967295LL), 93);
-}
+TEST(ProgressPanel, PercentRoundsHalvesToEvenAndTheGeometryIsCentred) {
+  const std::tuple<std::int64_t, std::int64_t, int> percents[] = {
+      {0, 0, 0}, {1, 0, 100}, {7, 5, 100}, {1, 8, 12}, {3, 8, 38}, {5, 1000, 0}, {995, 1000, 100},
+      {4000000000LL, 4294967295LL, 93}};
+  for (const auto& [done, total, percent] : percents) EXPECT_EQ(ProgressPercent(done, total), percent) << done;
 
-TEST(ProgressPanelGeometry, CentredWithTheBarOnTheHalfWidth) {
   ProgressGeometry g = ProgressPanelGeometry(1024, 768);
-  EXPECT_EQ(g.panel, (Rect{397, 354, 627, 416}));
-  EXPECT_EQ(g.bar, (Rect{412, 384, 612, 402}));
-  EXPECT_EQ(g.titleY, 359);
+  EXPECT_EQ(std::tuple(g.panel, g.bar, g.titleY), std::tuple(Rect{397, 354, 627, 416}, Rect{412, 384, 612, 402}, 359));
   // Odd sizes: the centre rounds half to even, the bar's X rounds down.
   g = ProgressPanelGeometry(1023, 765);
-  EXPECT_EQ(g.panel.left, 512 - 115);
-  EXPECT_EQ(g.panel.top, 382 - 30);
-  EXPECT_EQ(g.bar.left, 511 - 100);
+  EXPECT_EQ(std::tuple(g.panel.left, g.panel.top, g.bar.left), std::tuple(512 - 115, 382 - 30, 511 - 100));
 }
 
 TEST(ShowProgress, RedrawsOnlyWhenTheWholePercentChangesAndAlwaysAt100) {
   UiFixture f;
-  CountingPresenter counter(nullptr);
+  CountingPresenter counter;
   f.gfx.presenter = &counter;
   ProgressPanel panel;
   std::int64_t total = 1000;
@@ -84,44 +74,38 @@ TEST(ShowProgress, RedrawsOnlyWhenTheWholePercentChangesAndAlwaysAt100) {
 }
 
 TEST(ShowProgress, BarFillsTwoPixelsPerPercentAndTheLabelReadsOnBothParts) {
-  UiFixture f;
-  Paint(f.surface);
-  f.gfx.PresentRect(0, 0, 1024, 768);
+  Painted f;
   ProgressPanel panel;
   std::int64_t total = 200;
   ShowProgress(f.gfx, panel, "Downloading", "Downloading Update...", 100, total);
   const ProgressGeometry g = ProgressPanelGeometry(1024, 768);
   const Surface& s = f.window.image();
-  EXPECT_EQ(s.At(g.bar.left, g.bar.top), ColourNavy);
-  EXPECT_EQ(s.At(g.bar.left + 99, g.bar.bottom - 1), ColourNavy);
-  EXPECT_EQ(s.At(g.bar.left + 100, g.bar.top), ColourWhite);
-  EXPECT_EQ(s.At(g.bar.right - 1, g.bar.bottom - 1), ColourWhite);
+  test::ExpectPixels(s, {{g.bar.left, g.bar.top, ColourNavy}, {g.bar.left + 99, g.bar.bottom - 1, ColourNavy},
+                         {g.bar.left + 100, g.bar.top, ColourWhite}, {g.bar.right - 1, g.bar.bottom - 1, ColourWhite},
+                         {10, 10, Rgb(70, 30, 90)}});  // only the panel was drawn
   // The label straddles the split at the bar's centre: left of it only
   // blends of white ink and navy paper, right of it only greys of black ink
   // on white paper.
   int lightInkLeft = 0, darkInkRight = 0;
   for (int y = g.bar.top; y < g.bar.bottom; ++y) {
-    for (int x = g.bar.left + 40; x < g.bar.left + 100; ++x) {
+    for (int x = g.bar.left + 40; x < g.bar.left + 160; ++x) {
       const Colour c = s.At(x, y);
-      if (RedOf(c) > 128) ++lightInkLeft;
-      EXPECT_GE(BlueOf(c), 128) << x << "," << y;
-      EXPECT_EQ(RedOf(c), GreenOf(c)) << x << "," << y;
-    }
-    for (int x = g.bar.left + 100; x < g.bar.left + 160; ++x) {
-      const Colour c = s.At(x, y);
-      if (RedOf(c) < 100) ++darkInkRight;
-      EXPECT_EQ(RedOf(c), BlueOf(c)) << x << "," << y;
+      if (x < g.bar.left + 100) {
+        lightInkLeft += RedOf(c) > 128;
+        EXPECT_GE(BlueOf(c), 128) << x << "," << y;
+        EXPECT_EQ(RedOf(c), GreenOf(c)) << x << "," << y;
+      } else {
+        darkInkRight += RedOf(c) < 100;
+        EXPECT_EQ(RedOf(c), BlueOf(c)) << x << "," << y;
+      }
     }
   }
   EXPECT_GT(lightInkLeft, 20);
   EXPECT_GT(darkInkRight, 20);
-  // Only the panel was drawn; the screen around it stays.
-  EXPECT_EQ(s.At(10, 10), Rgb(70, 30, 90));
 }
 
 TEST(CloseProgress, PutsBackTheScreenTakenAtTheStartOfTheRun) {
-  UiFixture f;
-  Paint(f.surface);
+  Painted f;
   const Surface before = f.surface;
   ProgressPanel panel;
   std::int64_t total = 10;
@@ -144,40 +128,23 @@ TEST(CloseProgress, PutsBackTheScreenTakenAtTheStartOfTheRun) {
   EXPECT_TRUE(f.surface.pixels() == withPanel.pixels());
 }
 
-class TitleRecordingHost : public UiHost {
- public:
-  using UiHost::UiHost;
-  void ShowProgress(std::string_view caption, std::uint32_t done, std::uint32_t total) override {
-    if (titles.empty() || titles.back() != caption) titles.emplace_back(caption);
-    UiHost::ShowProgress(caption, done, total);
-  }
-  std::vector<std::string> titles;
-};
-
-TEST(UiHost, SavingTheEventFileShowsBothPhasesAndRestoresTheWindow) {
-  UiFixture f;
-  Paint(f.surface);
-  f.gfx.PresentRect(0, 0, 1024, 768);
+TEST(UiHost, RunsThePanelAndPutsTheWindowBackAfterEachPhase) {
+  Painted f;
   const Surface before = f.surface;
+  UiHost host(f.ui);
+  Host& h = host;
   CountingPresenter counter(&f.presenter);
   f.gfx.presenter = &counter;
-
-  test::TempDir dir;
-  EventStore store;
-  store.eventFile = dir.File("Event20.dat");
-  LoadEvents(store);
-  for (int i = 0; i < 40; ++i) {
-    PrepareWorkRecord(store, kKindGeneric, 1, (2024 << 16) + (5 << 8) + 1 + (i % 7));
-    AppendRecord(store);
+  for (const char* phase : {"Sorting Events", "Removing Duplicates"}) {
+    counter.presents = 0;
+    h.StartProgress();  // each phase draws, even at the same percentage
+    h.ShowProgress(phase, 10, 40);
+    EXPECT_EQ(counter.presents, 1);
+    EXPECT_FALSE(f.window.image().pixels() == before.pixels());
+    h.CloseProgress();  // the panel and its shadow go from the window too
+    EXPECT_TRUE(f.surface.pixels() == before.pixels());
+    EXPECT_TRUE(f.window.image().pixels() == before.pixels());
   }
-  BuildEventIndex(store);
-  TitleRecordingHost host(f.ui);
-  UnitModes units;
-  ASSERT_TRUE(SaveEvents(store, units, host));
-  EXPECT_EQ(host.titles, (std::vector<std::string>{"Sorting Events", "Removing Duplicates"}));
-  EXPECT_GT(counter.presents, 2);
-  EXPECT_TRUE(f.surface.pixels() == before.pixels());
-  EXPECT_TRUE(f.window.image().pixels() == before.pixels());
 }
 
 }  // namespace

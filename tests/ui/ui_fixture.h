@@ -6,12 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "app/program.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
 #include "platform/input_script.h"
+#include "support/test_support.h"
+#include "ui/controls.h"
 #include "ui/gfx.h"
 #include "ui/ui_context.h"
 
@@ -27,6 +32,46 @@ inline std::vector<ScriptCommand> ParsedScript(std::string_view script) {
   ScriptParseResult parsed = ParseInputScript(script);
   EXPECT_TRUE(parsed.ok()) << parsed.error;
   return std::move(parsed.commands);
+}
+
+// "x y" for input scripts.
+inline std::string Xy(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
+
+// Pixel (x, y) of a surface should be c.
+struct Px {
+  int x, y;
+  Colour c;
+};
+inline void ExpectPixels(const Surface& s, std::initializer_list<Px> want) {
+  for (const Px& p : want) EXPECT_EQ(s.At(p.x, p.y), p.c) << "at " << p.x << "," << p.y;
+}
+
+// How many pixels of x1 <= x < x2, y1 <= y < y2 are c.
+inline int CountIn(const Surface& s, Colour c, int x1, int y1, int x2, int y2) {
+  int n = 0;
+  for (int y = y1; y < y2; ++y)
+    for (int x = x1; x < x2; ++x) n += s.At(x, y) == c;
+  return n;
+}
+
+// Where a gallery test writes its picture: $KALENDRINA_GALLERY_DIR/<name>
+// when set (the copies in docs/ come from there), else `temp`.
+inline std::string GalleryPath(const TempDir& temp, const std::string& name) {
+  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
+  return dir != nullptr ? std::string(dir) + "/" + name : temp.File(name);
+}
+
+// A control record in black on white.
+inline ControlRecord MakeControl(int x1, int y1, int x2, int y2, std::string caption) {
+  ControlRecord r;
+  r.x1 = x1;
+  r.y1 = y1;
+  r.x2 = x2;
+  r.y2 = y2;
+  r.text = std::move(caption);
+  r.colour = ColourBlack;
+  r.backColour = ColourWhite;
+  return r;
 }
 
 struct UiFixture {
@@ -53,6 +98,18 @@ struct UiFixture {
 
   // Runs one pass of a screen's loop: a waiting pump, as screens do.
   void Pump() { PumpMessages(program, 1); }
+  // Pumps and calls `pass` until the script has run out (the backend then
+  // closes the window) or `pass` returns non-zero, which is returned.
+  template <typename Pass>
+  auto Loop(Pass pass) {
+    decltype(pass()) r{};
+    while (program.input.quitRequested == 0) {
+      Pump();
+      if ((r = pass()) != decltype(r){}) break;
+    }
+    return r;
+  }
+  int TextWidth(std::string_view text) { return gfx.text->Measure(gfx.EditFont, text).width; }
 
   HeadlessWindow window;
   WindowPresenter presenter;
