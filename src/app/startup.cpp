@@ -188,7 +188,6 @@ void PlaceholderScreen(Application& app, std::int32_t screen) {
   for (;;) {
     if (p.input.layoutChanged != 0) {
       p.input.layoutChanged = 0;
-      EnsureOffscreenFits(app);
       LayoutScreens(app);
       app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
       DrawFrame(app);

@@ -651,7 +651,6 @@ void CalendarScreen(Application& app) {
     FrameInput(app, 1, p.NextScreen);
     if (in.layoutChanged != 0) {
       in.layoutChanged = 0;
-      EnsureOffscreenFits(app);
       LayoutScreens(app);
       RebuildCalendarGrid(app, SelectedKey(app));
       DrawCalendarScreen(app);

@@ -233,6 +233,8 @@ void StoreCalendarBox(const OptionsLayout& o, Settings& settings) {
 }
 
 void LayoutScreens(Application& app) {
+  // A new size needs room before anything is laid out on it.
+  EnsureOffscreenFits(app);
   Program& p = app.program;
   const int w = p.ClientWidth;
   const int h = p.ClientHeight;
@@ -367,7 +369,6 @@ void ToggleMaximized(Application& app) {
   }
   p.CentreX = p.ClientWidth / 2;
   p.window->MoveResize(p.WindowX, p.WindowY, p.ClientWidth + 2 * fw, p.ClientHeight + 2 * fh);
-  EnsureOffscreenFits(app);
   LayoutScreens(app);
   SaveGeometry(app);
   WaitInputRelease(p);

@@ -56,7 +56,8 @@ struct FrameState {
 // Recomputes every rectangle of the header and the three screens from the
 // window size, and fits the desktop-calendar box of the options screen into
 // its preview (writing the fitted box back into the settings, in memory).
-// Also keeps the window backend's header drag band in step with the header.
+// Also grows the off-screen surface to the window and keeps the window
+// backend's header drag band in step with the header.
 void LayoutScreens(Application& app);
 
 // Writes the options screen's desktop-calendar box back into the settings

@@ -153,7 +153,6 @@ void OptionsScreen(Application& app) {
     FrameInput(app, 1, p.NextScreen);
     if (in.layoutChanged != 0) {
       in.layoutChanged = 0;
-      EnsureOffscreenFits(app);
       LayoutScreens(app);
       DrawWallpaperPreview(app, 1);
     } else {
