@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_dates.h"
 #include "calendar/calendar_grid.h"
 #include "calendar/repeat.h"
 #include "platform/freetype_text.h"
@@ -50,11 +51,7 @@ void WorkEvent(EventStore& s, kal::PackedDate date, const std::string& text, int
   kal::SetWord(wr, static_cast<std::size_t>(length) - 2, static_cast<std::int32_t>(kal::kEndMarker));
 }
 
-kal::Ymd RandomDay(std::mt19937& rng) {
-  const int year = 1990 + static_cast<int>(rng() % 40);
-  const int month = 1 + static_cast<int>(rng() % 12);
-  return {year, month, 1 + static_cast<int>(rng() % static_cast<unsigned>(kal::DaysInMonth(year, month)))};
-}
+using kal::bench::RandomDay;
 
 // 100,000 generic events: 400 repeating groups of 150 (weekly, monthly and
 // yearly rules through GenerateGroup), a dozen entries a day in the shown

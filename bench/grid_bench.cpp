@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_dates.h"
 #include "calendar/calendar_grid.h"
 #include "platform/freetype_text.h"
 #include "store/categories.h"
@@ -100,11 +101,7 @@ Bytes Health(std::mt19937& rng, std::int32_t date, std::uint32_t id) {
 
 constexpr kal::PackedDate kShownSunday = 2024 * 65536 + 4 * 256 + 28;
 
-kal::Ymd RandomDay(std::mt19937& rng) {
-  const int year = 1990 + static_cast<int>(rng() % 40);
-  const int month = 1 + static_cast<int>(rng() % 12);
-  return {year, month, 1 + static_cast<int>(rng() % static_cast<unsigned>(kal::DaysInMonth(year, month)))};
-}
+using kal::bench::RandomDay;
 
 // 100,000 records: groups of 150 (weekly, monthly, yearly with year counts),
 // one-time events and health readings over 1990-2029, and about a dozen

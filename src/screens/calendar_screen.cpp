@@ -22,7 +22,6 @@ namespace kal {
 
 namespace {
 
-constexpr Colour kSelectedBack = Rgb(0, 0, 128);
 constexpr Colour kCellFrame = Rgb(100, 100, 100);
 constexpr Colour kLabelGrey = Rgb(120, 120, 120);
 constexpr Colour kTodayFrame = Rgb(160, 0, 0);
@@ -30,7 +29,6 @@ constexpr Colour kTodayText = Rgb(255, 0, 0);
 // Pure red on the navy of a selected cell is hard to read; a lighter red keeps the meaning.
 constexpr Colour kTodaySelectedText = Rgb(255, 110, 110);
 constexpr Colour kStripLine = Rgb(200, 200, 200);
-constexpr Colour kPanelFill = Rgb(0, 0, 0);
 // The weekday strip above the grid: 15 pixels of text and 2 of margin.
 constexpr int kStripHeight = 17;
 // A press turns into a drag once the pointer has moved this far.
@@ -218,7 +216,7 @@ void DrawTitle(Application& app, const CalendarLayout& l) {
 void DrawDayCell(Application& app, const GridItem& item, bool selected, const std::string& todayKey) {
   Gfx& g = app.gfx;
   Surface& s = *g.surface;
-  FillBox(s, selected ? kSelectedBack : item.colour, item.left, item.top, item.right, item.bottom);
+  FillBox(s, selected ? ColourNavy : item.colour, item.left, item.top, item.right, item.bottom);
   DrawBox(s, kCellFrame, 1, item.left, item.top, item.right - 1, item.bottom - 1);
   const Ymd d = KeyDate(item.key);
   std::string label = MonthAbbreviation(d.month) + " " + std::to_string(d.day);
@@ -261,7 +259,7 @@ void DrawGridItems(Application& app, const CalendarLayout& l) {
     if (item.IsDayCell()) {
       DrawDayCell(app, item, selected, todayKey);
     } else {
-      const Colour back = selected ? kSelectedBack : item.colour;
+      const Colour back = selected ? ColourNavy : item.colour;
       const Colour text = selected ? ColourWhite : ContrastTextColor(item.colour);
       DrawEntryBox(g, *g.surface, back, text, item.left, item.top, item.right, item.bottom - 1,
                    std::string_view(item.key).substr(kDayKeyLength), l.cellWidth - 8);
@@ -564,7 +562,7 @@ void DrawCalendarScreen(Application& app) {
   DrawFrame(app);
 
   const Rect& a = l.area;
-  g.DrawSunkenBox(a.left, a.top - kStripHeight, a.right - 1, a.bottom - 1, kPanelFill);
+  g.DrawSunkenBox(a.left, a.top - kStripHeight, a.right - 1, a.bottom - 1, ColourBlack);
   DrawPushButton(g, 0, l.previous.left, l.previous.top, l.previous.right, l.previous.bottom, kPreviousCaption, 0);
   DrawPushButton(g, 0, l.today.left, l.today.top, l.today.right, l.today.bottom, "Today", 0);
   DrawPushButton(g, 0, l.next.left, l.next.top, l.next.right, l.next.bottom, kNextCaption, 0);
