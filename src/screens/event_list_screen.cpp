@@ -295,7 +295,8 @@ bool HandleScrolling(Application& app, EventList& list) {
     return true;
   }
   if (in.wheelLines == 0) return false;
-  list.top -= in.wheelLines * std::max(p.wheelScrollLines, 1);
+  // The pump has already turned wheel steps into lines.
+  list.top -= in.wheelLines;
   in.wheelLines = 0;
   LimitTop(list, Rows(app));
   DrawList(app, list);
@@ -400,13 +401,15 @@ EventListHooks& EventListScreenHooks() {
 void RebuildEventList(Application& app, EventList& list) {
   Program& p = app.program;
   ProgressPanel panel;
-  auto lastPump = std::chrono::steady_clock::now();
+  const auto start = std::chrono::steady_clock::now();
+  auto lastPump = start;
   BuildEventList(list, app.events, Units(app), [&](std::uint32_t done, std::uint32_t total, std::uint32_t matches) {
     std::int64_t all = total;
     ShowProgress(app.gfx, panel, "Searching Events", std::to_string(matches) + " Matches", done, all);
-    // A long search keeps the window alive, without letting the pump dominate.
+    // Only a long search keeps the window alive: a pump takes the next input
+    // event, and a key taken here would be lost to the screen's own loop.
     const auto now = std::chrono::steady_clock::now();
-    if (now - lastPump >= std::chrono::milliseconds(5)) {
+    if (now - start >= std::chrono::milliseconds(100) && now - lastPump >= std::chrono::milliseconds(5)) {
       PumpMessages(p, 0);
       lastPump = now;
     }

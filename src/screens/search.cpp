@@ -82,9 +82,10 @@ void AppendSearchText(const EventStore& s, std::uint32_t offset, const UnitModes
   AppendNumber(out, shown.year, 4);
   const std::size_t at = out.size();
   out.resize(at + shown.text.size());
-  for (std::size_t i = 0; i < shown.text.size(); ++i) {
-    out[at + i] = static_cast<char>(fold(static_cast<std::uint8_t>(shown.text[i])));
-  }
+  // Raw pointers: a char store through the string itself could alias its own length and data.
+  char* to = out.data() + at;
+  const char* from = shown.text.data();
+  for (std::size_t i = 0; i < shown.text.size(); ++i) to[i] = static_cast<char>(fold(static_cast<std::uint8_t>(from[i])));
 }
 
 // Lower case and then upper case, as the search text is built and then
