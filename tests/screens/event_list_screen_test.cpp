@@ -81,6 +81,16 @@ std::string Cell(int row, int column, int dy) {
   return test::At(20 + 140 * column + 70, 120 + 126 * row + dy);
 }
 
+// A whole run of the script over these records, ending on the events screen.
+Seen RunScript(const std::vector<test::NewEvent>& events, const std::string& script) {
+  FrameRun run;
+  run.AddEvents(events);
+  Seen seen;
+  Watch(run, seen);
+  run.Go(script + "quit\n");
+  return seen;
+}
+
 TEST(EventListScreen, OpensOnTheCalendarsSelection) {
   const std::pair<std::string, std::int32_t> cases[] = {
       {"", 0},                                     // nothing selected: the first record
@@ -90,11 +100,7 @@ TEST(EventListScreen, OpensOnTheCalendarsSelection) {
   };
   for (const auto& [select, cursor] : cases) {
     SCOPED_TRACE(select);
-    FrameRun run;
-    run.AddEvents(kFour);
-    Seen seen;
-    Watch(run, seen);
-    run.Go(kStart + select + "type e\nquit\n");
+    const Seen seen = RunScript(kFour, kStart + select + "type e\n");
     EXPECT_EQ(seen.listed, (Ids{0, 1, 2, 3}));
     EXPECT_EQ(seen.cursorId, cursor);
     EXPECT_EQ(seen.marked, Ids{cursor});
@@ -131,11 +137,7 @@ TEST(EventListScreen, KeysAndClicksMoveTheCursorAndSetTheMarks) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.actions);
-    FrameRun run;
-    run.AddEvents(kFour);
-    Seen seen;
-    Watch(run, seen);
-    run.Go(kStart + "type e\n" + c.actions + "quit\n");
+    const Seen seen = RunScript(kFour, kStart + "type e\n" + c.actions);
     EXPECT_EQ(seen.cursorId, c.cursor);
     EXPECT_EQ(seen.marked, c.marked);
   }
@@ -160,15 +162,11 @@ TEST(EventListScreen, PagesWheelAndScrollBarMoveTheRows) {
       {"click " + downArrow + "\n", 0, 1},
       {"wheel -1\nkey Down\n", 1, 1},  // the cursor is brought back into view
   };
+  std::vector<test::NewEvent> many;
+  for (int i = 0; i < 60; ++i) many.push_back({Packed(2024, 1 + i / 28, 1 + i % 28), "Day " + std::to_string(i)});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.actions);
-    FrameRun run;
-    std::vector<test::NewEvent> many;
-    for (int i = 0; i < 60; ++i) many.push_back({Packed(2024, 1 + i / 28, 1 + i % 28), "Day " + std::to_string(i)});
-    run.AddEvents(many);
-    Seen seen;
-    Watch(run, seen);
-    run.Go(kStart + "type e\n" + c.actions + "quit\n");
+    const Seen seen = RunScript(many, kStart + "type e\n" + c.actions);
     EXPECT_EQ(seen.cursorId, c.cursorRow);
     EXPECT_EQ(seen.top, c.top);
   }
@@ -245,14 +243,11 @@ TEST(EventListScreen, FindListsTheMatchingRecordsInFileOrder) {
   };
   for (const auto& [query, ids] : cases) {
     SCOPED_TRACE(query);
-    FrameRun run;
-    run.AddEvents(events);
-    Seen seen;
-    Watch(run, seen);
     const std::string typed = query.empty() ? "" : "type " + query + "\n";
     // A category filter first: the search lists every category again.
-    run.Go(kStart + "type e\n" + at.Click(at.e().categoryBox) + "key Down\nkey Down\nkey Enter\n" +
-           at.Click(at.e().find) + typed + "key Enter\nquit\n");
+    const Seen seen = RunScript(events, kStart + "type e\n" + at.Click(at.e().categoryBox) +
+                                            "key Down\nkey Down\nkey Enter\n" + at.Click(at.e().find) + typed +
+                                            "key Enter\n");
     EXPECT_EQ(seen.listed, ids);
     EXPECT_EQ(seen.mode, kModeSearchResults);
     EXPECT_EQ(seen.category, kListAllCategories);
@@ -260,25 +255,20 @@ TEST(EventListScreen, FindListsTheMatchingRecordsInFileOrder) {
     EXPECT_EQ(seen.marked, ids.empty() ? Ids{} : Ids{ids.front()});
   }
   // "Cancel" keeps the list as it was.
-  FrameRun run;
-  run.AddEvents(events);
-  Seen seen;
-  Watch(run, seen);
   const FindDialogLayout find = LayOutFindDialog(at.probe.app.ui);
-  run.Go(kStart + "type e\n" + at.Click(at.e().find) + "type doctor\n" + at.Click(find.cancel) + "quit\n");
+  const Seen seen =
+      RunScript(events, kStart + "type e\n" + at.Click(at.e().find) + "type doctor\n" + at.Click(find.cancel));
   EXPECT_EQ(seen.listed, (Ids{0, 1, 2, 3, 4}));
   EXPECT_EQ(seen.mode, kModeAllRecords);
 }
 
 TEST(EventListScreen, ModeAndCategoryFiltersRebuildTheList) {
   Where at;
-  FrameRun run;
-  run.AddEvents({{Packed(2024, 5, 1), "Home", 0, 0}, {Packed(2024, 5, 2), "Work", 0, 3}});
-  Seen seen;
-  Watch(run, seen);
   // Category list: "All Categories" first, so four steps down is category 3.
-  run.Go(kStart + "type e\n" + at.Click(at.e().categoryBox) + "key Down\nkey Down\nkey Down\nkey Down\nkey Enter\n" +
-         at.Click(at.e().modeBox) + "key Down\nkey Down\nkey Enter\nquit\n");
+  const Seen seen = RunScript({{Packed(2024, 5, 1), "Home", 0, 0}, {Packed(2024, 5, 2), "Work", 0, 3}},
+                              kStart + "type e\n" + at.Click(at.e().categoryBox) +
+                                  "key Down\nkey Down\nkey Down\nkey Down\nkey Enter\n" + at.Click(at.e().modeBox) +
+                                  "key Down\nkey Down\nkey Enter\n");
   EXPECT_EQ(seen.category, 3);
   EXPECT_EQ(seen.mode, kModeGenericEvents);
   EXPECT_EQ(seen.listed, Ids{1});
