@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "calendar/sort_key.h"
 #include "screens/application.h"
 #include "screens/entry_box.h"
 #include "screens/event_editor.h"
@@ -361,7 +362,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
   UiHost host(app.ui);
-  SaveEvents(store, Units(app), host);
+  SaveEvents(store, RecordSortKeys(Units(app)), host);
   if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
 }
 
