@@ -17,11 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
+#include "screens/application.h"
 #include "bench_records.h"
+#include "calendar/sort_key.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
-#include "screens/event_list.h"
+#include "calendar/event_list.h"
 #include "screens/event_list_screen.h"
 #include "screens/main_frame.h"
 #include "ui/images.h"
@@ -42,7 +43,7 @@ struct Setup {
     std::filesystem::create_directories(dir);
     store.eventFile = (dir / "Event20.dat").string();
     kal::bench::FillStore(store);
-    kal::SaveEvents(store, units, kal::SilentHost());
+    kal::SaveEvents(store, kal::RecordSortKeys(units), kal::SilentHost());
   }
   ~Setup() { std::filesystem::remove_all(dir); }
 };

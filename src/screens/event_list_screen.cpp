@@ -3,18 +3,19 @@
 #include <algorithm>
 #include <chrono>
 
-#include "app/input_state.h"
-#include "app/startup.h"
 #include "calendar/calendar_grid.h"
 #include "calendar/dates.h"
+#include "calendar/event_display_text.h"
+#include "calendar/sort_key.h"
+#include "screens/application.h"
 #include "screens/calendar_screen.h"
 #include "screens/category_drop_down.h"
-#include "screens/event_display_text.h"
 #include "screens/find_dialog.h"
 #include "screens/main_frame.h"
 #include "screens/options_screen.h"
 #include "store/event_record.h"
 #include "ui/controls.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
 #include "ui/progress_panel.h"
@@ -153,7 +154,7 @@ void DeleteMarked(Application& app, EventList& list) {
   for (const std::uint32_t offset : marked) DeleteRecord(app.events, offset);
   {
     UiHost host(app.ui);
-    SaveEvents(app.events, Units(app), host);
+    SaveEvents(app.events, RecordSortKeys(Units(app)), host);
   }
   const std::int32_t top = list.top;
   RebuildEventList(app, list);

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "screens/event_list.h"
+#include "calendar/event_list.h"
 
 namespace kal {
 

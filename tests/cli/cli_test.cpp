@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "platform/single_instance.h"
-#include "screens/event_list.h"
+#include "calendar/event_list.h"
+#include "calendar/sort_key.h"
 #include "support/test_support.h"
 
 namespace kal {
@@ -95,7 +96,7 @@ TEST_F(CliTest, MarkedListsOnlyTheRecordsMarkedInTheEventList) {
   s.eventFile = dir.File("Event20.dat");
   LoadEvents(s);
   SetMarked(s, IndexOffset(s, 1), true);
-  ASSERT_TRUE(SaveEvents(s, UnitModes{}, SilentHost()));
+  ASSERT_TRUE(SaveEvents(s, RecordSortKeys(UnitModes{}), SilentHost()));
   EXPECT_EQ(Only("--marked")[5], "Second");
   EXPECT_EQ(Kal("list" + Data()).lines.size(), 2u);
 }

@@ -1,8 +1,8 @@
-#include "screens/event_list.h"
+#include "calendar/event_list.h"
 
 #include <algorithm>
 
-#include "screens/search.h"
+#include "calendar/search.h"
 #include "store/event_record.h"
 
 namespace kal {

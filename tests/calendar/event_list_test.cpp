@@ -1,5 +1,5 @@
 // Which records the event list holds, and how cursor moves set the marks.
-#include "screens/event_list.h"
+#include "calendar/event_list.h"
 
 #include <gtest/gtest.h>
 
