@@ -148,7 +148,8 @@ class MillisecondReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      // With repetitions the mean stands for the benchmark.
+      if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean")) continue;
       milliseconds[run.run_name.function_name] =
           run.GetAdjustedRealTime() * 1000.0 / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
