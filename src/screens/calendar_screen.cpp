@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "calendar/sort_key.h"
+#include "health/cycles.h"
 #include "screens/application.h"
 #include "screens/entry_box.h"
 #include "screens/event_editor.h"
+#include "screens/health_editor.h"
 #include "screens/main_frame.h"
 #include "store/event_record.h"
 #include "ui/controls.h"
@@ -50,6 +52,15 @@ constexpr RecordKind kChooserKinds[] = {kKindGeneric,       kKindWeight,       k
 UnitModes Units(const Application& app) { return UnitModes{app.settings.weightMode, app.settings.measureMode}; }
 
 PackedDate DisplayPacked(const Application& app) { return PackDate(app.dates.display); }
+
+// The installed hook, else the prediction itself on the screen's units.
+RepredictCyclesHook Repredict(Application& app) {
+  if (CalendarScreenHooks().repredictCycles) return CalendarScreenHooks().repredictCycles;
+  return [&app](EventStore& store) {
+    UiHost host(app.ui);
+    PredictCycles(store, RecordSortKeys(Units(app)), host);
+  };
+}
 
 Ymd StepDays(Ymd d, int days) {
   for (; days > 0; --days) NextDay(d);
@@ -363,7 +374,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   if (move) DeleteRecord(store, offset);
   UiHost host(app.ui);
   SaveEvents(store, RecordSortKeys(Units(app)), host);
-  if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
+  if (kind == kKindCycle) Repredict(app)(store);
 }
 
 void DragItem(Application& app, const CalendarLayout& l, int button) {
@@ -487,6 +498,11 @@ void ShowPlaceholder(Application& app, const char* message) { MessageDialog(app.
 void OpenEventEditor(Application& app, std::int32_t offset) {
   std::int32_t result = 0;
   EventEditor(app, app.ui, offset, result);
+}
+
+void OpenHealthEditor(Application& app, std::int32_t offset) {
+  std::int32_t result = 0;
+  HealthEditor(app, offset, result);
 }
 
 void FirstDraw(Application& app) {
@@ -616,8 +632,7 @@ void NewRecordChooser(Application& app, std::string_view dayKey) {
   if (kind == kKindGeneric) {
     OpenEventEditor(app, -1);
   } else {
-    // FIXME: the health editors, once they are part of the build.
-    ShowPlaceholder(app, kLaterKindMessage);
+    OpenHealthEditor(app, -1);
   }
 }
 
@@ -636,8 +651,7 @@ void EditRecord(Application& app, std::int32_t offset) {
   if (kind == kKindGeneric) {
     OpenEventEditor(app, offset);
   } else if (kind >= kKindWeight && kind <= kKindGlucose) {
-    // FIXME: the health editors, once they are part of the build.
-    ShowPlaceholder(app, kLaterKindMessage);
+    OpenHealthEditor(app, offset);
   }
 }
 
@@ -693,7 +707,7 @@ void CalendarScreen(Application& app) {
     } else if (in.lastKey == KeyDelete) {
       UiHost host(ui);
       if (DeleteSelectedEntry(app.grid, app.events, app.categories, Units(app), *app.gfx.text, host, l.area,
-                              DisplayPacked(app), CalendarScreenHooks().repredictCycles) != 0) {
+                              DisplayPacked(app), Repredict(app)) != 0) {
         DrawCalendarScreen(app);
         WaitInputRelease(p);
       }
