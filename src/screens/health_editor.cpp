@@ -103,6 +103,13 @@ void Editor::DrawAll() {
     DrawEditorLabel(gfx, l_.labelX[i], l_.fields[i], spec_.fields[i].label);
     DrawEditField(gfx, 1, fields_[i], i == focus_ ? 1 : 0);
   }
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    // A weight typed without a unit word is read in the unit of the moment: say which.
+    if (spec_.fields[i].read != FieldRead::kWeight) continue;
+    const Rect& f = l_.fields[i];
+    gfx.DrawTextAligned(*gfx.surface, f.right + kLabelGap, f.top + 2, AlignLeft, ColourLabelText, gfx.LabelFont,
+                        Units(app_).weightMode == 0 ? "pounds" : "kg");
+  }
   if (!l_.activityBox.Empty()) {
     DrawEditorLabel(gfx, l_.activityLabelX, l_.activityBox, "Activity:");
     DrawActivity();

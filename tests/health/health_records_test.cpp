@@ -141,7 +141,7 @@ TEST(HealthForms, RefusalsFollowTheFlagsOfEachKind) {
        "Please enter a title and glucose reading"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.kind) + " " + c.form[0] + "/" + c.form[1]);
+    SCOPED_TRACE(std::to_string(c.kind) + " " + c.form.front() + "/" + c.form.back());
     const HealthKindSpec& spec = *HealthSpecOf(c.kind);
     MemBuffer wr = FreshRecord(c.kind);
     const BuildFlags flags = BuildHealthRecord(wr, spec, c.form, kPounds, kClock);
