@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/sort_key.h"
 #include "screens/application.h"
 #include "screens/calendar_parts.h"
 #include "screens/calendar_screen.h"
@@ -62,7 +63,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
   UiHost host(app.ui);
-  SaveEvents(store, Units(app), host);
+  SaveEvents(store, RecordSortKeys(Units(app)), host);
   if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "calendar/sort_key.h"
 #include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/category_drop_down.h"
@@ -303,7 +304,7 @@ bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& 
   if (result != 1) return false;
   SetCategoryOfMarked(app.events, resultList, category);
   UiHost host(app.ui);
-  SaveEvents(app.events, UnitModes{app.settings.weightMode, app.settings.measureMode}, host);
+  SaveEvents(app.events, RecordSortKeys(UnitModes{app.settings.weightMode, app.settings.measureMode}), host);
   return true;
 }
 
