@@ -5,6 +5,7 @@
 #include "calendar/dates.h"
 #include "calendar/sort_key.h"
 #include "health/encodings.h"
+#include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/category_drop_down.h"
 #include "screens/editor_boxes.h"
@@ -20,8 +21,6 @@ namespace kal {
 
 namespace {
 
-constexpr std::int32_t CharEnter = 13;
-constexpr std::int32_t CharTab = 9;
 constexpr int kEdgeInset = 20;
 constexpr int kLabelGap = 10;   // between a label's right end and its box
 constexpr int kColumnGap = 20;  // between the first column's boxes and the second's labels
