@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_records.h"
 #include "calendar/repeat.h"
 #include "calendar/sort_key.h"
 #include "store/event_store.h"
@@ -20,6 +21,7 @@
 namespace {
 
 using kal::EventStore;
+using kal::bench::Dir;
 using Bytes = std::vector<std::uint8_t>;
 
 void Put(Bytes& b, std::size_t at, std::uint32_t v, int width) {
@@ -74,21 +76,6 @@ Bytes RealisticFile(std::size_t count, unsigned seed) {
     file.insert(file.end(), r.begin(), r.end());
   }
   return file;
-}
-
-struct Fixture {
-  std::filesystem::path dir;
-  Fixture() {
-    dir = std::filesystem::temp_directory_path() / ("kalendrina-bench-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(dir);
-  }
-  ~Fixture() { std::filesystem::remove_all(dir); }
-  std::string File(const std::string& name) const { return (dir / name).string(); }
-};
-
-Fixture& Dir() {
-  static Fixture f;
-  return f;
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
