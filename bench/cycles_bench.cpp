@@ -91,8 +91,13 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double predict = reporter.times["BM_PredictCycles/real_time"];
-  const double save = reporter.times["BM_SaveEventsAlone/real_time"];
+  // With repetitions only the aggregates are reported; take the mean then.
+  auto time = [&](const std::string& name) {
+    const auto it = reporter.times.find(name);
+    return it != reporter.times.end() ? it->second : reporter.times[name + "_mean"];
+  };
+  const double predict = time("BM_PredictCycles/real_time");
+  const double save = time("BM_SaveEventsAlone/real_time");
   if (save > 0) std::printf("PredictCycles / SaveEvents alone: %.2f\n", predict / save);
   benchmark::Shutdown();
   return 0;
