@@ -7,6 +7,7 @@
 #include "calendar/dates.h"
 #include "calendar/event_display_text.h"
 #include "calendar/sort_key.h"
+#include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/calendar_screen.h"
 #include "screens/category_drop_down.h"
@@ -26,10 +27,6 @@ namespace kal {
 
 namespace {
 
-constexpr std::int32_t KeyDelete = 83;
-constexpr std::int32_t CharEnter = 13;
-constexpr std::int32_t CharSpace = 32;
-constexpr std::int32_t CharSelectAll = 1;  // Ctrl+A
 constexpr int kListDescriptionChars = 170;
 constexpr int kCheckColumnWidth = 25;
 constexpr int kCheckImageSize = 16;
