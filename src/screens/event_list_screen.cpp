@@ -27,10 +27,6 @@ namespace kal {
 
 namespace {
 
-constexpr std::int32_t KeyDelete = 83;
-constexpr std::int32_t CharEnter = 13;
-constexpr std::int32_t CharSpace = 32;
-constexpr std::int32_t CharSelectAll = 1;  // Ctrl+A
 constexpr int kListDescriptionChars = 170;
 constexpr int kCheckColumnWidth = 25;
 constexpr int kCheckImageSize = 16;
