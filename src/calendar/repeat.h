@@ -23,6 +23,9 @@ namespace kal {
 
 // Occurrences written for every repeating mode; mode 0 writes one record.
 constexpr int GroupSize = 150;
+// Dates carry four-digit years: a group that would run past the end of 9999
+// stops there, with fewer than GroupSize records.
+constexpr std::int32_t LastGroupYear = 9999;
 constexpr std::uint8_t kRepeatModeCount = 28;
 // Mode whose records carry the number of years since the first occurrence.
 constexpr std::uint8_t kRepeatCalculateAge = 15;
@@ -42,7 +45,8 @@ inline void WeekdayBefore(const EventStore& s, Ymd& d) { WeekdayBefore(s, d.year
 inline void WeekdayAfter(const EventStore& s, Ymd& d) { WeekdayAfter(s, d.year, d.month, d.day); }
 
 // Appends the occurrences of the work record's repeat mode (count for the
-// repeating modes, one for mode 0, none for an unknown mode). Each copy gets
+// repeating modes, one for mode 0, none for an unknown mode), leaving out
+// those after LastGroupYear. Each copy gets
 // its own date and a fresh record id; everything else, the group id included,
 // is the work record's. Does not save.
 void GenerateGroup(EventStore& s, int count);
