@@ -186,10 +186,9 @@ std::string DataFolderFor(const Options& options, bool forWriting) {
   const std::string folder = ResolveDataFolder(override);
   std::error_code ec;
   if (fs::is_directory(folder, ec)) {
+    // Whether it can be written is for the data-folder lock to find out: its
+    // refusal names the file and the reason (read-only, no permission).
     if (!FolderReadable(folder)) throw DataError{"cannot read data folder " + folder + ": permission denied"};
-    if (forWriting && !FolderWritable(folder)) {
-      throw DataError{"cannot write data folder " + folder + ": permission denied"};
-    }
     return folder;
   }
   if (fs::exists(folder, ec)) throw DataError{"cannot use data folder " + folder + ": not a folder"};
