@@ -19,6 +19,7 @@
 
 #include "bench_dates.h"
 #include "calendar/calendar_grid.h"
+#include "calendar/sort_key.h"
 #include "platform/freetype_text.h"
 #include "store/categories.h"
 #include "store/event_store.h"
@@ -154,7 +155,7 @@ struct Setup {
     std::filesystem::create_directories(dir);
     store.eventFile = (dir / "Event20.dat").string();
     FillStore(store);
-    kal::SaveEvents(store, units, kal::SilentHost());  // sorted by date, as the program keeps it
+    kal::SaveEvents(store, kal::RecordSortKeys(units), kal::SilentHost());  // sorted by date, as the program keeps it
     kal::BuildCategoryTable(categories, "");
   }
   ~Setup() { std::filesystem::remove_all(dir); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "calendar/sort_key.h"
 #include "store/event_record.h"
 #include "store/mem_buffer.h"
 
@@ -281,7 +282,7 @@ void RepeatNthWeekday(EventStore& s, int count, int n, int code) {
 
 bool NewEventGroup(EventStore& s, const UnitModes& units, Host& host) {
   GenerateGroup(s, GroupSize);
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 bool SaveOneOccurrence(EventStore& s, std::uint32_t editedOffset, std::uint8_t originalRepeatMode,
@@ -297,7 +298,7 @@ bool SaveOneOccurrence(EventStore& s, std::uint32_t editedOffset, std::uint8_t o
     SetByte(s.workRecord, rec::kRepeatMode, originalRepeatMode);
     AppendRecordBytes(s, s.workRecord.data(), length);
   }
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 bool SaveAllOccurrences(EventStore& s, const UnitModes& units, Host& host) {
@@ -315,7 +316,7 @@ bool SaveAllOccurrences(EventStore& s, const UnitModes& units, Host& host) {
       AppendRecordBytes(s, s.workRecord.data(), length);
     });
   }
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 bool ReplaceGroup(EventStore& s, const UnitModes& units, Host& host) {
@@ -332,7 +333,7 @@ bool ReplaceGroup(EventStore& s, const UnitModes& units, Host& host) {
     SetByte(s.workRecord, rec::kYearCount, 0);
     GenerateGroup(s, GroupSize);
   }
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 void DeleteGroup(EventStore& s, std::int32_t groupId) {

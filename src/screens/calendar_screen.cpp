@@ -6,17 +6,18 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/input_state.h"
-#include "app/startup.h"
+#include "calendar/sort_key.h"
+#include "screens/application.h"
 #include "screens/entry_box.h"
 #include "screens/event_editor.h"
 #include "screens/main_frame.h"
 #include "store/event_record.h"
 #include "ui/controls.h"
 #include "ui/dialog_host.h"
-#include "ui/ui_host.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
+#include "ui/ui_host.h"
 
 namespace kal {
 
@@ -361,7 +362,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
   UiHost host(app.ui);
-  SaveEvents(store, Units(app), host);
+  SaveEvents(store, RecordSortKeys(Units(app)), host);
   if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
 }
 

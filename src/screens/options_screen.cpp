@@ -3,17 +3,18 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/input_state.h"
-#include "app/startup.h"
+#include "calendar/sort_key.h"
+#include "screens/application.h"
 #include "screens/category_drop_down.h"
 #include "screens/main_frame.h"
+#include "screens/wallpaper_preview.h"
+#include "screens/wallpaper_styles.h"
 #include "store/event_record.h"
 #include "ui/dialog_host.h"
-#include "ui/ui_host.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
-#include "wallpaper/wallpaper_preview.h"
-#include "wallpaper/wallpaper_styles.h"
+#include "ui/ui_host.h"
 
 namespace kal {
 
@@ -316,7 +317,7 @@ bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& 
   if (result != 1) return false;
   SetCategoryOfMarked(app.events, resultList, category);
   UiHost host(app.ui);
-  SaveEvents(app.events, UnitModes{app.settings.weightMode, app.settings.measureMode}, host);
+  SaveEvents(app.events, RecordSortKeys(UnitModes{app.settings.weightMode, app.settings.measureMode}), host);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/sort_key.h"
 #include "store/event_record.h"
 #include "support/record_builder.h"
 #include "support/test_support.h"
@@ -257,7 +258,7 @@ TEST_F(RepeatTest, LegalHolidaysAreSkippedUnlessDeletedOrUnindexed) {
   AddEvent({2024, 5, 27}, true, 50, "Memorial");  // Monday
   AddEvent({2024, 7, 12}, true, 51, "Feast");     // Friday
   AddEvent({2024, 7, 11}, false, 52, "Party");    // not a holiday
-  ASSERT_TRUE(SaveEvents(s, units, SilentHost()));
+  ASSERT_TRUE(SaveEvents(s, RecordSortKeys(units), SilentHost()));
   ASSERT_TRUE(s.indexSorted);
   EXPECT_FALSE(IsWorkingDay(s, 2024, 5, 27));
   EXPECT_TRUE(IsWorkingDay(s, 2024, 5, 28));
