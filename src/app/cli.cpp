@@ -341,8 +341,7 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   SingleInstance guard(folder, kAddLockHolder);
   if (!guard.Acquire()) {
     if (guard.HeldByOtherCopy()) {
-      throw DataError{guard.lockPath() + " is held by " + guard.holder() +
-                      ": add the event in its window, or try again once it has finished"};
+      throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
     }
     // Without the lock another writer could save over this event unseen.
     throw DataError{"nothing written without the data-folder lock: " + guard.error()};
