@@ -468,7 +468,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {
-      handled = false;  // the desktop program's own options
+      // The desktop program's own options, held to the same rules as the
+      // commands' before the program starts on them.
+      const Options desktop(args, 0, {"--data"}, {});
+      handled = false;
       return kExitOk;
     }
     throw UsageError{"unknown command '" + command + "' (see 'kalendrina --help')"};

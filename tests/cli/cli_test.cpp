@@ -106,6 +106,9 @@ TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
       {"list --data '" + file + "'", 2},
       {"add 2024-01-05 Text --data '" + file + "'", 2},
       {"list --data '" + dir.File("missing") + "'", 2},
+      {"--data ''", 1},  // the desktop program's options too
+      {"/silent --data", 1},
+      {"--data" + Data() + Data(), 1},
   };
   for (const auto& [args, status] : cases) {
     const Result r = Kal(args);
@@ -253,6 +256,9 @@ TEST_F(CliTest, CommandLineHygiene) {
       {"add 2024-01-05 Text --data '" + dir.File("no/such") + "'", 2},
       {"screenshot '" + dir.File("x.png") + "' --data '" + dir.File("no/such") + "'", 2},
       {"list --data '" + dir.File("missing") + "'", 2},
+      {"--data ''", 1},  // the desktop program's options too
+      {"/silent --data", 1},
+      {"--data" + Data() + Data(), 1},
   };
   for (const auto& [args, status] : cases) {
     const Result r = Kal(args);
