@@ -19,6 +19,7 @@
 #include "platform/sdl_window.h"
 #include "platform/single_instance.h"
 #include "screens/calendar_screen.h"
+#include "screens/event_list_screen.h"
 #include "screens/main_frame.h"
 #include "screens/options_screen.h"
 #include "store/files.h"
@@ -284,6 +285,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.saveSettings = [&app] { SaveGeometry(app); };
   InstallFrame(app);
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
+  if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
   if (!app.screens[2]) app.screens[2] = [](Application& a) { OptionsScreen(a); };
   for (int i = 0; i < 3; ++i) {
     if (!app.screens[i]) app.screens[i] = [i](Application& a) { PlaceholderScreen(a, i + 1); };
