@@ -7,6 +7,7 @@
 #include "calendar/dates.h"
 #include "calendar/event_display_text.h"
 #include "calendar/sort_key.h"
+#include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/calendar_screen.h"
 #include "screens/category_drop_down.h"
