@@ -201,7 +201,7 @@ TEST_F(RepeatTest, GroupsStopAtTheEndOf9999) {
   const std::tuple<int, Ymd, std::size_t, Ymd> cases[] = {
       {1, {9999, 12, 1}, 5, {9999, 12, 29}},        // weekly
       {5, {9999, 6, 30}, 7, {9999, 12, 30}},        // monthly
-      {kRepeatCalculateAge, {9990, 3, 4}, 10, {9999, 3, 4}},
+      {RepeatCalculateAge, {9990, 3, 4}, 10, {9999, 3, 4}},
       {22, {9999, 1, 1}, 12, {9999, 12, 3}},        // the first Friday of every month
       {11, {9850, 1, 1}, 150, {9999, 1, 1}},        // exactly fits
   };
