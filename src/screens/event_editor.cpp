@@ -315,7 +315,8 @@ std::int32_t Editor::Run(std::int32_t recordOffset) {
       PresentBox(hb);
       WaitInputRelease(p);
     } else if (MouseDownIn(in, cb.left, cb.top, cb.right, cb.bottom) != 0) {
-      const int chosen = CategoryDropDown(ui_, app_.categories, cb.left, cb.bottom + 2, WorkByte(rec::kCategory));
+      const int chosen = CategoryDropDown(ui_, app_.categories, cb.left, cb.bottom + 2,
+                                          CategoryOfByte(WorkByte(rec::kCategory)));
       if (chosen >= 0 && chosen < kCategoryCount) {
         SetByte(wr_, rec::kCategory, chosen);
         DrawCategory();
