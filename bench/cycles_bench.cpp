@@ -10,6 +10,7 @@
 #include <string>
 
 #include "bench_records.h"
+#include "bench_report.h"
 #include "calendar/sort_key.h"
 #include "health/cycles.h"
 #include "store/categories.h"
@@ -19,6 +20,7 @@ namespace {
 
 using kal::EventStore;
 using kal::bench::Dir;
+using kal::bench::RatioReporter;
 
 constexpr int kCyclesPerCategory = 200;
 
@@ -71,15 +73,6 @@ void BM_SaveEventsAlone(benchmark::State& state) {
   kal::PredictCycles(s, kal::RecordSortKeys(kal::UnitModes{}), kal::SilentHost());
   for (auto _ : state) kal::SaveEvents(s, kal::RecordSortKeys(kal::UnitModes{}), kal::SilentHost());
 }
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> times;
-};
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench_records.h"
+#include "bench_report.h"
 #include "calendar/repeat.h"
 #include "calendar/sort_key.h"
 #include "store/event_store.h"
@@ -22,6 +23,7 @@ namespace {
 
 using kal::EventStore;
 using kal::bench::Dir;
+using kal::bench::RatioReporter;
 using Bytes = std::vector<std::uint8_t>;
 
 void Put(Bytes& b, std::size_t at, std::uint32_t v, int width) {
@@ -175,15 +177,6 @@ void BM_GenerateGroup(benchmark::State& state) {
     kal::GenerateGroup(s, 150);
   }
 }
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> times;
-};
 
 }  // namespace
 
