@@ -158,6 +158,7 @@ void SaveGeometry(Application& app) {
   app.settings.windowWide = p.ClientWidth;
   app.settings.windowHigh = p.ClientHeight;
   app.settings.windowFlag = p.WindowMaximized;
+  if (app.settingsReadOnly) return;
   ShellHost host(app);
   SaveSettings(app.settings, app.ConfigFile, host);
 }
@@ -285,10 +286,19 @@ int RunProgram(Application& app, const StartupOptions& options) {
   LogLine("App Path: " + app.ProgramFolder);
   LogLine("Data Path: " + app.DataFolder);
 
+  // Saves cut short by a crash leave their temporary files behind.
+  for (const std::string& name : RemoveLeftoverTempFiles(app.DataFolder)) LogLine("Removed Temporary File: " + name);
+
   ClearReadOnly(app.EventFile);
   ClearReadOnly(app.WallpaperFile);
 
-  LoadSettings(app.settings, app.ConfigFile);
+  std::string settingsError;
+  if (!LoadSettings(app.settings, app.ConfigFile, &settingsError)) {
+    // Saving would replace the file that could not be read with defaults.
+    app.settingsReadOnly = true;
+    window.ShowMessageBox(ProgramName, settingsError + kCrLf + "Settings are not saved until the program is restarted.",
+                          MessageIcon::Stop);
+  }
   p.WindowX = app.settings.windowX;
   p.WindowY = app.settings.windowY;
   p.ClientWidth = app.settings.windowWide;
@@ -373,7 +383,9 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.input.currentDay = app.dates.today.day;
   app.frame.updateCheckBits = app.dates.today.day & 8;
   app.events.eventFile = app.EventFile;
-  LoadEvents(app.events);
+  if (!LoadEvents(app.events)) {
+    host.ReportError(app.events.loadError + "|Events are not saved until the program is restarted.");
+  }
   // FIXME: build the calendar grid for five weeks and start the update check once they exist.
   StartDayTimer(p);
   app.started = true;

@@ -345,8 +345,8 @@ bool RepeatButton(Application& app, const CalendarLayout& l, const Rect& r, cons
 void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool move) {
   EventStore& store = app.events;
   const auto offset = static_cast<std::uint32_t>(dragged.record);
-  const std::uint32_t length = RecordLength(store, offset);
-  if (length < rec::kHeaderSize + 2 || std::size_t{offset} + length > store.storeSize) return;
+  std::uint32_t length = 0;
+  if (CheckRecordAt(store, offset, store.storeSize, length) != nullptr) return;
   std::vector<std::uint8_t> bytes(length);
   for (std::uint32_t i = 0; i < length; ++i) bytes[i] = Byte(store.store, std::size_t{offset} + i);
   auto put32 = [&bytes](std::uint32_t at, std::int32_t value) {
@@ -354,14 +354,20 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
     for (int k = 0; k < 4; ++k) bytes[at + static_cast<std::uint32_t>(k)] = static_cast<std::uint8_t>(v >> (8 * k));
   };
   put32(rec::kDate, PackDate(day));
+  UiHost host(app.ui);
   if (!move) {
-    put32(rec::kRecordId, NextRecordId(store));
-    put32(rec::kGroupId, NextGroupId(store));
+    const std::int32_t recordId = NextRecordId(store);
+    const std::int32_t groupId = NextGroupId(store);
+    if (recordId == kNoFreeId || groupId == kNoFreeId) {
+      host.ReportError("Could not copy the event|No free record numbers are left.");
+      return;
+    }
+    put32(rec::kRecordId, recordId);
+    put32(rec::kGroupId, groupId);
   }
   const std::uint32_t kind = RecordKindAt(store, offset);
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
-  UiHost host(app.ui);
   SaveEvents(store, RecordSortKeys(Units(app)), host);
   if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
 }
@@ -610,9 +616,15 @@ void NewRecordChooser(Application& app, std::string_view dayKey) {
 
   const RecordKind kind = kChooserKinds[chosen];
   EventStore& store = app.events;
+  const std::int32_t recordId = NextRecordId(store);
+  const std::int32_t groupId = NextGroupId(store);
+  if (recordId == kNoFreeId || groupId == kNoFreeId) {
+    UiHost(app.ui).ReportError("Could not add a record|No free record numbers are left.");
+    return;
+  }
   PrepareWorkRecord(store, kind, 0, PackDate(KeyDate(dayKey)));
-  SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
-  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  SetLong(store.workRecord, rec::kRecordId, recordId);
+  SetLong(store.workRecord, rec::kGroupId, groupId);
   if (kind == kKindGeneric) {
     OpenEventEditor(app, -1);
   } else {

@@ -152,19 +152,17 @@ TEST_F(SettingsFile, DamageIsSkippedAndReadingResumes) {
   EXPECT_EQ((std::vector<std::int32_t>{s.windowX, s.windowY, s.windowHigh, s.calendarX}),
             (std::vector<std::int32_t>{0, 7, 600, 0}));
 
-  // The unusable entry is left one byte past its header and key.
-  const int h = FileOpen('i', Path());
-  std::int64_t pos = 4;
+  // An unusable entry is left one byte past where it began, with the reason.
+  const std::string image(bytes.begin(), bytes.end());
+  std::size_t pos = 4;
   std::string key = "x";
   std::string value = "y";
-  ReadSettingsEntry(h, static_cast<std::int64_t>(bytes.size()), pos, key, value);
-  EXPECT_EQ(pos, static_cast<std::int64_t>(4 + bad.size() + 1));
+  EXPECT_STREQ(ReadSettingsEntry(image, pos, key, value), "value runs past the end");
+  EXPECT_EQ(pos, 5u);
   EXPECT_EQ(key + value, "");
-  // A key length past the end moves one byte past the header.
   pos = 4;
-  ReadSettingsEntry(h, 14, pos, key, value);
-  EXPECT_EQ(pos, 13);
-  FileClose(h);
+  EXPECT_STREQ(ReadSettingsEntry(image.substr(0, 14), pos, key, value), "key runs past the end");
+  EXPECT_EQ(pos, 5u);
 }
 
 TEST_F(SettingsFile, FailedSaveReportsAndKeepsTheOldFile) {
