@@ -50,7 +50,8 @@ std::string FollowLinks(std::string path) {
   for (int hops = 0; hops < 40; ++hops) {
     char target[4096];
     const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
-    if (n < 0) return errno == EINVAL || errno == ENOENT ? path : std::string();
+    // Not a link (EINVAL), or nothing there to follow: the path is the file.
+    if (n < 0) return path;
     target[n] = '\0';
     path = target[0] == '/' ? std::string(target) : WithSlash(FolderOf(path)) + target;
   }
