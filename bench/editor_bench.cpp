@@ -152,7 +152,7 @@ void BM_NewGroupToGrid(benchmark::State& state) {
   Setup& d = Data();
   for (auto _ : state) {
     const std::int32_t group = kal::NextGroupId(d.store);
-    WorkEvent(d.store, kEditedDay, "Ana's birthday", kal::kRepeatCalculateAge, 255, kal::NextRecordId(d.store),
+    WorkEvent(d.store, kEditedDay, "Ana's birthday", kal::RepeatCalculateAge, 255, kal::NextRecordId(d.store),
               group, 7);
     kal::NewEventGroup(d.store, d.units, kal::SilentHost());
     d.RebuildGrid();

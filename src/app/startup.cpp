@@ -1,17 +1,13 @@
 #include "app/startup.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <optional>
-#include <thread>
 
+#include "app/run_steps.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
@@ -34,37 +30,6 @@ namespace kal {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-// Forwards "show yourself" requests of later starts to the window, which may
-// be waiting for input at the time.
-class ShowRequestWatcher {
- public:
-  ShowRequestWatcher(SingleInstance& instance, WindowBackend& window) {
-    thread_ = std::thread([this, &instance, &window] {
-      std::unique_lock<std::mutex> lock(mutex_);
-      while (!stop_) {
-        wake_.wait_for(lock, std::chrono::milliseconds(200));
-        if (!stop_ && instance.PollShowRequest()) window.PostShowRequest();
-      }
-    });
-  }
-  ~ShowRequestWatcher() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-  }
-  ShowRequestWatcher(const ShowRequestWatcher&) = delete;
-  ShowRequestWatcher& operator=(const ShowRequestWatcher&) = delete;
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stop_ = false;
-  std::thread thread_;
-};
 
 std::string Trimmed(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -100,48 +65,23 @@ void AllocateBuffers(Application& app) {
   EnsureWorkRecord(app.events);
 }
 
-void FreeBuffers(Application& app) {
-  BufFree(app.DialogTransferBuffer);
-  BufFree(app.scratchBuffer);
-  BufFree(app.editorTextBuffer);
-  BufFree(app.editorLineBuffer);
-  BufFree(app.fontBuffers[0]);
-  BufFree(app.fontBuffers[1]);
-  BufFree(app.directoryBuffer);
-  BufFree(app.events.workRecord);
+// A run that cannot hold the data-folder lock must not write: another writer
+// would save over its changes, or it over theirs, without either noticing.
+int RefuseUnlockedData(WindowBackend& window, const SingleInstance& lock) {
+  const std::string reason = lock.HeldByOtherCopy()
+                                 ? lock.lockPath() + " is held by " + lock.holder() + ", so nothing is written"
+                                 : "nothing is written without the data-folder lock: " + lock.error();
+  window.ShowMessageBox(ProgramName, reason, MessageIcon::Stop);
+  return 2;
 }
 
-void RunExitSequence(Application& app) {
-  Program& p = app.program;
-  LogLine("Exit Kill Wallpaper Timer");
-  p.window->KillTimer(DayTimerId);
-  p.window->KillTimer(CaretTimerId);
-  // FIXME: close the update check thread once it exists.
-  SaveGeometry(app);
-  app.gfx.backgroundTexture = Surface();
-  app.gfx.popupTexture = Surface();
-  LogLine("Exit Restore");
-  // FIXME: put back the user's desktop wallpaper once wallpapers exist.
-  BufFree(app.events.index);
-  BufFree(app.events.store);
-  app.events.indexCount = 0;
-  app.events.storeSize = 0;
-  BufFree(app.categories.records);
-  app.categories.count = 0;
-  LogLine("Program Cleanup");
-  WaitInputRelease(p);
-  FreeBuffers(app);
-  // FIXME: start a downloaded installer once the update check exists.
-}
-
-}  // namespace
-
-namespace {
 std::string WithSlashEnd(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
 }
+
 }  // namespace
+
 
 int RunProgram(Application& app, const StartupOptions& options) {
   Program& p = app.program;
@@ -149,8 +89,12 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.window = &window;
   p.clock = &window.clock();
   // Single instance. A later start hands over to the running copy and leaves.
-  SingleInstance instance(options.instanceFolder);
+  // A headless run names the data folder as its marker folder, so its marker
+  // is the data-folder lock itself.
+  SingleInstance instance(options.instanceFolder, options.lockHolder);
+  const bool instanceLocksData = WithSlashEnd(options.instanceFolder) == ResolveDataFolder(options.dataFolder);
   if (!instance.Acquire()) {
+    if (instanceLocksData) return RefuseUnlockedData(window, instance);
     if (instance.HeldByOtherCopy()) {
       if (!instance.AskRunningCopyToShow()) {
         window.ShowMessageBox(std::string(ProgramName) + " is already running.",
@@ -160,7 +104,8 @@ int RunProgram(Application& app, const StartupOptions& options) {
       }
       return 0;
     }
-    // The marker could not be made at all: run anyway, unguarded, rather than not at all.
+    // Only the show-yourself marker is missing; the data-folder lock below
+    // still keeps two writers apart.
     std::fprintf(stderr, "kalendrina: %s\n", instance.error().c_str());
   }
 
@@ -181,14 +126,11 @@ int RunProgram(Application& app, const StartupOptions& options) {
   // a headless run or the command line must never write the event file that
   // this copy holds in memory.
   std::optional<SingleInstance> dataGuard;
-  if (WithSlashEnd(options.instanceFolder) != app.DataFolder) {
-    dataGuard.emplace(app.DataFolder);
-    if (!dataGuard->Acquire() && dataGuard->HeldByOtherCopy()) {
-      window.ShowMessageBox(std::string(ProgramName) + " is already running.",
-                            "Another copy of " + std::string(ProgramName) + " is using the data folder" + kCrLf +
-                                app.DataFolder,
-                            MessageIcon::Stop);
-      return 0;
+  if (!instanceLocksData) {
+    dataGuard.emplace(app.DataFolder, options.lockHolder);
+    if (!dataGuard->Acquire()) {
+      FreeBuffers(app);
+      return RefuseUnlockedData(window, *dataGuard);
     }
   }
   app.UpdateInstaller = app.TempFolder + "kalendrina_" + "setup.exe";
@@ -311,20 +253,12 @@ int RunProgram(Application& app, const StartupOptions& options) {
     window.ShowMessageBox(ProgramName, app.events.loadError + kCrLf + "Events are not saved until the program is restarted.",
                           MessageIcon::Stop);
   }
-  // FIXME: build the calendar grid for five weeks and start the update check once they exist.
+  // The calendar screen builds its grid when it first draws.
+  if (app.hooks.startUpdateCheck) app.hooks.startUpdateCheck();
   StartDayTimer(p);
   app.started = true;
 
-  {
-    const ShowRequestWatcher watcher(instance, window);
-    while (p.input.quitRequested == 0) {
-      const std::int32_t current = std::clamp(p.CurrentScreen, 1, 3);
-      app.screens[static_cast<std::size_t>(current - 1)](app);
-      p.CurrentScreen = p.NextScreen;
-      // A screen that returned without choosing leaves the current one running.
-      if (p.CurrentScreen < 1 || p.CurrentScreen > 3) p.CurrentScreen = current;
-    }
-  }
+  RunMainLoop(app, instance, window);
 
   RunExitSequence(app);
   LogLine("Bye Bye");
@@ -362,6 +296,7 @@ int RunScript(const std::string& scriptPath, const std::string& dataFolder) {
   options.dataFolder = dataFolder;
   // A headless run must neither meet nor disturb a desktop copy on the same account.
   options.instanceFolder = ResolveDataFolder(dataFolder);
+  options.lockHolder = "a headless run";
   MakePath(options.instanceFolder);
   options.forcedClientWidth = window.startWidth();
   options.forcedClientHeight = window.startHeight();

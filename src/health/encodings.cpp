@@ -258,14 +258,6 @@ std::string FormatReadingTime(int hour, int minute) {
   return NumberText(hour) + ":" + mm + " am";
 }
 
-std::string WeightUnitLabel(const UnitModes& units) {
-  return units.weightMode == 0 ? "Show weights in pounds" : "Show weights in kg";
-}
-
-std::string LengthUnitLabel(const UnitModes& units) {
-  return units.lengthMode == 0 ? "Show measurements in inches" : "Show measurements in cm";
-}
-
 std::string ActivityLevelLabel(int level) {
   switch (level) {
     case 0: return "Little or no exercise and desk job";

@@ -168,7 +168,7 @@ void Editor::DrawValueBox(const Rect& box, Colour back, Colour textColour, const
 void Editor::DrawCategory() {
   Gfx& gfx = ui_.gfx;
   const Rect& b = l_.categoryBox;
-  const int category = WorkByte(rec::kCategory);
+  const int category = CategoryOfByte(WorkByte(rec::kCategory));
   const Colour back = CategoryColour(app_.categories, category);
   const std::string name = CategoryName(app_.categories, category);
   // The box is the colour itself, so it carries no arrow; a long name steps
@@ -356,7 +356,8 @@ std::int32_t Editor::Run(std::int32_t recordOffset) {
       PresentBox(hb);
       WaitInputRelease(p);
     } else if (MouseDownIn(in, cb.left, cb.top, cb.right, cb.bottom) != 0) {
-      const int chosen = CategoryDropDown(ui_, app_.categories, cb.left, cb.bottom + 2, WorkByte(rec::kCategory));
+      const int chosen = CategoryDropDown(ui_, app_.categories, cb.left, cb.bottom + 2,
+                                          CategoryOfByte(WorkByte(rec::kCategory)));
       if (chosen >= 0 && chosen < kCategoryCount) {
         SetByte(wr_, rec::kCategory, chosen);
         DrawCategory();
@@ -538,9 +539,9 @@ bool RepeatPicker(Application& app, UiContext& ui, int x, int y) {
   MemBuffer& wr = app.events.workRecord;
   const Ymd d = UnpackDate(Long(wr, rec::kDate));
   PopupItems items;
-  for (int code = 0; code < kRepeatModeCount; ++code) items.Set(code, RepeatModeLabel(code, d.year, d.month, d.day));
-  int chosen = std::min(static_cast<int>(Byte(wr, rec::kRepeatMode)), kRepeatModeCount - 1);
-  PopupList(ui, items, x, y, 0, 0, kRepeatModeCount, chosen);
+  for (int code = 0; code < RepeatModeCount; ++code) items.Set(code, RepeatModeLabel(code, d.year, d.month, d.day));
+  int chosen = std::min(static_cast<int>(Byte(wr, rec::kRepeatMode)), RepeatModeCount - 1);
+  PopupList(ui, items, x, y, 0, 0, RepeatModeCount, chosen);
   if (chosen < 0 || ui.program.input.quitRequested != 0) return false;
   SetByte(wr, rec::kRepeatMode, chosen);
   return true;

@@ -7,6 +7,7 @@
 #include "calendar/dates.h"
 #include "calendar/event_display_text.h"
 #include "calendar/sort_key.h"
+#include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/calendar_screen.h"
 #include "screens/category_drop_down.h"
@@ -26,10 +27,6 @@ namespace kal {
 
 namespace {
 
-constexpr std::int32_t KeyDelete = 83;
-constexpr std::int32_t CharEnter = 13;
-constexpr std::int32_t CharSpace = 32;
-constexpr std::int32_t CharSelectAll = 1;  // Ctrl+A
 constexpr int kListDescriptionChars = 170;
 constexpr int kCheckColumnWidth = 25;
 constexpr int kCheckImageSize = 16;
@@ -388,10 +385,6 @@ void HandleInput(Application& app, EventList& list) {
   }
 }
 
-bool Leaving(const Program& p) {
-  return p.input.quitRequested != 0 || (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen);
-}
-
 }  // namespace
 
 EventListHooks& EventListScreenHooks() {
@@ -497,29 +490,20 @@ void DrawEventListScreen(Application& app, const EventList& list) {
 
 void EventListScreen(Application& app, EventList& list) {
   Program& p = app.program;
-  InputState& in = p.input;
-  in.layoutChanged = 1;
   bool opened = false;
-  for (;;) {
-    FrameInput(app, 1, p.NextScreen);
-    if (in.layoutChanged != 0) {
-      in.layoutChanged = 0;
-      LayoutScreens(app);
-      LimitTop(list, Rows(app));
-      DrawEventListScreen(app, list);
-      if (!opened) {
-        opened = true;
-        OpenEventList(app, list);
+  RunScreenLoop(
+      app,
+      [&] {
+        LimitTop(list, Rows(app));
         DrawEventListScreen(app, list);
-      }
-    }
-    if (!Leaving(p)) HandleInput(app, list);
-    if (in.quitRequested != 0) return;
-    if (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen) {
-      LeaveEventList(app, list);
-      return;
-    }
-  }
+        if (!opened) {
+          opened = true;
+          OpenEventList(app, list);
+          DrawEventListScreen(app, list);
+        }
+      },
+      [&] { HandleInput(app, list); });
+  if (p.input.quitRequested == 0) LeaveEventList(app, list);
 }
 
 void EventListScreen(Application& app) {

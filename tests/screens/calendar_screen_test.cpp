@@ -260,7 +260,8 @@ TEST(CalendarScreen, SilentStartHidesAfterDrawingTheWallpaperCalendar) {
   run.app.hooks.updateWallpaperCalendar = [&] { calls.push_back("draw"); };
   run.options.commandLine = "/silent";
   run.Go(kStart);
-  EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw"}));
+  // The exit sequence puts the user's wallpaper back once more.
+  EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw", "restore"}));
   EXPECT_FALSE(run.window->Visible());
   EXPECT_TRUE(run.window->trayIconShown());
   EXPECT_EQ(run.app.grid.count(), 35);
