@@ -218,62 +218,40 @@ std::vector<std::string> RemoveLeftoverTempFiles(const std::string& folder) {
 FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize,
                              const std::function<std::uint8_t*(std::size_t)>& allocate) {
   FileReadResult r;
+  auto failed = [&r](ReadOutcome outcome, std::string message) {
+    r.outcome = outcome;
+    r.message = std::move(message);
+    return r;
+  };
+  auto readError = [&] { return failed(ReadOutcome::kFailed, "cannot read " + path + ": " + ErrorText(errno)); };
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT) {
-      r.outcome = ReadOutcome::kMissing;
-      return r;
-    }
-    r.message = "cannot read " + path + ": " + ErrorText(errno);
-    return r;
-  }
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? failed(ReadOutcome::kMissing, "") : readError();
   // A socket cannot even be opened, and a named pipe would wait for a writer.
-  if (!S_ISREG(st.st_mode)) {
-    r.outcome = ReadOutcome::kNotRegular;
-    r.message = NotRegularMessage(path, st.st_mode);
-    return r;
-  }
+  // What was opened is checked again: the name may have changed hands.
+  if (!S_ISREG(st.st_mode)) return failed(ReadOutcome::kNotRegular, NotRegularMessage(path, st.st_mode));
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    r.message = "cannot read " + path + ": " + ErrorText(errno);
-    return r;
-  }
-  if (::fstat(fd.get(), &st) != 0) {
-    r.message = "cannot read " + path + ": " + ErrorText(errno);
-    return r;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    r.outcome = ReadOutcome::kNotRegular;
-    r.message = NotRegularMessage(path, st.st_mode);
-    return r;
-  }
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) return readError();
+  if (!S_ISREG(st.st_mode)) return failed(ReadOutcome::kNotRegular, NotRegularMessage(path, st.st_mode));
   r.size = static_cast<std::uint64_t>(st.st_size);
   if (r.size > maxSize) {
-    r.outcome = ReadOutcome::kTooLarge;
-    r.message = "cannot read " + path + ": it holds " + std::to_string(r.size) + " bytes, more than the " +
-                std::to_string(maxSize) + " this program can load";
-    return r;
+    return failed(ReadOutcome::kTooLarge, "cannot read " + path + ": it holds " + std::to_string(r.size) +
+                                              " bytes, more than the " + std::to_string(maxSize) + " this program can load");
   }
   std::uint8_t* dst = nullptr;
   if (r.size > 0) {
     dst = allocate(static_cast<std::size_t>(r.size));
     if (dst == nullptr) {
-      r.message = "cannot read " + path + ": not enough memory for " + std::to_string(r.size) + " bytes";
-      return r;
+      return failed(ReadOutcome::kFailed, "cannot read " + path + ": not enough memory for " + std::to_string(r.size) + " bytes");
     }
   }
   std::uint64_t done = 0;
   while (done < r.size) {
     const ssize_t n = ::read(fd.get(), dst + done, static_cast<std::size_t>(std::min<std::uint64_t>(r.size - done, 1u << 30)));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      r.message = "cannot read " + path + ": " + ErrorText(errno);
-      return r;
-    }
+    if (n < 0) return readError();
     if (n == 0) {
-      r.message = "cannot read " + path + ": it ended after " + std::to_string(done) + " of " +
-                  std::to_string(r.size) + " bytes";
-      return r;
+      return failed(ReadOutcome::kFailed, "cannot read " + path + ": it ended after " + std::to_string(done) + " of " +
+                                              std::to_string(r.size) + " bytes");
     }
     done += static_cast<std::uint64_t>(n);
   }
@@ -282,10 +260,8 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize,
   do {
     more = ::read(fd.get(), &extra, 1);
   } while (more < 0 && errno == EINTR);
-  if (more != 0) {
-    r.message = "cannot read " + path + (more > 0 ? ": it grew while being read" : ": " + ErrorText(errno));
-    return r;
-  }
+  if (more < 0) return readError();
+  if (more > 0) return failed(ReadOutcome::kFailed, "cannot read " + path + ": it grew while being read");
   r.outcome = ReadOutcome::kRead;
   return r;
 }
