@@ -8,6 +8,7 @@
 #include <map>
 #include <tuple>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <ostream>
 
@@ -23,6 +24,8 @@
 #include "calendar/event_display_text.h"
 #include "calendar/event_list.h"
 #include "calendar/search.h"
+#include "calendar/sort_key.h"
+#include "health/health_records.h"
 #include "store/event_store.h"
 #include "store/categories.h"
 #include "store/settings.h"
@@ -40,6 +43,8 @@ constexpr const char* kUsage =
     "       kalendrina list [options] [--data DIR]       print records of the event list\n"
     "       kalendrina add YYYY-MM-DD TEXT [options] [--data DIR]\n"
     "                                                    add an event and save\n"
+    "       kalendrina add-health YYYY-MM-DD --kind K [--category N] FIELD=VALUE ... [--data DIR]\n"
+    "                                                    add a health reading and save\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
@@ -73,6 +78,19 @@ constexpr const char* kAddUsage =
     "  --repeat  0 one time (default), 1-4 every 1-4 weeks, 5 every month, 11 every year,\n"
     "            15 every year with the age, 16-27 by weekday; 150 occurrences are written\n"
     "  --category  0-11 (default 0)\n";
+
+constexpr const char* kAddHealthUsage =
+    "usage: kalendrina add-health YYYY-MM-DD --kind 3|4|5|6|7 [--category N] FIELD=VALUE ... [--data DIR]\n"
+    "Stores a health record as its editor's Save does and saves the event file. A field\n"
+    "not given starts as in the editor: a new record takes the description (and for a\n"
+    "weight the gender) of the category's latest record of its kind. Each value holds at\n"
+    "most 30 characters; numbers without a unit word are read in the units of the options.\n"
+    "  3 weight:          description weight height chest waist hips neck upperarm forearm\n"
+    "                     wrist thigh age gender activity (0-4)\n"
+    "  4 cycle:           description (the predicted cycles are renewed)\n"
+    "  5 blood pressure:  description systolic diastolic pulse time location\n"
+    "  6 cholesterol:     description total ldl hdl triglycerides\n"
+    "  7 glucose:         description glucose\n";
 
 struct UsageError {
   std::string message;
@@ -254,7 +272,8 @@ UnitModes UnitsFrom(const std::string& folder) {
   Settings settings;
   const std::string config = folder + "config20.dat";
   std::error_code ec;
-  if (std::filesystem::exists(config, ec)) LoadSettings(settings, config);
+  std::string error;
+  if (std::filesystem::exists(config, ec) && !LoadSettings(settings, config, &error)) throw DataError{error};
   return UnitModes{settings.weightMode, settings.measureMode};
 }
 
@@ -264,7 +283,13 @@ void LoadStore(EventStore& store, const std::string& folder) {
   if (std::filesystem::exists(store.eventFile, ec) && !FileReadable(store.eventFile)) {
     throw DataError{"cannot read " + store.eventFile + ": permission denied"};
   }
-  LoadEvents(store);
+  // Saves cut short by a crash or a kill leave their temporary files behind.
+  if (FolderWritable(folder)) {
+    for (const std::string& name : RemoveLeftoverTempFiles(folder)) {
+      std::cerr << "kalendrina: removed leftover temporary file " << name << '\n';
+    }
+  }
+  if (!LoadEvents(store)) throw DataError{store.loadError};
 }
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
@@ -359,8 +384,10 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const auto length = static_cast<std::uint32_t>(rec::kGenericFixed + text.size());
   SetLong(store.workRecord, rec::kLength, static_cast<std::int32_t>(length));
   SetByte(store.workRecord, rec::kHoliday, options.Has("--holiday") ? 1 : 0);
+  const std::int32_t groupId = NextGroupId(store);
+  if (groupId == kNoFreeId) throw DataError{"no free group numbers are left in " + store.eventFile};
   SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
-  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  SetLong(store.workRecord, rec::kGroupId, groupId);
   SetByte(store.workRecord, rec::kRepeatMode, repeat);
   SetByte(store.workRecord, rec::kStartHour, startHour);
   SetByte(store.workRecord, rec::kStartMinute, startMinute);
@@ -382,6 +409,80 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     throw DataError{message};
   }
   (void)err;
+  return kExitOk;
+}
+
+int AddHealth(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--kind", "--category", "--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kAddHealthUsage;
+    return kExitOk;
+  }
+  const auto& positional = options.positional();
+  if (positional.empty()) throw UsageError{"add-health needs a date (see 'kalendrina add-health --help')"};
+  const Ymd date = ParseDateOption(positional[0], "the date");
+  if (!options.Has("--kind")) throw UsageError{"add-health needs --kind 3, 4, 5, 6 or 7"};
+  const int kind = ParseInt(*options.Get("--kind"), 3, 7, "--kind");
+  const int category = options.Get("--category") ? ParseInt(*options.Get("--category"), 0, 11, "--category") : 0;
+  const HealthKindSpec& spec = *HealthSpecOf(static_cast<std::uint32_t>(kind));
+
+  // FIELD=VALUE pairs, by the editor's field names.
+  std::map<std::string, std::string> given;
+  for (std::size_t i = 1; i < positional.size(); ++i) {
+    const std::string& pair = positional[i];
+    const std::size_t eq = pair.find('=');
+    if (eq == std::string::npos) throw UsageError{"'" + pair + "' is not FIELD=VALUE"};
+    const std::string field = pair.substr(0, eq);
+    const bool known = std::any_of(spec.fields.begin(), spec.fields.end(), [&](const HealthField& f) {
+      return field == f.key;
+    }) || (spec.hasActivity && field == "activity");
+    if (!known) throw UsageError{"a record of kind " + std::to_string(kind) + " has no field '" + field + "'"};
+    const std::string value = Utf8ToCp1252(pair.substr(eq + 1));
+    if (value.find_first_of("\r\n") != std::string::npos) throw UsageError{field + " must be one line"};
+    if (value.size() > static_cast<std::size_t>(kHealthFieldChars)) {
+      throw UsageError{field + " holds at most " + std::to_string(kHealthFieldChars) + " characters"};
+    }
+    if (!given.emplace(field, value).second) throw UsageError{field + " is given twice"};
+  }
+  int activity = 0;
+  if (given.count("activity") != 0) activity = ParseInt(given["activity"], 0, 4, "activity");
+
+  const std::string folder = DataFolderFor(options, true);
+  SingleInstance guard(folder);
+  if (!guard.Acquire() && guard.HeldByOtherCopy()) {
+    throw DataError{"Kalendrina is running on this data: add the reading in its window, or close it first"};
+  }
+  const UnitModes units = UnitsFrom(folder);
+  EventStore store;
+  LoadStore(store, folder);
+  PrepareWorkRecord(store, static_cast<RecordKind>(kind), static_cast<std::uint8_t>(category), PackDate(date));
+  if (store.workRecord.empty()) throw DataError{"out of memory"};
+  SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
+  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  if (spec.hasActivity) SetByte(store.workRecord, rec::kActivity, activity);
+
+  HealthForm form = FormFromRecord(store.workRecord, spec, units);
+  ApplyPersonDefaults(store, store.workRecord, spec, form);
+  for (std::size_t i = 0; i < spec.fields.size(); ++i) {
+    if (auto it = given.find(spec.fields[i].key); it != given.end()) form[i] = it->second;
+  }
+  auto oneLine = [](std::string message) {
+    for (char& c : message) {
+      if (c == '|') c = ' ';
+    }
+    return message;
+  };
+  const BuildFlags flags = BuildHealthRecord(store.workRecord, spec, form, units, SystemClock());
+  if (const char* refusal = RefusalMessage(spec, flags, false)) throw UsageError{oneLine(refusal)};
+
+  class ErrorHost : public Host {
+   public:
+    void ReportError(const std::string& message) override { error = message; }
+    std::string error;
+  } host;
+  if (!StoreHealthRecord(store, -1, RecordSortKeys(units), host)) {
+    throw DataError{oneLine(host.error.empty() ? "could not save events" : host.error)};
+  }
   return kExitOk;
 }
 
@@ -469,6 +570,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (command == "list") return List(args, out);
     if (command == "add") return Add(args, out, err);
+    if (command == "add-health") return AddHealth(args, out);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {

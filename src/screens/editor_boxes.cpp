@@ -30,7 +30,8 @@ void DrawValueBox(Gfx& gfx, const Rect& box, Colour back, Colour textColour, con
   DrawChoiceField(gfx, 1, 0, r);
 }
 
-void DrawCategoryBox(Gfx& gfx, const CategoryTable& categories, const Rect& b, int category) {
+void DrawCategoryBox(Gfx& gfx, const CategoryTable& categories, const Rect& b, int categoryByte) {
+  const int category = CategoryOfByte(categoryByte);
   const Colour back = CategoryColour(categories, category);
   const std::string name = CategoryName(categories, category);
   // The box is the colour itself, so it carries no arrow.

@@ -17,7 +17,8 @@ void DrawEditorLabel(Gfx& gfx, int rightX, const Rect& row, std::string_view tex
 // A choice field showing the caption.
 void DrawValueBox(Gfx& gfx, const Rect& box, Colour back, Colour textColour, const std::string& caption);
 // The category's colour with its name in the contrasting text colour; a long
-// name steps down to the small font before it is cut at the box's edge.
-void DrawCategoryBox(Gfx& gfx, const CategoryTable& categories, const Rect& box, int category);
+// name steps down to the small font before it is cut at the box's edge. The
+// category is the record's byte, as CategoryOfByte reads it.
+void DrawCategoryBox(Gfx& gfx, const CategoryTable& categories, const Rect& box, int categoryByte);
 
 }  // namespace kal

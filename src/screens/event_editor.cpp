@@ -148,9 +148,7 @@ void Editor::DrawValueBox(const Rect& box, Colour back, Colour textColour, const
   kal::DrawValueBox(ui_.gfx, box, back, textColour, caption);
 }
 
-void Editor::DrawCategory() {
-  DrawCategoryBox(ui_.gfx, app_.categories, l_.categoryBox, CategoryOfByte(WorkByte(rec::kCategory)));
-}
+void Editor::DrawCategory() { DrawCategoryBox(ui_.gfx, app_.categories, l_.categoryBox, WorkByte(rec::kCategory)); }
 
 void Editor::DrawTimes() {
   DrawValueBox(l_.timeBox, ColourFieldBack, ColourFieldText,
