@@ -97,6 +97,15 @@ std::string Cell(const EventStore& s, std::uint32_t off, const HealthField& f, c
   return {};
 }
 
+// Plain ASCII without a separator, quote or line break goes out as it is.
+bool PlainField(std::string_view text) {
+  for (char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80 || c == ',' || c == '"' || c == '\r' || c == '\n') return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string CsvField(std::string_view text) {
@@ -113,6 +122,8 @@ std::string CsvField(std::string_view text) {
 void WriteHealthCsv(const EventStore& s, const CategoryTable& categories, const UnitModes& units,
                     const CsvFilter& filter, std::string& out) {
   const std::vector<Column> columns = ColumnsFor(filter.kind);
+  // About a line of 40 to 90 bytes a record: one allocation instead of a dozen doublings.
+  out.reserve(out.size() + 96u * s.indexCount);
   out += "date,category";
   if (!filter.kind) out += ",kind";
   for (const Column& c : columns) out += "," + CsvField(Header(c, units));
@@ -141,7 +152,10 @@ void WriteHealthCsv(const EventStore& s, const CategoryTable& categories, const 
     out += iso;
     out += ',';
     out += names[category];
-    if (!filter.kind) out += "," + std::to_string(kind);
+    if (!filter.kind) {
+      out += ',';
+      out += static_cast<char>('0' + kind);
+    }
     for (const Column& c : columns) {
       out += ',';
       if (c.activity) {
@@ -154,7 +168,8 @@ void WriteHealthCsv(const EventStore& s, const CategoryTable& categories, const 
       }
       for (const auto& [k, field] : c.sources) {
         if (k == kind) {
-          out += CsvField(Cp1252ToUtf8(Cell(s, off, *field, description, location, units)));
+          const std::string cell = Cell(s, off, *field, description, location, units);
+          out += PlainField(cell) ? cell : CsvField(Cp1252ToUtf8(cell));
           break;
         }
       }
