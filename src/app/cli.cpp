@@ -129,6 +129,29 @@ struct DataError {
   std::string message;
 };
 
+// A dialog message as one line for standard error: its line breaks ("|")
+// become spaces and the "|" that user text carried literally come back.
+std::string OneLine(std::string message) {
+  for (char& c : message) {
+    if (c == '|') {
+      c = ' ';
+    } else if (c == LiteralBar) {
+      c = '|';
+    }
+  }
+  return message;
+}
+
+// Keeps the last error a save reported, for the one line the command prints.
+class ErrorHost : public Host {
+ public:
+  void ReportError(const std::string& message) override { error_ = message; }
+  std::string Line() const { return OneLine(error_.empty() ? "could not save events" : error_); }
+
+ private:
+  std::string error_;
+};
+
 // Collects "--name value" options and plain arguments. An option given twice
 // is refused rather than letting the last one win silently, and so is a
 // value that is empty or is itself one of the command's options: "--data ''"
@@ -431,18 +454,8 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   PutBytes(store.workRecord, rec::kGenericText, text);
   SetWord(store.workRecord, length - 2, kEndMarker);
 
-  class ErrorHost : public Host {
-   public:
-    void ReportError(const std::string& message) override { error = message; }
-    std::string error;
-  } host;
-  if (!NewEventGroup(store, units, host)) {
-    std::string message = host.error.empty() ? "could not save events" : host.error;
-    for (char& c : message) {
-      if (c == '|') c = ' ';
-    }
-    throw DataError{message};
-  }
+  ErrorHost host;
+  if (!NewEventGroup(store, units, host)) throw DataError{host.Line()};
   (void)err;
   return kExitOk;
 }
@@ -501,23 +514,11 @@ int AddHealth(const std::vector<std::string>& args, std::ostream& out) {
   for (std::size_t i = 0; i < spec.fields.size(); ++i) {
     if (auto it = given.find(spec.fields[i].key); it != given.end()) form[i] = it->second;
   }
-  auto oneLine = [](std::string message) {
-    for (char& c : message) {
-      if (c == '|') c = ' ';
-    }
-    return message;
-  };
   const BuildFlags flags = BuildHealthRecord(store.workRecord, spec, form, units, SystemClock());
-  if (const char* refusal = RefusalMessage(spec, flags, false)) throw UsageError{oneLine(refusal)};
+  if (const char* refusal = RefusalMessage(spec, flags, false)) throw UsageError{OneLine(refusal)};
 
-  class ErrorHost : public Host {
-   public:
-    void ReportError(const std::string& message) override { error = message; }
-    std::string error;
-  } host;
-  if (!StoreHealthRecord(store, -1, RecordSortKeys(units), host)) {
-    throw DataError{oneLine(host.error.empty() ? "could not save events" : host.error)};
-  }
+  ErrorHost host;
+  if (!StoreHealthRecord(store, -1, RecordSortKeys(units), host)) throw DataError{host.Line()};
   return kExitOk;
 }
 
