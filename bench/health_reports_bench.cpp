@@ -113,10 +113,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto time = [&](const std::string& name) {
-    const auto it = reporter.times.find(name);
-    return it != reporter.times.end() ? it->second : reporter.times[name + "_mean"];
-  };
+  auto time = [&](const std::string& name) { return reporter.Time(name); };
   const double chart = time("BM_WeightTrendChart/real_time");
   const double clear = time("BM_ClearSurface/real_time");
   const double csv = time("BM_ExportCsvProcess/real_time");

@@ -205,6 +205,14 @@ int ParseInt(const std::string& text, int low, int high, const std::string& what
   return value;
 }
 
+// "WIDTHxHEIGHT", each from its least value to 10000.
+std::pair<int, int> ParseSize(const std::string& text, int minWidth, int minHeight) {
+  const auto x = text.find('x');
+  if (x == std::string::npos) throw UsageError{"--size must be WIDTHxHEIGHT, not '" + text + "'"};
+  return {ParseInt(text.substr(0, x), minWidth, 10000, "the width"),
+          ParseInt(text.substr(x + 1), minHeight, 10000, "the height")};
+}
+
 Ymd ParseDateOption(const std::string& text, const std::string& what) {
   Ymd d;
   if (!ParseIsoDate(text, d)) {
@@ -348,6 +356,20 @@ void LoadStore(EventStore& store, const std::string& folder) {
     }
   }
   if (!LoadEvents(store)) throw DataError{store.loadError};
+}
+
+// What the health reports read: the settings (units, category names) and the events.
+struct FolderData {
+  Settings settings;
+  CategoryTable categories;
+  EventStore store;
+  UnitModes Units() const { return UnitModes{settings.weightMode, settings.measureMode}; }
+};
+
+void LoadFolderData(const std::string& folder, FolderData& data) {
+  data.settings = SettingsFrom(folder);
+  BuildCategoryTable(data.categories, data.settings.categories);
+  LoadStore(data.store, folder);
 }
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
@@ -582,13 +604,10 @@ int ExportCsv(const std::vector<std::string>& args, std::ostream& out) {
   if (auto v = options.Get("--to")) filter.to = PackDate(ParseDateOption(*v, "--to"));
 
   const std::string folder = DataFolderFor(options, false);
-  const Settings settings = SettingsFrom(folder);
-  CategoryTable categories;
-  BuildCategoryTable(categories, settings.categories);
-  EventStore store;
-  LoadStore(store, folder);
+  FolderData data;
+  LoadFolderData(folder, data);
   std::string csv;
-  WriteHealthCsv(store, categories, UnitModes{settings.weightMode, settings.measureMode}, filter, csv);
+  WriteHealthCsv(data.store, data.categories, data.Units(), filter, csv);
   const std::string target = options.positional()[0];
   if (target == "-") {
     out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
@@ -617,20 +636,12 @@ int Chart(const std::vector<std::string>& args, std::ostream& out) {
   const int category =
       options.Get("--category") ? ParseInt(*options.Get("--category"), 0, kCategoryCount - 1, "--category") : 0;
   int width = 1024, height = 768;
-  if (auto v = options.Get("--size")) {
-    const auto x = v->find('x');
-    if (x == std::string::npos) throw UsageError{"--size must be WIDTHxHEIGHT, not '" + *v + "'"};
-    width = ParseInt(v->substr(0, x), 200, 10000, "the width");
-    height = ParseInt(v->substr(x + 1), 150, 10000, "the height");
-  }
+  if (auto v = options.Get("--size")) std::tie(width, height) = ParseSize(*v, 200, 150);
 
   const std::string folder = DataFolderFor(options, false);
-  const Settings settings = SettingsFrom(folder);
-  CategoryTable categories;
-  BuildCategoryTable(categories, settings.categories);
-  EventStore store;
-  LoadStore(store, folder);
-  const TrendSeries series = CollectTrend(store, static_cast<std::uint32_t>(kind), category);
+  FolderData data;
+  LoadFolderData(folder, data);
+  const TrendSeries series = CollectTrend(data.store, static_cast<std::uint32_t>(kind), category);
   if (series.points.empty()) {
     throw DataError{std::string("no ") + KindName(kind) + " readings in category " + std::to_string(category)};
   }
@@ -642,8 +653,8 @@ int Chart(const std::vector<std::string>& args, std::ostream& out) {
   gfx.clientWidth = width;
   gfx.clientHeight = height;
   gfx.SetupFonts("Microsoft Sans Serif", 20);
-  DrawTrendChart(gfx, surface.Bounds(), series, UnitModes{settings.weightMode, settings.measureMode},
-                 TrendTitle(static_cast<std::uint32_t>(kind), CategoryName(categories, category)));
+  DrawTrendChart(gfx, surface.Bounds(), series, data.Units(),
+                 TrendTitle(static_cast<std::uint32_t>(kind), CategoryName(data.categories, category)));
   if (!WritePng(surface, options.positional()[0])) throw DataError{"cannot write " + options.positional()[0]};
   return kExitOk;
 }
@@ -675,10 +686,7 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
   if (target.find_first_of("\r\n") != std::string::npos) throw UsageError{"the output file name is not usable"};
   int width = 1024, height = 768;
   if (auto v = options.Get("--size")) {
-    const auto x = v->find('x');
-    if (x == std::string::npos) throw UsageError{"--size must be WIDTHxHEIGHT, not '" + *v + "'"};
-    width = ParseInt(v->substr(0, x), MinClientWidthForCommands, 10000, "the width");
-    height = ParseInt(v->substr(x + 1), MinClientHeightForCommands, 10000, "the height");
+    std::tie(width, height) = ParseSize(*v, MinClientWidthForCommands, MinClientHeightForCommands);
   }
   std::ostringstream script;
   script << "size " << width << ' ' << height << '\n';
