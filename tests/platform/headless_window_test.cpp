@@ -10,11 +10,7 @@
 namespace kal {
 namespace {
 
-HeadlessWindow Make(const std::string& script) {
-  ScriptParseResult r = ParseInputScript(script);
-  EXPECT_TRUE(r.ok()) << r.error;
-  return HeadlessWindow(std::move(r.commands));
-}
+HeadlessWindow Make(const std::string& script) { return HeadlessWindow(test::ParsedScript(script)); }
 
 // Every event up to the first close request, one word each ("downR5,6",
 // "kdS+c"), so that whole sequences compare at once.

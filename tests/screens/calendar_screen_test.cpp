@@ -258,12 +258,13 @@ TEST(CalendarScreen, SilentStartHidesAfterDrawingTheWallpaperCalendar) {
   std::vector<std::string> calls;
   run.app.hooks.restoreUserWallpaper = [&] { calls.push_back("restore"); };
   run.app.hooks.updateWallpaperCalendar = [&] { calls.push_back("draw"); };
-  run.options.commandLine = "/silent";
+  run.options.commandLine = "  /SILENT  ";
   run.Go(kStart);
   // The exit sequence puts the user's wallpaper back once more.
   EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw", "restore"}));
   EXPECT_FALSE(run.window->Visible());
   EXPECT_TRUE(run.window->trayIconShown());
+  EXPECT_EQ(run.app.CommandLine, "");
   EXPECT_EQ(run.app.grid.count(), 35);
 }
 

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "frame_run.h"
 
 namespace kal {
@@ -286,9 +284,8 @@ TEST(EventEditor, CaseKeysAndTheContextMenuWorkOnTheDescription) {
 // A timed weekly event with several lines, category "Meetings" picked and the
 // second line marked; written to $KALENDRINA_GALLERY_DIR/screenshot-editor.png.
 TEST(EventEditorGallery, TimedWeeklyEventWithSeveralLines) {
-  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
   test::TempDir temp;
-  const std::string png = (dir != nullptr ? std::string(dir) : temp.path().string()) + "/screenshot-editor.png";
+  const std::string png = test::GalleryPath(temp, "screenshot-editor.png");
   EditorRun s;
   s.AddEvents({{kDay,
                 "Choir practice\rBring the new scores for the spring concert and the folder with the lyrics. "
