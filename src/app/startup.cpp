@@ -65,11 +65,23 @@ void AllocateBuffers(Application& app) {
   EnsureWorkRecord(app.events);
 }
 
+// A run that cannot hold the data-folder lock must not write: another writer
+// would save over its changes, or it over theirs, without either noticing.
+int RefuseUnlockedData(WindowBackend& window, const SingleInstance& lock) {
+  const std::string reason = lock.HeldByOtherCopy()
+                                 ? lock.lockPath() + " is held by " + lock.holder() + ", so nothing is written"
+                                 : "nothing is written without the data-folder lock: " + lock.error();
+  window.ShowMessageBox(ProgramName, reason, MessageIcon::Stop);
+  return 2;
+}
+
 std::string WithSlashEnd(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
 }
+
 }  // namespace
+
 
 int RunProgram(Application& app, const StartupOptions& options) {
   Program& p = app.program;
@@ -77,8 +89,12 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.window = &window;
   p.clock = &window.clock();
   // Single instance. A later start hands over to the running copy and leaves.
-  SingleInstance instance(options.instanceFolder);
+  // A headless run names the data folder as its marker folder, so its marker
+  // is the data-folder lock itself.
+  SingleInstance instance(options.instanceFolder, options.lockHolder);
+  const bool instanceLocksData = WithSlashEnd(options.instanceFolder) == ResolveDataFolder(options.dataFolder);
   if (!instance.Acquire()) {
+    if (instanceLocksData) return RefuseUnlockedData(window, instance);
     if (instance.HeldByOtherCopy()) {
       if (!instance.AskRunningCopyToShow()) {
         window.ShowMessageBox(std::string(ProgramName) + " is already running.",
@@ -88,7 +104,8 @@ int RunProgram(Application& app, const StartupOptions& options) {
       }
       return 0;
     }
-    // The marker could not be made at all: run anyway, unguarded, rather than not at all.
+    // Only the show-yourself marker is missing; the data-folder lock below
+    // still keeps two writers apart.
     std::fprintf(stderr, "kalendrina: %s\n", instance.error().c_str());
   }
 
@@ -109,14 +126,11 @@ int RunProgram(Application& app, const StartupOptions& options) {
   // a headless run or the command line must never write the event file that
   // this copy holds in memory.
   std::optional<SingleInstance> dataGuard;
-  if (WithSlashEnd(options.instanceFolder) != app.DataFolder) {
-    dataGuard.emplace(app.DataFolder);
-    if (!dataGuard->Acquire() && dataGuard->HeldByOtherCopy()) {
-      window.ShowMessageBox(std::string(ProgramName) + " is already running.",
-                            "Another copy of " + std::string(ProgramName) + " is using the data folder" + kCrLf +
-                                app.DataFolder,
-                            MessageIcon::Stop);
-      return 0;
+  if (!instanceLocksData) {
+    dataGuard.emplace(app.DataFolder, options.lockHolder);
+    if (!dataGuard->Acquire()) {
+      FreeBuffers(app);
+      return RefuseUnlockedData(window, *dataGuard);
     }
   }
   app.UpdateInstaller = app.TempFolder + "kalendrina_" + "setup.exe";
@@ -269,6 +283,7 @@ int RunScript(const std::string& scriptPath, const std::string& dataFolder) {
   options.dataFolder = dataFolder;
   // A headless run must neither meet nor disturb a desktop copy on the same account.
   options.instanceFolder = ResolveDataFolder(dataFolder);
+  options.lockHolder = "a headless run";
   MakePath(options.instanceFolder);
   options.forcedClientWidth = window.startWidth();
   options.forcedClientHeight = window.startHeight();

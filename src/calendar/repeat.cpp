@@ -68,7 +68,7 @@ class OccurrenceWriter {
   PackedDate workDate() const { return static_cast<PackedDate>(Get32(rec::kDate)); }
 
   void Append(const Ymd& date, int yearCount = -1) {
-    if (!ok()) return;
+    if (!ok() || date.year > LastGroupYear) return;
     Put32(rec::kDate, static_cast<std::uint32_t>(PackDate(date)));
     Put32(rec::kRecordId, static_cast<std::uint32_t>(nextId_));
     if (yearCount >= 0) bytes_[rec::kYearCount] = static_cast<std::uint8_t>(yearCount);

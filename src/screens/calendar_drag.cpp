@@ -64,7 +64,7 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
   if (move) DeleteRecord(store, offset);
   UiHost host(app.ui);
   SaveEvents(store, RecordSortKeys(Units(app)), host);
-  if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
+  if (kind == kKindCycle) Repredict(app)(store);
 }
 
 void DragItem(Application& app, const CalendarLayout& l, int button) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,27 @@ TEST_F(RepeatTest, CalculateAgeCountsYearsUpTo255) {
     EXPECT_EQ(d, (Ymd{1896 + static_cast<std::int32_t>(i), 2, IsLeapYear(d.year) ? 29 : 28})) << i;
   }
   EXPECT_EQ(recs[4].date, (Ymd{1900, 2, 28}));
+}
+
+TEST_F(RepeatTest, GroupsStopAtTheEndOf9999) {
+  // mode, start, occurrences left, the last of them
+  const std::tuple<int, Ymd, std::size_t, Ymd> cases[] = {
+      {1, {9999, 12, 1}, 5, {9999, 12, 29}},        // weekly
+      {5, {9999, 6, 30}, 7, {9999, 12, 30}},        // monthly
+      {RepeatCalculateAge, {9990, 3, 4}, 10, {9999, 3, 4}},
+      {22, {9999, 1, 1}, 12, {9999, 12, 3}},        // the first Friday of every month
+      {11, {9850, 1, 1}, 150, {9999, 1, 1}},        // exactly fits
+  };
+  for (const auto& [mode, start, count, last] : cases) {
+    SCOPED_TRACE(std::to_string(mode) + " from " + Iso(start));
+    s = EventStore{};
+    s.eventFile = dir.File("Event20.dat");
+    Work(start, mode);
+    GenerateGroup(s, GroupSize);
+    const auto dates = Dates();
+    ASSERT_EQ(dates.size(), count);
+    EXPECT_EQ(Iso(dates.back()), Iso(last));
+  }
 }
 
 TEST_F(RepeatTest, NthAndLastWeekdayOfTheMonth) {
