@@ -70,15 +70,6 @@ TEST(HeadlessWindow, ScriptsBecomeEventSequences) {
   EXPECT_EQ(Trace(tray), "show trayR ");
 }
 
-TEST(HeadlessWindow, DragBandMovesTheWindowInsteadOfClicking) {
-  HeadlessWindow w = Make("press 100 10\nmove 130 5\nrelease 130 5\nclick 300 10\nclick 100 60\n");
-  ASSERT_TRUE(w.Create("Kalendrina", 50, 50, 800, 600, false));
-  w.SetDragBand(50, {Rect{250, 0, 350, 50}});
-  // Over an excluded button (300, 10) a press is a normal click.
-  EXPECT_EQ(Trace(w), "move100,10 window80,45 move300,10 downL300,10 upL300,10 move100,60 downL100,60 upL100,60 ");
-  EXPECT_EQ(w.OuterRect().x, 80);
-}
-
 TEST(HeadlessWindow, WaitFiresDueTimersInOrderAndAdvancesTheClock) {
   HeadlessWindow w = Make("today 2024-05-05\nwait 1000\nclick 1 1\n");
   w.StartTimer(300, 300);
@@ -118,22 +109,8 @@ TEST(HeadlessWindow, EndOfScriptKeepsAskingToClose) {
   }
 }
 
-// Frozen limits (no resizing at all) are pinned by the modal-loop input-state test.
-TEST(HeadlessWindow, StartStateAndResizesWithinTheLimits) {
-  HeadlessWindow w = Make("size 900 600\ntoday 2024-01-02\nwait 0\nsize 1000 700\nsize 500 500\n");
-  EXPECT_EQ(std::tuple(w.startWidth(), w.startHeight(), w.clock().Now().day), std::tuple(900, 600, 2));
-  ASSERT_TRUE(w.Create("Kalendrina", 10, 20, 900, 600, true));
-  EXPECT_FALSE(w.Visible());
-  w.SetSizeLimits(775, 575, 0, 0);
-  PlatformEvent e = w.NextEvent(true);
-  EXPECT_EQ(std::tuple(e.type, e.width, e.height, e.sizeState),
-            std::tuple(EventType::Resize, 1000, 700, SizeState::Restored));
-  e = w.NextEvent(true);  // clamped to the minimum
-  EXPECT_EQ(std::tuple(e.width, e.height), std::tuple(775, 575));
-  EXPECT_EQ(w.OuterRect(), (WindowRect{10, 20, 775, 575}));
-  EXPECT_EQ(w.image().width(), 775);
-}
-
+// The drag band, the start state and the size limits are pinned through the
+// program: the header tests, the silent start and the input-state resizes.
 TEST(HeadlessWindow, PresentAndScreenshot) {
   test::TempDir dir;
   const std::string shot = dir.File("shot.png");

@@ -231,7 +231,6 @@ TEST(TextAreaSession, KeysClipboardAndMenuEditTheText) {
       {.script = "key Right\nkey Right shift\nkey Right shift\nkey Right shift\nkey C ctrl\nkey End ctrl\n"
                  "key V ctrl\nkey Home ctrl\nkey Right shift\nkey X ctrl\n",
        .initial = "xa\rby", .body = "a\rbya\rb", .clipboardAfter = "x"},
-      {.script = "key A ctrl\nkey C ctrl\n", .initial = "a\rb\r", .body = "a\rb\r", .clipboardAfter = "a\r\nb\r\n"},
       {.script = "key C ctrl\n", .initial = "abc", .body = "abc", .clipboardBefore = "kept", .clipboardAfter = "kept"},
       {.script = "key V ctrl\n", .initial = "abc", .body = "abc", .errors = {"No text on the clipboard!"}},
       // The menu: Cut, Copy, Delete (the first row), Paste; only Paste works without a block.
