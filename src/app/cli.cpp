@@ -8,6 +8,7 @@
 #include <map>
 #include <tuple>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <ostream>
 
@@ -271,7 +272,8 @@ UnitModes UnitsFrom(const std::string& folder) {
   Settings settings;
   const std::string config = folder + "config20.dat";
   std::error_code ec;
-  if (std::filesystem::exists(config, ec)) LoadSettings(settings, config);
+  std::string error;
+  if (std::filesystem::exists(config, ec) && !LoadSettings(settings, config, &error)) throw DataError{error};
   return UnitModes{settings.weightMode, settings.measureMode};
 }
 
@@ -281,7 +283,13 @@ void LoadStore(EventStore& store, const std::string& folder) {
   if (std::filesystem::exists(store.eventFile, ec) && !FileReadable(store.eventFile)) {
     throw DataError{"cannot read " + store.eventFile + ": permission denied"};
   }
-  LoadEvents(store);
+  // Saves cut short by a crash or a kill leave their temporary files behind.
+  if (FolderWritable(folder)) {
+    for (const std::string& name : RemoveLeftoverTempFiles(folder)) {
+      std::cerr << "kalendrina: removed leftover temporary file " << name << '\n';
+    }
+  }
+  if (!LoadEvents(store)) throw DataError{store.loadError};
 }
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
@@ -376,8 +384,10 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const auto length = static_cast<std::uint32_t>(rec::kGenericFixed + text.size());
   SetLong(store.workRecord, rec::kLength, static_cast<std::int32_t>(length));
   SetByte(store.workRecord, rec::kHoliday, options.Has("--holiday") ? 1 : 0);
+  const std::int32_t groupId = NextGroupId(store);
+  if (groupId == kNoFreeId) throw DataError{"no free group numbers are left in " + store.eventFile};
   SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
-  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  SetLong(store.workRecord, rec::kGroupId, groupId);
   SetByte(store.workRecord, rec::kRepeatMode, repeat);
   SetByte(store.workRecord, rec::kStartHour, startHour);
   SetByte(store.workRecord, rec::kStartMinute, startMinute);

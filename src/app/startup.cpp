@@ -150,10 +150,19 @@ int RunProgram(Application& app, const StartupOptions& options) {
   LogLine("App Path: " + app.ProgramFolder);
   LogLine("Data Path: " + app.DataFolder);
 
+  // Saves cut short by a crash leave their temporary files behind.
+  for (const std::string& name : RemoveLeftoverTempFiles(app.DataFolder)) LogLine("Removed Temporary File: " + name);
+
   ClearReadOnly(app.EventFile);
   ClearReadOnly(app.WallpaperFile);
 
-  LoadSettings(app.settings, app.ConfigFile);
+  std::string settingsError;
+  if (!LoadSettings(app.settings, app.ConfigFile, &settingsError)) {
+    // Saving would replace the file that could not be read with defaults.
+    app.settingsReadOnly = true;
+    window.ShowMessageBox(ProgramName, settingsError + kCrLf + "Settings are not saved until the program is restarted.",
+                          MessageIcon::Stop);
+  }
   p.WindowX = app.settings.windowX;
   p.WindowY = app.settings.windowY;
   p.ClientWidth = app.settings.windowWide;
@@ -239,7 +248,11 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.input.currentDay = app.dates.today.day;
   app.frame.updateCheckBits = app.dates.today.day & 8;
   app.events.eventFile = app.EventFile;
-  LoadEvents(app.events);
+  if (!LoadEvents(app.events)) {
+    // SaveEvents refuses from now on, so nothing replaces the unread file.
+    window.ShowMessageBox(ProgramName, app.events.loadError + kCrLf + "Events are not saved until the program is restarted.",
+                          MessageIcon::Stop);
+  }
   // The calendar screen builds its grid when it first draws.
   if (app.hooks.startUpdateCheck) app.hooks.startUpdateCheck();
   StartDayTimer(p);

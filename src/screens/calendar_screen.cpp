@@ -307,9 +307,15 @@ void NewRecordChooser(Application& app, std::string_view dayKey) {
 
   const RecordKind kind = kChooserKinds[chosen];
   EventStore& store = app.events;
+  const std::int32_t recordId = NextRecordId(store);
+  const std::int32_t groupId = NextGroupId(store);
+  if (recordId == kNoFreeId || groupId == kNoFreeId) {
+    UiHost(app.ui).ReportError("Could not add a record|No free record numbers are left.");
+    return;
+  }
   PrepareWorkRecord(store, kind, 0, PackDate(KeyDate(dayKey)));
-  SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
-  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  SetLong(store.workRecord, rec::kRecordId, recordId);
+  SetLong(store.workRecord, rec::kGroupId, groupId);
   if (kind == kKindGeneric) {
     OpenEventEditor(app, -1);
   } else {

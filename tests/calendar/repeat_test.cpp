@@ -141,6 +141,27 @@ TEST_F(RepeatTest, CopiesShareTheGroupAndTakeFreshIds) {
   EXPECT_EQ(Long(s.workRecord, rec::kRecordId), 1008);
 }
 
+TEST_F(RepeatTest, AGroupAtTheTopOfTheIdRangeTakesFreeIdsWithoutOverflow) {
+  // Record ids near the largest 32-bit number: counting up from one past the
+  // largest would overflow, so the copies take a free run from the bottom.
+  for (const std::int32_t id : {2147483647 - 20, 5}) {
+    test::AppendTo(s, test::RecordBytes(kKindGeneric, PackDate(2020, 1, 1), rec::kGenericFixed)
+                          .Long(rec::kRecordId, static_cast<std::uint32_t>(id))
+                          .Long(rec::kGroupId, static_cast<std::uint32_t>(id))
+                          .Finish());
+  }
+  Work({2024, 1, 1}, 1, 6);
+  GenerateGroup(s, GroupSize);
+  const auto recs = Records();
+  ASSERT_EQ(recs.size(), 2u + GroupSize);
+  std::vector<std::int32_t> ids;
+  for (const Rec& r : recs) ids.push_back(r.recordId);
+  EXPECT_EQ(std::vector<std::int32_t>(ids.begin() + 2, ids.begin() + 4), (std::vector<std::int32_t>{6, 7}));
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "an id is used twice";
+  EXPECT_GE(ids.front(), 0);
+}
+
 TEST_F(RepeatTest, MonthDayClampAndWeekdayAdjustments) {
   struct Row {
     Ymd start;
