@@ -62,7 +62,12 @@ std::string RecordSearchText(const EventStore& s, std::uint32_t offset, const Un
   if (shown.month >= 1 && shown.month <= 12) text.append(kMonths + 3 * (shown.month - 1), 3);
   char year[16];
   std::snprintf(year, sizeof year, "%04d", static_cast<int>(shown.year));
-  text += " " + std::to_string(shown.day) + ", " + year;
+  // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict overlap
+  // for a literal joined to a temporary string.
+  text += ' ';
+  text += std::to_string(shown.day);
+  text += ", ";
+  text += year;
   return text + ToLower1252(shown.text);
 }
 
