@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "calendar/entry_text.h"
-#include "screens/event_display_text.h"
-#include "screens/search.h"
+#include "calendar/event_display_text.h"
+#include "calendar/search.h"
 #include "store/event_store.h"
 #include "store/settings.h"
 

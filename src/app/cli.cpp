@@ -18,8 +18,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
-#include "screens/event_display_text.h"
-#include "screens/search.h"
+#include "calendar/event_display_text.h"
+#include "calendar/search.h"
 #include "store/event_store.h"
 #include "store/settings.h"
 

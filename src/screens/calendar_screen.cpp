@@ -6,17 +6,17 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/input_state.h"
-#include "app/startup.h"
+#include "screens/application.h"
 #include "screens/entry_box.h"
 #include "screens/event_editor.h"
 #include "screens/main_frame.h"
 #include "store/event_record.h"
 #include "ui/controls.h"
 #include "ui/dialog_host.h"
-#include "ui/ui_host.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
+#include "ui/ui_host.h"
 
 namespace kal {
 

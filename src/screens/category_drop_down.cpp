@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "app/input_state.h"
-#include "app/startup.h"
+#include "screens/application.h"
 #include "ui/controls.h"
+#include "ui/input_state.h"
 
 namespace kal {
 

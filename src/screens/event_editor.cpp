@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <string>
 
-#include "app/input_state.h"
-#include "app/startup.h"
 #include "calendar/dates.h"
 #include "calendar/repeat.h"
+#include "screens/application.h"
 #include "screens/category_drop_down.h"
 #include "store/event_record.h"
 #include "store/event_store.h"
 #include "ui/controls.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
 #include "ui/text_area.h"

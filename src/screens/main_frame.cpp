@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/input_state.h"
-#include "app/startup.h"
+#include "screens/application.h"
 #include "store/files.h"
 #include "store/log.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 
 namespace kal {

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/input_state.h"
-#include "app/startup.h"
+#include "screens/application.h"
 #include "screens/category_drop_down.h"
 #include "screens/main_frame.h"
+#include "screens/wallpaper_preview.h"
+#include "screens/wallpaper_styles.h"
 #include "store/event_record.h"
 #include "ui/dialog_host.h"
-#include "ui/ui_host.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
-#include "wallpaper/wallpaper_preview.h"
-#include "wallpaper/wallpaper_styles.h"
+#include "ui/ui_host.h"
 
 namespace kal {
 

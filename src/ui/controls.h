@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/input_state.h"
-#include "app/program.h"
 #include "ui/gfx.h"
+#include "ui/input_state.h"
+#include "ui/program.h"
 #include "ui/ui_context.h"
 
 namespace kal {

@@ -1,6 +1,6 @@
 #include "ui/dialog_host.h"
 
-#include "app/input_state.h"
+#include "ui/input_state.h"
 #include "ui/message_dialog.h"
 
 namespace kal {

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/input_state.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
+#include "ui/input_state.h"
 #include "ui/scroll_bar.h"
 
 namespace kal {

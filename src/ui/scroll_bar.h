@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/program.h"
 #include "ui/controls.h"
 #include "ui/gfx.h"
+#include "ui/program.h"
 #include "ui/ui_context.h"
 
 namespace kal {

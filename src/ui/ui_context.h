@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <functional>
 
-#include "app/input_state.h"
-#include "app/program.h"
 #include "platform/window.h"
 #include "ui/gfx.h"
+#include "ui/input_state.h"
+#include "ui/program.h"
 
 namespace kal {
 

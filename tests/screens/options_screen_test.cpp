@@ -7,10 +7,10 @@
 
 #include "frame_run.h"
 #include "screens/category_drop_down.h"
+#include "screens/wallpaper_styles.h"
 #include "support/record_builder.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
-#include "wallpaper/wallpaper_styles.h"
 
 namespace kal {
 namespace {

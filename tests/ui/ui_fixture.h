@@ -11,13 +11,13 @@
 #include <string>
 #include <string_view>
 
-#include "app/program.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
 #include "platform/input_script.h"
 #include "support/test_support.h"
 #include "ui/controls.h"
 #include "ui/gfx.h"
+#include "ui/program.h"
 #include "ui/ui_context.h"
 
 namespace kal::test {

@@ -1,4 +1,4 @@
-#include "wallpaper/wallpaper_styles.h"
+#include "screens/wallpaper_styles.h"
 
 namespace kal {
 

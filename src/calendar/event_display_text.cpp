@@ -1,4 +1,4 @@
-#include "screens/event_display_text.h"
+#include "calendar/event_display_text.h"
 
 #include "calendar/dates.h"
 #include "calendar/entry_text.h"

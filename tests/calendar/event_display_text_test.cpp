@@ -1,4 +1,4 @@
-#include "screens/event_display_text.h"
+#include "calendar/event_display_text.h"
 
 #include <gtest/gtest.h>
 

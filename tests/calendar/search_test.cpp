@@ -1,4 +1,4 @@
-#include "screens/search.h"
+#include "calendar/search.h"
 
 #include <gtest/gtest.h>
 

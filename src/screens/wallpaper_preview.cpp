@@ -1,6 +1,6 @@
-#include "wallpaper/wallpaper_preview.h"
+#include "screens/wallpaper_preview.h"
 
-#include "app/startup.h"
+#include "screens/application.h"
 #include "screens/main_frame.h"
 #include "screens/options_screen.h"
 #include "ui/controls.h"

@@ -1,8 +1,8 @@
-#include "screens/search.h"
+#include "calendar/search.h"
 
 #include <cstdio>
 
-#include "screens/event_display_text.h"
+#include "calendar/event_display_text.h"
 #include "store/text1252.h"
 
 namespace kal {

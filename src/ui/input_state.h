@@ -7,7 +7,7 @@
 // screen, editor and dialog loop takes before it reads the input state.
 #pragma once
 
-#include "app/program.h"
+#include "ui/program.h"
 
 namespace kal {
 
