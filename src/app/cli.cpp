@@ -14,7 +14,7 @@
 #include "platform/encoding.h"
 #include "platform/file_system.h"
 #include "platform/single_instance.h"
-#include "app/startup.h"
+#include "app/desktop_module.h"
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -325,7 +325,7 @@ int RunScriptCommand(const std::vector<std::string>& args, std::ostream& out) {
   if (!std::filesystem::is_regular_file(script, ec) || !FileReadable(script)) {
     throw UsageError{"cannot read the script " + script};
   }
-  return RunScript(script, options.Get("--data").value_or(""));
+  return StartScript(script, options.Get("--data").value_or(""));
 }
 
 int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
@@ -372,7 +372,7 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
     file << script.str();
     if (!file) throw DataError{"cannot write a temporary script in " + path.parent_path().string()};
   }
-  const int status = RunScript(path.string(), options.Get("--data").value_or(""));
+  const int status = StartScript(path.string(), options.Get("--data").value_or(""));
   std::error_code ec;
   std::filesystem::remove(path, ec);
   if (status == kExitOk && !std::filesystem::exists(target, ec)) throw DataError{"cannot write " + target};
