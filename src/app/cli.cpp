@@ -220,7 +220,10 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
   EventStore store;
   LoadStore(store, folder);
 
-  for (std::uint32_t i = 0; i < store.indexCount; ++i) {
+  // A sorted index (as every save leaves it) holds the range in one stretch.
+  const std::uint32_t first = from && store.indexSorted ? FirstIndexFrom(store, *from) : 0;
+  for (std::uint32_t i = first; i < store.indexCount; ++i) {
+    if (to && store.indexSorted && IndexDate(store, i) > *to) break;
     const std::uint32_t off = IndexOffset(store, i);
     const std::uint32_t k = RecordKindAt(store, off);
     if (k == kKindDeleted) continue;

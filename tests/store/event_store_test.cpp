@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/record_builder.h"
 #include "support/test_support.h"
 
 namespace kal {
@@ -211,6 +212,16 @@ std::vector<std::uint32_t> ReferenceOrder(const EventStore& s, std::vector<std::
     list.insert(list.begin() + static_cast<std::ptrdiff_t>(pos), moving);
   }
   return list;
+}
+
+TEST(EventIndex, FirstIndexFromIsTheFirstEntryNotBeforeTheDate) {
+  EventStore s;
+  for (int day : {3, 5, 5, 9}) test::AddGeneric(s, Date(2024, 5, day), "x");
+  BuildEventIndex(s);
+  ASSERT_TRUE(s.indexSorted);
+  const std::pair<int, std::uint32_t> cases[] = {{1, 0}, {3, 0}, {4, 1}, {5, 1}, {6, 3}, {9, 3}, {10, 4}};
+  for (const auto& [day, first] : cases) EXPECT_EQ(FirstIndexFrom(s, Date(2024, 5, day)), first) << day;
+  EXPECT_EQ(FirstIndexFrom(EventStore{}, Date(2024, 5, 5)), 0u);
 }
 
 TEST(EventFileOracle, RandomFilesMatchInsertionSortAndFullDeduplication) {
