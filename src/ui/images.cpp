@@ -43,6 +43,9 @@ Paint Vertical(float y0, Rgba c0, float y1, Rgba c1) {
 class Canvas {
  public:
   Canvas(int w, int h) : w_(w), h_(h), px_(static_cast<std::size_t>(w) * h) {}
+  // A canvas of w x h pixels on which shapes are given in units of 1/scale
+  // pixel: the same artwork at another size.
+  Canvas(int w, int h, float scale) : Canvas(w, h) { scale_ = scale; }
   int width() const { return w_; }
   int height() const { return h_; }
   Rgba& At(int x, int y) { return px_[static_cast<std::size_t>(y) * w_ + x]; }
@@ -52,9 +55,9 @@ class Canvas {
   void Fill(const Sdf& shape, const Paint& paint) {
     for (int y = 0; y < h_; ++y) {
       for (int x = 0; x < w_; ++x) {
-        const float cx = x + 0.5f;
-        const float cy = y + 0.5f;
-        const float coverage = std::clamp(0.5f - shape(cx, cy), 0.0f, 1.0f);
+        const float cx = (x + 0.5f) / scale_;
+        const float cy = (y + 0.5f) / scale_;
+        const float coverage = std::clamp(0.5f - shape(cx, cy) * scale_, 0.0f, 1.0f);
         if (coverage <= 0.0f) continue;
         Rgba src = paint(cx, cy);
         src.a *= coverage;
@@ -74,6 +77,7 @@ class Canvas {
 
  private:
   int w_, h_;
+  float scale_ = 1.0f;
   std::vector<Rgba> px_;
 };
 
@@ -636,8 +640,9 @@ Image Title() {
 
 enum class PageStyle { Heart, Days, Bold };
 
-Image CalendarIcon(PageStyle style) {
-  Canvas c(32, 32);
+// Drawn on a 32 x 32 grid, shown at size x size pixels.
+Image CalendarIcon(PageStyle style, int size = 32) {
+  Canvas c(size, size, static_cast<float>(size) / 32.0f);
   const bool bold = style == PageStyle::Bold;
   const float x0 = bold ? 2.0f : 3.0f, x1 = bold ? 30.0f : 29.0f, y0 = 5.0f, y1 = bold ? 30.0f : 29.5f;
   const float band = bold ? 13.0f : 12.0f;
@@ -731,5 +736,10 @@ const Image* FindImage(std::string_view name) {
 }
 
 const std::vector<std::string_view>& ImageNames() { return Images().names; }
+
+Image ProgramIcon(int size) {
+  // The heart's details blur below 32 pixels; the small icon's bolder page reads better.
+  return CalendarIcon(size < 32 ? PageStyle::Bold : PageStyle::Heart, std::max(1, size));
+}
 
 }  // namespace kal
