@@ -18,6 +18,7 @@
 #include "bench_dates.h"
 #include "calendar/calendar_grid.h"
 #include "calendar/repeat.h"
+#include "calendar/sort_key.h"
 #include "platform/freetype_text.h"
 #include "store/categories.h"
 #include "store/event_store.h"
@@ -95,7 +96,7 @@ struct Setup {
     std::filesystem::create_directories(dir);
     store.eventFile = (dir / "Event20.dat").string();
     FillStore(store);
-    kal::SaveEvents(store, units, kal::SilentHost());
+    kal::SaveEvents(store, kal::RecordSortKeys(units), kal::SilentHost());
     kal::BuildCategoryTable(categories, "");
   }
   ~Setup() { std::filesystem::remove_all(dir); }
@@ -151,14 +152,14 @@ void BM_NewGroupToGrid(benchmark::State& state) {
   Setup& d = Data();
   for (auto _ : state) {
     const std::int32_t group = kal::NextGroupId(d.store);
-    WorkEvent(d.store, kEditedDay, "Ana's birthday", kal::kRepeatCalculateAge, 255, kal::NextRecordId(d.store),
+    WorkEvent(d.store, kEditedDay, "Ana's birthday", kal::RepeatCalculateAge, 255, kal::NextRecordId(d.store),
               group, 7);
     kal::NewEventGroup(d.store, d.units, kal::SilentHost());
     d.RebuildGrid();
     benchmark::DoNotOptimize(d.grid.items.data());
     state.PauseTiming();
     kal::DeleteGroup(d.store, group);
-    kal::SaveEvents(d.store, d.units, kal::SilentHost());
+    kal::SaveEvents(d.store, kal::RecordSortKeys(d.units), kal::SilentHost());
     state.ResumeTiming();
   }
   state.counters["records"] = d.store.indexCount;
@@ -168,7 +169,7 @@ void BM_NewGroupToGrid(benchmark::State& state) {
 void BM_SaveEventsAlone(benchmark::State& state) {
   Setup& d = Data();
   for (auto _ : state) {
-    kal::SaveEvents(d.store, d.units, kal::SilentHost());
+    kal::SaveEvents(d.store, kal::RecordSortKeys(d.units), kal::SilentHost());
     benchmark::DoNotOptimize(d.store.indexCount);
   }
   state.counters["records"] = d.store.indexCount;

@@ -17,8 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "event_file.h"
+#include "bench_records.h"
 #include "calendar/calendar_grid.h"
+#include "calendar/sort_key.h"
 #include "platform/freetype_text.h"
 #include "store/categories.h"
 #include "store/event_store.h"
@@ -26,7 +27,6 @@
 namespace {
 
 using kal::EventStore;
-using kal::bench::FillStore;
 using kal::bench::kShownSunday;
 
 struct Setup {
@@ -42,8 +42,8 @@ struct Setup {
     dir = std::filesystem::temp_directory_path() / ("kalendrina-grid-bench-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(dir);
     store.eventFile = (dir / "Event20.dat").string();
-    FillStore(store);
-    kal::SaveEvents(store, units, kal::SilentHost());  // sorted by date, as the program keeps it
+    kal::bench::FillStore(store);
+    kal::SaveEvents(store, kal::RecordSortKeys(units), kal::SilentHost());  // sorted by date, as the program keeps it
     kal::BuildCategoryTable(categories, "");
   }
   ~Setup() { std::filesystem::remove_all(dir); }

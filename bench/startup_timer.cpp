@@ -22,7 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "event_file.h"
+#include "bench_records.h"
+#include "calendar/sort_key.h"
 #include "store/event_store.h"
 
 extern char** environ;
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
     kal::EventStore store;
     store.eventFile = (dir / "Event20.dat").string();
     kal::bench::FillStore(store);
-    kal::SaveEvents(store, kal::UnitModes{}, kal::SilentHost());  // sorted by date, as the program keeps it
+    kal::SaveEvents(store, kal::RecordSortKeys(kal::UnitModes{}), kal::SilentHost());  // sorted, as the program keeps it
     std::printf("data: %u records, %u bytes\n", store.indexCount, store.storeSize);
   }
   const std::string data = dir.string();

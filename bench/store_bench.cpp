@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "calendar/repeat.h"
+#include "calendar/sort_key.h"
 #include "store/event_store.h"
 
 namespace {
@@ -124,7 +125,7 @@ void BM_SaveEvents(benchmark::State& state) {
     WriteFile(s.eventFile, FileFor(n));  // unsorted, as after an import
     kal::LoadEvents(s);
     state.ResumeTiming();
-    kal::SaveEvents(s, units, kal::SilentHost());
+    kal::SaveEvents(s, kal::RecordSortKeys(units), kal::SilentHost());
   }
 }
 
@@ -136,14 +137,14 @@ void BM_SaveEventsAfterEdit(benchmark::State& state) {
   kal::UnitModes units;
   WriteFile(s.eventFile, FileFor(n));
   kal::LoadEvents(s);
-  kal::SaveEvents(s, units, kal::SilentHost());
+  kal::SaveEvents(s, kal::RecordSortKeys(units), kal::SilentHost());
   for (auto _ : state) {
     state.PauseTiming();
     kal::PrepareWorkRecord(s, kal::kKindGeneric, 3, kal::PackDate(2024, 5, 5));
     kal::AppendRecord(s);
     kal::DeleteRecord(s, s.storeSize - 32);
     state.ResumeTiming();
-    kal::SaveEvents(s, units, kal::SilentHost());
+    kal::SaveEvents(s, kal::RecordSortKeys(units), kal::SilentHost());
   }
 }
 

@@ -12,6 +12,7 @@
 #include "calendar/entry_text.h"
 #include "calendar/event_display_text.h"
 #include "calendar/search.h"
+#include "calendar/sort_key.h"
 #include "store/event_store.h"
 #include "store/settings.h"
 
@@ -63,7 +64,7 @@ void EventFile(const std::uint8_t* data, std::size_t size) {
       (void)RecordSortKey(s, off, u);
     }
   }
-  Check(SaveEvents(s, units[0], SilentHost()), "save failed");
+  Check(SaveEvents(s, RecordSortKeys(units[0]), SilentHost()), "save failed");
   std::uint32_t total = 0;
   for (std::uint32_t i = 0; i < s.indexCount; ++i) {
     const std::uint32_t off = IndexOffset(s, i);
@@ -73,7 +74,7 @@ void EventFile(const std::uint8_t* data, std::size_t size) {
   }
   Check(total == s.storeSize, "saved file has trailing bytes");
   const auto first = Read(s.eventFile);
-  Check(SaveEvents(s, units[0], SilentHost()), "second save failed");
+  Check(SaveEvents(s, RecordSortKeys(units[0]), SilentHost()), "second save failed");
   Check(Read(s.eventFile) == first, "saving a saved file changed it");
 }
 

@@ -19,6 +19,7 @@
 #include <random>
 #include <sstream>
 #include "calendar/event_display_text.h"
+#include "calendar/event_list.h"
 #include "calendar/search.h"
 #include "store/event_store.h"
 #include "store/settings.h"
@@ -54,11 +55,12 @@ constexpr const char* kRunScriptUsage =
 
 constexpr const char* kListUsage =
     "usage: kalendrina list [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--search QUERY]\n"
-    "                       [--category N] [--kind K] [--data DIR]\n"
+    "                       [--category N] [--kind K] [--marked] [--data DIR]\n"
     "Prints one record per line in file order: date, kind, category, record id,\n"
     "group id and the event-list text, separated by tabs.\n"
     "  --search  words must occur; -word must not; /a /b at least one; \"a phrase\"\n"
-    "  --kind    2 events, 3 weight, 4 cycles, 5 blood pressure, 6 cholesterol, 7 glucose\n";
+    "  --kind    2 events, 3 weight, 4 cycles, 5 blood pressure, 6 cholesterol, 7 glucose\n"
+    "  --marked  only records marked in the event list\n";
 
 constexpr const char* kAddUsage =
     "usage: kalendrina add YYYY-MM-DD TEXT [--start H:MM[am|pm]] [--end H:MM[am|pm]]\n"
@@ -200,7 +202,8 @@ void LoadStore(EventStore& store, const std::string& folder) {
 }
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
-  const Options options(args, 1, {"--from", "--to", "--search", "--category", "--kind", "--data"}, {"--help"});
+  const Options options(args, 1, {"--from", "--to", "--search", "--category", "--kind", "--data"},
+                        {"--help", "--marked"});
   if (options.Has("--help")) {
     out << kListUsage;
     return kExitOk;
@@ -232,6 +235,7 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
     const std::uint32_t cat = Byte(store.store, off + rec::kCategory);
     if (category && static_cast<int>(cat) != *category) continue;
     if (kind && static_cast<int>(k) != *kind) continue;
+    if (options.Has("--marked") && !IsMarked(store, off)) continue;
     if (terms && !RecordMatches(store, off, *terms, units)) continue;
     const DisplayText text = EventDisplayText(store, off, 170, units);
     std::string line = Cp1252ToUtf8(text.text);

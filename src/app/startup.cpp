@@ -1,17 +1,13 @@
 #include "app/startup.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
-#include <mutex>
 #include <optional>
-#include <thread>
 
+#include "app/run_steps.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
@@ -19,6 +15,7 @@
 #include "platform/sdl_window.h"
 #include "platform/single_instance.h"
 #include "screens/calendar_screen.h"
+#include "screens/event_list_screen.h"
 #include "screens/main_frame.h"
 #include "screens/options_screen.h"
 #include "store/files.h"
@@ -33,37 +30,6 @@ namespace kal {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
-
-// Forwards "show yourself" requests of later starts to the window, which may
-// be waiting for input at the time.
-class ShowRequestWatcher {
- public:
-  ShowRequestWatcher(SingleInstance& instance, WindowBackend& window) {
-    thread_ = std::thread([this, &instance, &window] {
-      std::unique_lock<std::mutex> lock(mutex_);
-      while (!stop_) {
-        wake_.wait_for(lock, std::chrono::milliseconds(200));
-        if (!stop_ && instance.PollShowRequest()) window.PostShowRequest();
-      }
-    });
-  }
-  ~ShowRequestWatcher() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stop_ = true;
-    }
-    wake_.notify_all();
-    thread_.join();
-  }
-  ShowRequestWatcher(const ShowRequestWatcher&) = delete;
-  ShowRequestWatcher& operator=(const ShowRequestWatcher&) = delete;
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stop_ = false;
-  std::thread thread_;
-};
 
 std::string Trimmed(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -99,43 +65,6 @@ void AllocateBuffers(Application& app) {
   EnsureWorkRecord(app.events);
 }
 
-void FreeBuffers(Application& app) {
-  BufFree(app.DialogTransferBuffer);
-  BufFree(app.scratchBuffer);
-  BufFree(app.editorTextBuffer);
-  BufFree(app.editorLineBuffer);
-  BufFree(app.fontBuffers[0]);
-  BufFree(app.fontBuffers[1]);
-  BufFree(app.directoryBuffer);
-  BufFree(app.events.workRecord);
-}
-
-void RunExitSequence(Application& app) {
-  Program& p = app.program;
-  LogLine("Exit Kill Wallpaper Timer");
-  p.window->KillTimer(DayTimerId);
-  p.window->KillTimer(CaretTimerId);
-  // FIXME: close the update check thread once it exists.
-  SaveGeometry(app);
-  app.gfx.backgroundTexture = Surface();
-  app.gfx.popupTexture = Surface();
-  LogLine("Exit Restore");
-  // FIXME: put back the user's desktop wallpaper once wallpapers exist.
-  BufFree(app.events.index);
-  BufFree(app.events.store);
-  app.events.indexCount = 0;
-  app.events.storeSize = 0;
-  BufFree(app.categories.records);
-  app.categories.count = 0;
-  LogLine("Program Cleanup");
-  WaitInputRelease(p);
-  FreeBuffers(app);
-  // FIXME: start a downloaded installer once the update check exists.
-}
-
-}  // namespace
-
-namespace {
 std::string WithSlashEnd(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
@@ -273,6 +202,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.saveSettings = [&app] { SaveGeometry(app); };
   InstallFrame(app);
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
+  if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
   if (!app.screens[2]) app.screens[2] = [](Application& a) { OptionsScreen(a); };
   for (int i = 0; i < 3; ++i) {
     if (!app.screens[i]) app.screens[i] = [i](Application& a) { PlaceholderScreen(a, i + 1); };
@@ -296,20 +226,12 @@ int RunProgram(Application& app, const StartupOptions& options) {
   app.frame.updateCheckBits = app.dates.today.day & 8;
   app.events.eventFile = app.EventFile;
   LoadEvents(app.events);
-  // FIXME: build the calendar grid for five weeks and start the update check once they exist.
+  // The calendar screen builds its grid when it first draws.
+  if (app.hooks.startUpdateCheck) app.hooks.startUpdateCheck();
   StartDayTimer(p);
   app.started = true;
 
-  {
-    const ShowRequestWatcher watcher(instance, window);
-    while (p.input.quitRequested == 0) {
-      const std::int32_t current = std::clamp(p.CurrentScreen, 1, 3);
-      app.screens[static_cast<std::size_t>(current - 1)](app);
-      p.CurrentScreen = p.NextScreen;
-      // A screen that returned without choosing leaves the current one running.
-      if (p.CurrentScreen < 1 || p.CurrentScreen > 3) p.CurrentScreen = current;
-    }
-  }
+  RunMainLoop(app, instance, window);
 
   RunExitSequence(app);
   LogLine("Bye Bye");

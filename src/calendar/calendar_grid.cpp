@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "calendar/entry_text.h"
+#include "calendar/sort_key.h"
 #include "store/event_record.h"
 
 namespace kal {
@@ -214,7 +215,7 @@ int DeleteSelectedEntry(CalendarGrid& grid, EventStore& store, const CategoryTab
     deleted = true;
   }
   if (deleted) {
-    SaveEvents(store, units, host);
+    SaveEvents(store, RecordSortKeys(units), host);
     if (kind == kKindCycle && repredictCycles) repredictCycles(store);
   }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "calendar/sort_key.h"
 #include "store/event_record.h"
 #include "store/mem_buffer.h"
 
@@ -124,11 +125,11 @@ std::string RepeatModeLabel(int code, std::int32_t year, std::int32_t month, std
       "Every Year (Calculate Age)",
   };
   static const char* const kOrdinals[] = {"1st ", "2nd ", "3rd ", "4th ", "Last "};
-  if (code < 0 || code >= kRepeatModeCount) return "";
-  if (code <= 15) return kFixed[code];
+  if (code < 0 || code >= RepeatModeCount) return "";
+  if (code <= RepeatCalculateAge) return kFixed[code];
   const std::string weekday = WeekdayName(WeekdayOf(year, month, day));
-  const bool yearly = code <= 21;
-  const int n = yearly ? code - 15 : code - 21;
+  const bool yearly = code <= RepeatYearlyLastFullWeek;
+  const int n = code - (yearly ? RepeatYearlyNthWeekday : RepeatMonthlyNthWeekday) + 1;
   const std::string tail = yearly ? MonthName(month) : std::string("every month");
   if (n == 6) return weekday + " of the last full week of " + tail;
   return kOrdinals[n - 1] + weekday + " of " + tail;
@@ -165,22 +166,22 @@ void WeekdayAfter(const EventStore& s, std::int32_t& year, std::int32_t& month, 
 
 void GenerateGroup(EventStore& s, int count) {
   const int code = static_cast<int>(Byte(s.workRecord, rec::kRepeatMode));
-  if (code == 0) {
+  if (code == RepeatOnce) {
     RepeatEveryDays(s, 1, 0);
-  } else if (code <= 4) {
-    RepeatEveryDays(s, count, 7 * code);
-  } else if (code <= 8) {
+  } else if (code <= RepeatEveryFourWeeks) {
+    RepeatEveryDays(s, count, 7 * (code - RepeatEveryWeek + 1));
+  } else if (code <= RepeatMonthWeekdayAfter) {
     RepeatEveryMonths(s, count, 1, code);
-  } else if (code == 9) {
+  } else if (code == RepeatEveryTwoMonths) {
     RepeatEveryMonths(s, count, 2, code);
-  } else if (code == 10) {
+  } else if (code == RepeatEveryThreeMonths) {
     RepeatEveryMonths(s, count, 3, code);
-  } else if (code <= 15) {
+  } else if (code <= RepeatCalculateAge) {
     RepeatEveryMonths(s, count, 12, code);
-  } else if (code <= 21) {
-    RepeatNthWeekday(s, count, code - 15, code);
-  } else if (code <= 27) {
-    RepeatNthWeekday(s, count, code - 21, code);
+  } else if (code <= RepeatYearlyLastFullWeek) {
+    RepeatNthWeekday(s, count, code - RepeatYearlyNthWeekday + 1, code);
+  } else if (code <= RepeatMonthlyLastFullWeek) {
+    RepeatNthWeekday(s, count, code - RepeatMonthlyNthWeekday + 1, code);
   }
 }
 
@@ -206,26 +207,26 @@ void RepeatEveryMonths(EventStore& s, int count, int stepMonths, int code) {
     Ymd date = base;
     date.day = std::min(base.day, DaysInMonth(base.year, base.month));
     switch (code) {
-      case 6:
-      case 12:
+      case RepeatMonthClosestWeekday:
+      case RepeatYearClosestWeekday:
         if (WeekdayOf(date.year, date.month, date.day) == 0) {
           WeekdayAfter(s, date);
         } else {
           WeekdayBefore(s, date);
         }
         break;
-      case 7:
-      case 13:
+      case RepeatMonthWeekdayBefore:
+      case RepeatYearWeekdayBefore:
         WeekdayBefore(s, date);
         break;
-      case 8:
-      case 14:
+      case RepeatMonthWeekdayAfter:
+      case RepeatYearWeekdayAfter:
         WeekdayAfter(s, date);
         break;
       default:
         break;
     }
-    if (code == kRepeatCalculateAge) {
+    if (code == RepeatCalculateAge) {
       writer.Append(date, yearCount);
       yearCount = std::min(yearCount + 1, 255);
     } else {
@@ -241,7 +242,7 @@ void RepeatNthWeekday(EventStore& s, int count, int n, int code) {
   if (!writer.ok()) return;
   const Ymd start = UnpackDate(writer.workDate());
   const std::int32_t target = WeekdayOf(start.year, start.month, start.day);
-  const bool monthly = code >= 22;
+  const bool monthly = code >= RepeatMonthlyNthWeekday;
   Ymd date = start;
   for (int i = 0; i < count; ++i) {
     const std::int32_t length = DaysInMonth(date.year, date.month);
@@ -271,7 +272,7 @@ void RepeatNthWeekday(EventStore& s, int count, int n, int code) {
 
 bool NewEventGroup(EventStore& s, const UnitModes& units, Host& host) {
   GenerateGroup(s, GroupSize);
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 bool SaveOneOccurrence(EventStore& s, std::uint32_t editedOffset, std::uint8_t originalRepeatMode,
@@ -287,7 +288,7 @@ bool SaveOneOccurrence(EventStore& s, std::uint32_t editedOffset, std::uint8_t o
     SetByte(s.workRecord, rec::kRepeatMode, originalRepeatMode);
     AppendRecordBytes(s, s.workRecord.data(), length);
   }
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 bool SaveAllOccurrences(EventStore& s, const UnitModes& units, Host& host) {
@@ -305,7 +306,7 @@ bool SaveAllOccurrences(EventStore& s, const UnitModes& units, Host& host) {
       AppendRecordBytes(s, s.workRecord.data(), length);
     });
   }
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 bool ReplaceGroup(EventStore& s, const UnitModes& units, Host& host) {
@@ -322,7 +323,7 @@ bool ReplaceGroup(EventStore& s, const UnitModes& units, Host& host) {
     SetByte(s.workRecord, rec::kYearCount, 0);
     GenerateGroup(s, GroupSize);
   }
-  return SaveEvents(s, units, host);
+  return SaveEvents(s, RecordSortKeys(units), host);
 }
 
 void DeleteGroup(EventStore& s, std::int32_t groupId) {

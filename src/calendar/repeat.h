@@ -21,11 +21,34 @@
 
 namespace kal {
 
-// Occurrences written for every repeating mode; mode 0 writes one record.
+// Occurrences written for every repeating mode; RepeatOnce writes one record.
 constexpr int GroupSize = 150;
-constexpr std::uint8_t kRepeatModeCount = 28;
-// Mode whose records carry the number of years since the first occurrence.
-constexpr std::uint8_t kRepeatCalculateAge = 15;
+
+// The repeat modes of a generic event: the byte at rec::kRepeatMode.
+enum RepeatMode : std::uint8_t {
+  RepeatOnce = 0,
+  RepeatEveryWeek = 1,  // 1-4: every one to four weeks
+  RepeatEveryFourWeeks = 4,
+  RepeatEveryMonth = 5,
+  RepeatMonthClosestWeekday = 6,
+  RepeatMonthWeekdayBefore = 7,
+  RepeatMonthWeekdayAfter = 8,
+  RepeatEveryTwoMonths = 9,
+  RepeatEveryThreeMonths = 10,
+  RepeatEveryYear = 11,
+  RepeatYearClosestWeekday = 12,
+  RepeatYearWeekdayBefore = 13,
+  RepeatYearWeekdayAfter = 14,
+  // Yearly; the records carry the number of years since the first occurrence.
+  RepeatCalculateAge = 15,
+  // 16-21: the 1st, 2nd, 3rd, 4th, last or last-full-week weekday of the month, every year.
+  RepeatYearlyNthWeekday = 16,
+  RepeatYearlyLastFullWeek = 21,
+  // 22-27: the same, every month.
+  RepeatMonthlyNthWeekday = 22,
+  RepeatMonthlyLastFullWeek = 27,
+  RepeatModeCount = 28,
+};
 
 // The label of a mode for an event on the given date; "" for unknown codes.
 std::string RepeatModeLabel(int code, std::int32_t year, std::int32_t month, std::int32_t day);
@@ -42,7 +65,7 @@ inline void WeekdayBefore(const EventStore& s, Ymd& d) { WeekdayBefore(s, d.year
 inline void WeekdayAfter(const EventStore& s, Ymd& d) { WeekdayAfter(s, d.year, d.month, d.day); }
 
 // Appends the occurrences of the work record's repeat mode (count for the
-// repeating modes, one for mode 0, none for an unknown mode). Each copy gets
+// repeating modes, one for RepeatOnce, none for an unknown mode). Each copy gets
 // its own date and a fresh record id; everything else, the group id included,
 // is the work record's. Does not save.
 void GenerateGroup(EventStore& s, int count);
@@ -50,10 +73,10 @@ void GenerateGroup(EventStore& s, int count);
 void RepeatEveryDays(EventStore& s, int count, int stepDays);
 // count copies, stepMonths apart, on the work record's day number (cut to the
 // month's last day where the month is shorter), adjusted to a working day for
-// the modes that ask for it; mode 15 also numbers the years.
+// the modes that ask for it; RepeatCalculateAge also numbers the years.
 void RepeatEveryMonths(EventStore& s, int count, int stepMonths, int code);
 // count copies on the n-th (1-4), last (5) or last-full-week (6) weekday of
-// the work record's date; every month for codes 22-27, else every year.
+// the work record's date; every month from RepeatMonthlyNthWeekday on, else every year.
 void RepeatNthWeekday(EventStore& s, int count, int n, int code);
 
 // A new event: GenerateGroup(GroupSize) from the work record, then save.

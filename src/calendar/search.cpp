@@ -1,6 +1,6 @@
 #include "calendar/search.h"
 
-#include <cstdio>
+#include <charconv>
 
 #include "calendar/event_display_text.h"
 #include "store/text1252.h"
@@ -55,27 +55,67 @@ SearchTerms ParseQuery(std::string_view text) {
   return out;
 }
 
-std::string RecordSearchText(const EventStore& s, std::uint32_t offset, const UnitModes& units) {
-  static constexpr char kMonths[] = "janfebmaraprmayjunjulaugsepoctnovdec";
+namespace {
+
+// Plain digits, at least `width` of them after any minus sign.
+void AppendNumber(std::string& out, int value, int width) {
+  char digits[16];
+  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  const char* first = digits;
+  if (value < 0) {
+    out += '-';
+    ++first;
+  }
+  for (auto n = end - first; n < width; ++n) out += '0';
+  out.append(first, static_cast<std::size_t>(end - first));
+}
+
+// "may 5, 2024" in the case of `months`, then the record's text folded by `fold`.
+template <typename Fold>
+void AppendSearchText(const EventStore& s, std::uint32_t offset, const UnitModes& units, const char* months,
+                      Fold fold, std::string& out) {
   const DisplayText shown = EventDisplayText(s, offset, 65000, units);
+  if (shown.month >= 1 && shown.month <= 12) out.append(months + 3 * (shown.month - 1), 3);
+  out += ' ';
+  AppendNumber(out, shown.day, 1);
+  out += ", ";
+  AppendNumber(out, shown.year, 4);
+  const std::size_t at = out.size();
+  out.resize(at + shown.text.size());
+  // Raw pointers: a char store through the string itself could alias its own length and data.
+  char* to = out.data() + at;
+  const char* from = shown.text.data();
+  for (std::size_t i = 0; i < shown.text.size(); ++i) to[i] = static_cast<char>(fold(static_cast<std::uint8_t>(from[i])));
+}
+
+// Lower case and then upper case, as the search text is built and then
+// compared: one table instead of two passes over every record.
+struct CaseFold {
+  CaseFold() {
+    for (int c = 0; c < 256; ++c) table[c] = ToUpper1252(ToLower1252(static_cast<std::uint8_t>(c)));
+  }
+  std::uint8_t table[256];
+};
+
+}  // namespace
+
+std::string RecordSearchText(const EventStore& s, std::uint32_t offset, const UnitModes& units) {
   std::string text;
-  if (shown.month >= 1 && shown.month <= 12) text.append(kMonths + 3 * (shown.month - 1), 3);
-  char year[16];
-  std::snprintf(year, sizeof year, "%04d", static_cast<int>(shown.year));
-  // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict overlap
-  // for a literal joined to a temporary string.
-  text += ' ';
-  text += std::to_string(shown.day);
-  text += ", ";
-  text += year;
-  return text + ToLower1252(shown.text);
+  AppendSearchText(s, offset, units, "janfebmaraprmayjunjulaugsepoctnovdec",
+                   [](std::uint8_t c) { return ToLower1252(c); }, text);
+  return text;
 }
 
 bool RecordMatches(const EventStore& s, std::uint32_t offset, const SearchTerms& terms, const UnitModes& units) {
   if (terms.terms.empty()) return false;
   // A deleted record has no text left, only its date; it is never a result.
   if (RecordKindAt(s, offset) == kKindDeleted) return false;
-  const std::string haystack = ToUpper1252(RecordSearchText(s, offset, units));
+  static const CaseFold fold;
+  // Reused, so that a search over a whole file does not allocate per record.
+  thread_local std::string haystack;
+  haystack.clear();
+  AppendSearchText(s, offset, units, "JANFEBMARAPRMAYJUNJULAUGSEPOCTNOVDEC",
+                   [](std::uint8_t c) { return fold.table[c]; }, haystack);
   std::size_t satisfied = 0;
   std::size_t anyOfTerms = 0;
   bool anyOfFound = false;

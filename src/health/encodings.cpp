@@ -34,6 +34,13 @@ constexpr double kMaxWord = 65535.0;
 
 std::string NumberText(double value) {
   if (!std::isfinite(value)) return "0";
+  // Whole numbers of up to 14 digits, which most readings are, come out of
+  // the digit work below unchanged; searches over whole files call this often.
+  if (std::fabs(value) < 1e14 && value == std::trunc(value)) {
+    char whole[24];
+    const auto end = std::to_chars(whole, whole + sizeof whole, static_cast<long long>(value)).ptr;
+    return std::string(whole, end);
+  }
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
   const std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));  // [-]d.ddde[+-]xx
@@ -249,14 +256,6 @@ std::string FormatReadingTime(int hour, int minute) {
   std::snprintf(mm, sizeof mm, "%02d", minute);
   if (hour > 12) return NumberText(hour - 12) + ":" + mm + " pm";
   return NumberText(hour) + ":" + mm + " am";
-}
-
-std::string WeightUnitLabel(const UnitModes& units) {
-  return units.weightMode == 0 ? "Show weights in pounds" : "Show weights in kg";
-}
-
-std::string LengthUnitLabel(const UnitModes& units) {
-  return units.lengthMode == 0 ? "Show measurements in inches" : "Show measurements in cm";
 }
 
 std::string ActivityLevelLabel(int level) {

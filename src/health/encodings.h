@@ -81,10 +81,6 @@ ReadingTime ParseReadingTime(std::string_view text, const Clock& clock);
 // Hour 0 is no time (empty text); 1-12 "am", above 12 "pm": 24 is "12:05 pm".
 std::string FormatReadingTime(int hour, int minute);
 
-// The options screen's labels of the two unit settings.
-std::string WeightUnitLabel(const UnitModes& units);  // "Show weights in pounds" / "... in kg"
-std::string LengthUnitLabel(const UnitModes& units);  // "Show measurements in inches" / "... in cm"
-
 // Activity levels 0-4 of the weight editor; other values give the empty text.
 std::string ActivityLevelLabel(int level);
 // The factor applied to the basal metabolic rate: 1.2 + 0.175 * level.

@@ -1,3 +1,4 @@
+#include "platform/key_codes.h"
 #include "platform/window.h"
 
 #include <array>
@@ -36,21 +37,21 @@ bool IsDigit(Key k) { return k >= Key::Digit0 && k <= Key::Digit9; }
 }  // namespace
 
 int ProgramKeyCode(Key key) {
-  if (key >= Key::F1 && key <= Key::F12) return static_cast<int>(key) - static_cast<int>(Key::F1) + 1;
+  if (key >= Key::F1 && key <= Key::F12) return static_cast<int>(key) - static_cast<int>(Key::F1) + KeyF1;
   switch (key) {
-    case Key::Digit1: return 49;
-    case Key::Digit2: return 50;
-    case Key::Digit3: return 51;
-    case Key::Home: return 71;
-    case Key::Up: return 72;
-    case Key::PageUp: return 73;
-    case Key::Left: return 75;
-    case Key::Right: return 77;
-    case Key::End: return 79;
-    case Key::Down: return 80;
-    case Key::PageDown: return 81;
-    case Key::Insert: return 82;
-    case Key::Delete: return 83;
+    case Key::Digit1: return KeyDigit1;
+    case Key::Digit2: return KeyDigit2;
+    case Key::Digit3: return KeyDigit3;
+    case Key::Home: return KeyHome;
+    case Key::Up: return KeyUp;
+    case Key::PageUp: return KeyPageUp;
+    case Key::Left: return KeyLeft;
+    case Key::Right: return KeyRight;
+    case Key::End: return KeyEnd;
+    case Key::Down: return KeyDown;
+    case Key::PageDown: return KeyPageDown;
+    case Key::Insert: return KeyInsert;
+    case Key::Delete: return KeyDelete;
     default: return 0;
   }
 }
@@ -69,11 +70,11 @@ Key KeyFromName(std::string_view name) {
 
 int KeyCharacter(Key key, bool shift, bool ctrl) {
   switch (key) {
-    case Key::Enter: return ctrl ? 10 : 13;
-    case Key::Tab: return ctrl ? 0 : 9;
-    case Key::Escape: return 27;
-    case Key::Backspace: return ctrl ? 127 : 8;
-    case Key::Space: return 32;
+    case Key::Enter: return ctrl ? CharJoinLines : CharEnter;
+    case Key::Tab: return ctrl ? 0 : CharTab;
+    case Key::Escape: return CharEscape;
+    case Key::Backspace: return ctrl ? CharCtrlBackspace : CharBackspace;
+    case Key::Space: return CharSpace;
     default: break;
   }
   if (IsLetter(key)) {

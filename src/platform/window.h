@@ -37,9 +37,8 @@ enum class Key : std::uint8_t {
   Shift, Ctrl, Other,
 };
 
-// The program's key numbering: digits "1".."3" are 49..51, Home 71, Up 72,
-// Page Up 73, Left 75, Right 77, End 79, Down 80, Page Down 81, Insert 82,
-// Delete 83, F1..F12 are 1..12. Every other key is 0 (not numbered).
+// The key's number in the program's key numbering (platform/key_codes.h);
+// 0 for every key that has none.
 int ProgramKeyCode(Key key);
 // "Left", "F5", "A", "7" ... as input scripts write them; Key::None when unknown.
 Key KeyFromName(std::string_view name);

@@ -16,7 +16,8 @@ class ShellHost : public Host {
   void PumpMessages() override { kal::PumpMessages(app_.program, 0); }
   void ReportError(const std::string& message) override {
     LogLine(message);
-    // FIXME: the program's own message dialog, once it exists.
+    // The system's box rather than the program's dialog: this also runs in the
+    // exit sequence, when no dialog loop can run any more.
     if (app_.program.window != nullptr) app_.program.window->ShowMessageBox(ProgramName, message, MessageIcon::None);
   }
 
@@ -56,34 +57,51 @@ void EnsureOffscreenFits(Application& app) {
   app.gfx.clientHeight = p.ClientHeight;
 }
 
+void RunScreenLoop(Application& app, const std::function<void()>& redraw, const std::function<void()>& handle) {
+  Program& p = app.program;
+  const auto leaving = [&p] {
+    return p.input.quitRequested != 0 || (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen);
+  };
+  p.input.layoutChanged = 1;
+  for (;;) {
+    FrameInput(app, 1, p.NextScreen);
+    if (p.input.layoutChanged != 0) {
+      // No input was taken on this pass: what the input state holds is the previous pass's.
+      p.input.layoutChanged = 0;
+      LayoutScreens(app);
+      redraw();
+    } else if (handle && !leaving()) {
+      handle();
+    }
+    if (leaving()) return;
+  }
+}
+
+void ShowOnFirstDraw(Application& app) {
+  Program& p = app.program;
+  if (app.firstDrawDone) return;
+  app.firstDrawDone = true;
+  if (app.CommandLine.rfind("/silent", 0) == 0) {
+    if (app.hooks.restoreUserWallpaper) app.hooks.restoreUserWallpaper();
+    if (app.hooks.updateWallpaperCalendar) app.hooks.updateWallpaperCalendar();
+    HideToTray(p);
+    app.CommandLine.clear();
+  } else if (p.window != nullptr) {
+    p.window->Show();
+  }
+}
+
 void PlaceholderScreen(Application& app, std::int32_t screen) {
   Program& p = app.program;
   static constexpr const char* kNames[] = {"Calendar", "Events", "Options"};
-  p.input.layoutChanged = 1;
-  for (;;) {
-    if (p.input.layoutChanged != 0) {
-      p.input.layoutChanged = 0;
-      LayoutScreens(app);
-      app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
-      DrawFrame(app);
-      app.gfx.DrawTextAligned(app.offscreen, p.CentreX, p.HeaderHeight + 40, AlignCentre, ColourBlack,
-                              app.gfx.TitleFont, kNames[std::clamp(screen, 1, 3) - 1]);
-      app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
-      if (!app.firstDrawDone) {
-        app.firstDrawDone = true;
-        if (screen == ScreenCalendar && app.CommandLine.rfind("/silent", 0) == 0) {
-          // FIXME: draw the desktop calendar first, once wallpapers exist.
-          HideToTray(p);
-          app.CommandLine.clear();
-        } else {
-          p.window->Show();
-        }
-      }
-    }
-    FrameInput(app, 1, p.NextScreen);
-    if (p.input.quitRequested != 0) return;
-    if (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen) return;
-  }
+  RunScreenLoop(app, [&] {
+    app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
+    DrawFrame(app);
+    app.gfx.DrawTextAligned(app.offscreen, p.CentreX, p.HeaderHeight + 40, AlignCentre, ColourBlack,
+                            app.gfx.TitleFont, kNames[std::clamp(screen, 1, 3) - 1]);
+    app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
+    ShowOnFirstDraw(app);
+  });
 }
 
 }  // namespace kal

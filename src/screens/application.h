@@ -86,6 +86,14 @@ void SaveGeometry(Application& app);
 void UpdateDragBand(Application& app);
 // Grows the off-screen surface when the window became larger than it.
 void EnsureOffscreenFits(Application& app);
+// The loop of a top-level screen. Each pass runs the main frame's input
+// pass; when the window's layout changed (and on entry) it lays the screens
+// out again and calls `redraw`, on every other pass `handle`, which reads the
+// input state. Returns once the program quits or another screen was chosen.
+void RunScreenLoop(Application& app, const std::function<void()>& redraw, const std::function<void()>& handle = {});
+// After the first screen's first full draw: shows the window, or, for a
+// "/silent" start, refreshes the desktop calendar and goes to the tray.
+void ShowOnFirstDraw(Application& app);
 // Placeholder screen: background, header, screen name; the header works as
 // on every screen.
 void PlaceholderScreen(Application& app, std::int32_t screen);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/key_codes.h"
 #include "screens/application.h"
 #include "ui/controls.h"
 #include "ui/input_state.h"
@@ -158,12 +159,12 @@ int CategoryDropDown(UiContext& ui, const CategoryTable& categories, int x, int 
       highlight(0);
     } else if (in.lastKey == KeyEnd) {
       highlight(l.rowCount - 1);
-    } else if (in.lastChar == 13) {
+    } else if (in.lastChar == CharEnter) {
       if (highlighted >= 0) {
         chosen = l.CategoryOfRow(highlighted, all);
         break;
       }
-    } else if (in.lastChar == 27) {
+    } else if (in.lastChar == CharEscape) {
       break;
     }
   }

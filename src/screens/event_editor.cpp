@@ -538,9 +538,9 @@ bool RepeatPicker(Application& app, UiContext& ui, int x, int y) {
   MemBuffer& wr = app.events.workRecord;
   const Ymd d = UnpackDate(Long(wr, rec::kDate));
   PopupItems items;
-  for (int code = 0; code < kRepeatModeCount; ++code) items.Set(code, RepeatModeLabel(code, d.year, d.month, d.day));
-  int chosen = std::min(static_cast<int>(Byte(wr, rec::kRepeatMode)), kRepeatModeCount - 1);
-  PopupList(ui, items, x, y, 0, 0, kRepeatModeCount, chosen);
+  for (int code = 0; code < RepeatModeCount; ++code) items.Set(code, RepeatModeLabel(code, d.year, d.month, d.day));
+  int chosen = std::min(static_cast<int>(Byte(wr, rec::kRepeatMode)), RepeatModeCount - 1);
+  PopupList(ui, items, x, y, 0, 0, RepeatModeCount, chosen);
   if (chosen < 0 || ui.program.input.quitRequested != 0) return false;
   SetByte(wr, rec::kRepeatMode, chosen);
   return true;

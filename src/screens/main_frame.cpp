@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/key_codes.h"
 #include "screens/application.h"
 #include "store/files.h"
 #include "store/log.h"
@@ -309,7 +310,7 @@ void FrameInput(Application& app, int wait, std::int32_t& requestedScreen) {
     return;
   }
 
-  if (Clicked(ui, h.help, "Help") != 0 || in.lastKey == 1) {
+  if (Clicked(ui, h.help, "Help") != 0 || in.lastKey == KeyF1) {
     // F1 stays in lastKey until the key goes up; one press opens one page.
     in.lastKey = 0;
     OpenHelp(app);
@@ -468,7 +469,7 @@ void AboutBox(Application& app) {
       }
       continue;
     }
-    if (Clicked(app.ui, ok, "OK") != 0 || in.lastChar == 27) break;
+    if (Clicked(app.ui, ok, "OK") != 0 || in.lastChar == CharEscape) break;
   }
 
   g.RestoreScreen(saved, left, top, boxW + 12, boxH + 12);

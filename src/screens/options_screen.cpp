@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "calendar/sort_key.h"
+#include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/category_drop_down.h"
 #include "screens/main_frame.h"
@@ -152,70 +154,60 @@ void OptionsScreen(Application& app) {
   InputState& in = p.input;
   UiContext& ui = app.ui;
   Settings& settings = app.settings;
-  in.layoutChanged = 1;
-  for (;;) {
-    FrameInput(app, 1, p.NextScreen);
-    if (in.layoutChanged != 0) {
-      in.layoutChanged = 0;
-      LayoutScreens(app);
+  RunScreenLoop(app, [&app] { DrawWallpaperPreview(app, 1); }, [&] {
+    OptionsControls c = MakeOptionsControls(app);
+    const OptionsLayout& o = app.layout.options;
+    if (ButtonRecordClicked(ui, c.editCategories) != 0) {
+      EditCategoryDescriptions(app);
       DrawWallpaperPreview(app, 1);
-    } else {
-      OptionsControls c = MakeOptionsControls(app);
-      const OptionsLayout& o = app.layout.options;
-      if (ButtonRecordClicked(ui, c.editCategories) != 0) {
-        EditCategoryDescriptions(app);
+    } else if (ButtonRecordClicked(ui, c.importOld) != 0) {
+      if (app.hooks.importPreviousVersion) {
+        app.hooks.importPreviousVersion();
         DrawWallpaperPreview(app, 1);
-      } else if (ButtonRecordClicked(ui, c.importOld) != 0) {
-        if (app.hooks.importPreviousVersion) {
-          app.hooks.importPreviousVersion();
-          DrawWallpaperPreview(app, 1);
-        }
-      } else if (ButtonRecordClicked(ui, c.importHealth) != 0) {
-        if (app.hooks.importHealthDiary) {
-          app.hooks.importHealthDiary();
-          DrawWallpaperPreview(app, 1);
-        }
-      } else if (in.mouseButton != 0 && settings.wallpaperFlag == 1 && Inside(in, o.calendarBox)) {
-        DragCalendarBox(app);
-        SaveOptions(app);
-      } else if (in.mouseButton != 0 && Inside(in, o.wallpaperSwitch)) {
-        settings.wallpaperFlag = static_cast<std::uint8_t>((settings.wallpaperFlag + 1) & 1);
-        if (settings.wallpaperFlag == 1 && app.hooks.currentDesktopWallpaper) {
-          std::string file = app.hooks.currentDesktopWallpaper();
-          for (char& ch : file) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-          settings.wallpaperFile = FitTextField(file, kSettingsPathField);
-        }
-        SaveOptions(app);
-        DrawWallpaperPreview(app, 0);
-        WaitInputRelease(p);
-      } else if (in.mouseButton != 0 && Inside(in, o.wallpaperStyle)) {
-        PopupItems items;
-        for (int i = 0; i < WallpaperStyleCount; ++i) items.Set(i, WallpaperStyleName(i));
-        const int chosen = ChooseBelow(app, c.wallpaperStyle, items);
-        if (chosen >= 0) {
-          settings.wallpaperColor = static_cast<std::uint8_t>(chosen);
-          SaveOptions(app);
-        }
-        DrawWallpaperPreview(app, 0);
-      } else if (in.mouseButton != 0 && Inside(in, o.weightUnit)) {
-        const int chosen = ChooseBelow(app, c.weightUnit, PopupItems{WeightUnitCaption(0), WeightUnitCaption(1)});
-        if (chosen >= 0) {
-          settings.weightMode = static_cast<std::uint8_t>(chosen);
-          SaveOptions(app);
-        }
-        DrawWallpaperPreview(app, 0);
-      } else if (in.mouseButton != 0 && Inside(in, o.lengthUnit)) {
-        const int chosen = ChooseBelow(app, c.lengthUnit, PopupItems{LengthUnitCaption(0), LengthUnitCaption(1)});
-        if (chosen >= 0) {
-          settings.measureMode = static_cast<std::uint8_t>(chosen);
-          SaveOptions(app);
-        }
-        DrawWallpaperPreview(app, 0);
       }
+    } else if (ButtonRecordClicked(ui, c.importHealth) != 0) {
+      if (app.hooks.importHealthDiary) {
+        app.hooks.importHealthDiary();
+        DrawWallpaperPreview(app, 1);
+      }
+    } else if (in.mouseButton != 0 && settings.wallpaperFlag == 1 && Inside(in, o.calendarBox)) {
+      DragCalendarBox(app);
+      SaveOptions(app);
+    } else if (in.mouseButton != 0 && Inside(in, o.wallpaperSwitch)) {
+      settings.wallpaperFlag = static_cast<std::uint8_t>((settings.wallpaperFlag + 1) & 1);
+      if (settings.wallpaperFlag == 1 && app.hooks.currentDesktopWallpaper) {
+        std::string file = app.hooks.currentDesktopWallpaper();
+        for (char& ch : file) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        settings.wallpaperFile = FitTextField(file, kSettingsPathField);
+      }
+      SaveOptions(app);
+      DrawWallpaperPreview(app, 0);
+      WaitInputRelease(p);
+    } else if (in.mouseButton != 0 && Inside(in, o.wallpaperStyle)) {
+      PopupItems items;
+      for (int i = 0; i < WallpaperStyleCount; ++i) items.Set(i, WallpaperStyleName(i));
+      const int chosen = ChooseBelow(app, c.wallpaperStyle, items);
+      if (chosen >= 0) {
+        settings.wallpaperColor = static_cast<std::uint8_t>(chosen);
+        SaveOptions(app);
+      }
+      DrawWallpaperPreview(app, 0);
+    } else if (in.mouseButton != 0 && Inside(in, o.weightUnit)) {
+      const int chosen = ChooseBelow(app, c.weightUnit, PopupItems{WeightUnitCaption(0), WeightUnitCaption(1)});
+      if (chosen >= 0) {
+        settings.weightMode = static_cast<std::uint8_t>(chosen);
+        SaveOptions(app);
+      }
+      DrawWallpaperPreview(app, 0);
+    } else if (in.mouseButton != 0 && Inside(in, o.lengthUnit)) {
+      const int chosen = ChooseBelow(app, c.lengthUnit, PopupItems{LengthUnitCaption(0), LengthUnitCaption(1)});
+      if (chosen >= 0) {
+        settings.measureMode = static_cast<std::uint8_t>(chosen);
+        SaveOptions(app);
+      }
+      DrawWallpaperPreview(app, 0);
     }
-    if (in.quitRequested != 0) return;
-    if (p.NextScreen > 0 && p.NextScreen != p.CurrentScreen) return;
-  }
+  });
 }
 
 int SetCategoryOfMarked(EventStore& store, const std::vector<std::uint32_t>& offsets, int category) {
@@ -293,7 +285,7 @@ bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& 
     RunFrameInput(app.ui, 1, requested);
     if (in.quitRequested != 0) break;
     if ((in.mouseButton != 0 && Inside(in, Rect{field.x1, field.y1, field.x2 + 1, field.y2 + 1})) ||
-        in.lastChar == 9) {
+        in.lastChar == CharTab) {
       DrawCategoryField(app, field, category, 1);
       const int chosen = CategoryDropDown(app.ui, app.categories, field.x1, field.y2 + 2, category);
       if (chosen >= 0 && chosen < kCategoryCount) category = chosen;
@@ -316,7 +308,7 @@ bool MoveSelectedToCategory(Application& app, const std::vector<std::uint32_t>& 
   if (result != 1) return false;
   SetCategoryOfMarked(app.events, resultList, category);
   UiHost host(app.ui);
-  SaveEvents(app.events, UnitModes{app.settings.weightMode, app.settings.measureMode}, host);
+  SaveEvents(app.events, RecordSortKeys(UnitModes{app.settings.weightMode, app.settings.measureMode}), host);
   return true;
 }
 

@@ -227,7 +227,7 @@ bool IsDuplicateRecord(const EventStore& s, std::uint32_t a, std::uint32_t b) {
   return std::memcmp(pa + from, pb + from, len - from) == 0;
 }
 
-bool SaveEvents(EventStore& s, const UnitModes& units, Host& host) {
+bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   PumpThrottle pump(host);
 
   // Collect the live records.
@@ -250,7 +250,7 @@ bool SaveEvents(EventStore& s, const UnitModes& units, Host& host) {
     std::size_t maxSoFar = 0;
     for (std::uint32_t i = 0; i < n; ++i) {
       const std::size_t start = arena.size();
-      AppendRecordSortKey(s, offsets[i], units, arena);
+      keys.AppendKey(s, offsets[i], arena);
       entries[i] = SortEntry{0, 0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(arena.size() - start), i};
       progress.Show(i + 1);
       pump.Tick();

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <string>
 
-#include "health/units.h"
 #include "store/event_record.h"
 #include "store/host.h"
 #include "store/mem_buffer.h"
@@ -53,12 +52,22 @@ void LoadEvents(EventStore& s);
 // length - 2) and rebuilds the index; damaged bytes are skipped one at a time.
 void BuildEventIndex(EventStore& s);
 
-// Writes every live record, sorted by RecordSortKey and without duplicates, to
+// Builds the byte-string key SaveEvents sorts by. The store knows nothing of
+// the texts shown to the user, so the layer that does supplies the key.
+class SortKeyBuilder {
+ public:
+  virtual ~SortKeyBuilder() = default;
+  // Appends the key of the record at the offset to `out`; keys compare as
+  // unsigned byte strings, a prefix first.
+  virtual void AppendKey(const EventStore& s, std::uint32_t offset, std::string& out) const = 0;
+};
+
+// Writes every live record, sorted by the builder's keys and without duplicates, to
 // a temporary file beside the event file, flushes it and renames it over the
 // old file; then reloads. When writing fails the old file stays as it was, the
 // records stay in memory unchanged, the failure goes to host.ReportError and
 // false is returned.
-bool SaveEvents(EventStore& s, const UnitModes& units, Host& host);
+bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host);
 
 // One more than the largest record id (group id) in the store, deleted records
 // included; 0 for an empty store.
@@ -80,11 +89,6 @@ void EnsureWorkRecord(EventStore& s);
 // and the end marker. Record id and group id are the caller's to set.
 void PrepareWorkRecord(EventStore& s, RecordKind kind, std::uint8_t category, std::int32_t packedDate);
 
-// The sort key of the record at the offset: date, start time, kind and the
-// lower-cased one-line text. Compared as unsigned byte strings.
-std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units);
-// The same key appended to `out`, for callers that keep many keys in one block.
-void AppendRecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units, std::string& out);
 // True when the records at a and b are equal in every byte of a's length but
 // the record and group ids (and, for menstrual cycles, the prediction flag and
 // interval). A deleted record is never a duplicate reference.

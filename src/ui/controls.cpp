@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/key_codes.h"
 #include "store/text1252.h"
 #include "ui/images.h"
 
@@ -141,7 +142,7 @@ bool SameLetter(std::int32_t typed, char letter) {
 }
 
 bool PressedByKeyboard(const InputState& in, std::string_view caption, std::int32_t hotkey) {
-  if (caption == "OK" && in.lastChar == 13) return true;
+  if (caption == "OK" && in.lastChar == CharEnter) return true;
   if (hotkey == 0) return false;
   const std::size_t k = static_cast<std::size_t>(std::abs(static_cast<long>(hotkey)));
   if (k <= caption.size()) {

@@ -45,16 +45,6 @@ constexpr char CaptionArrowLeft = 4;
 constexpr char CaptionBigLeft = 14;
 constexpr char CaptionBigRight = 15;
 
-// Keys of the program's key numbering the controls react to.
-constexpr std::int32_t KeyHome = 71;
-constexpr std::int32_t KeyUp = 72;
-constexpr std::int32_t KeyPageUp = 73;
-constexpr std::int32_t KeyLeft = 75;
-constexpr std::int32_t KeyRight = 77;
-constexpr std::int32_t KeyEnd = 79;
-constexpr std::int32_t KeyDown = 80;
-constexpr std::int32_t KeyPageDown = 81;
-
 // The built-in image a caption stands for, or empty for a text caption.
 std::string_view CaptionImage(std::string_view caption);
 

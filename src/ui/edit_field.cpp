@@ -2,22 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/key_codes.h"
 #include "ui/controls.h"
 
 namespace kal {
 
 namespace {
-
-// Key numbers and character codes the field reacts to, beside the caret
-// keys of the controls.
-constexpr std::int32_t KeyDeleteCode = 83;
-constexpr std::int32_t CharTab = 9;
-constexpr std::int32_t CharBackspace = 8;
-constexpr std::int32_t CharEscape = 27;
-constexpr std::int32_t CharSelectAll = 1;  // Ctrl+A
-constexpr std::int32_t CharCut = 24;       // Ctrl+X
-constexpr std::int32_t CharCopy = 3;       // Ctrl+C
-constexpr std::int32_t CharPaste = 22;     // Ctrl+V
 
 // Room left in the box for typed text, for pasted text and for moving the
 // caret right: the text must stay narrower than the box width less these.
@@ -239,7 +229,7 @@ void EditFieldInput(UiContext& ui, EditFieldRecord& record, int& changed) {
   } else if (key == KeyEnd) {
     caret = std::max(0, std::min(length(), limit - 1));
     moved();
-  } else if (key == KeyDeleteCode) {
+  } else if (key == KeyDelete) {
     if (hasSelection()) {
       deleteSelection();
     } else if (caret < length()) {

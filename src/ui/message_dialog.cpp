@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/key_codes.h"
 #include "ui/controls.h"
 #include "ui/edit_field.h"
 
@@ -9,8 +10,6 @@ namespace kal {
 
 namespace {
 
-constexpr std::int32_t CharEnter = 13;
-constexpr std::int32_t CharTab = 9;
 constexpr int ButtonWidth = 70;
 constexpr int ButtonHeight = 25;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/key_codes.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
 #include "ui/input_state.h"

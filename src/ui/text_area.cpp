@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/key_codes.h"
 #include "store/text1252.h"
 #include "ui/controls.h"
 #include "ui/input_state.h"
@@ -18,20 +19,6 @@ constexpr std::uint8_t Space = 32;
 // Characters from "0" up count as word characters for Ctrl+Left/Right.
 constexpr std::uint8_t FirstWordChar = 48;
 constexpr std::uint8_t DegreeSign = 176;
-
-// Program key numbers and control characters the area reacts to.
-constexpr int KeyDelete = 83;
-constexpr int CharSelectAll = 1;  // Ctrl+A
-constexpr int CharCopy = 3;       // Ctrl+C
-constexpr int CharDegree = 4;     // Ctrl+D
-constexpr int CharBackspace = 8;
-constexpr int CharJoinLines = 10;     // Ctrl+Enter
-constexpr int CharSentenceCase = 12;  // Ctrl+L
-constexpr int CharEnter = 13;
-constexpr int CharUpperCase = 21;  // Ctrl+U
-constexpr int CharPaste = 22;      // Ctrl+V
-constexpr int CharCut = 24;        // Ctrl+X
-constexpr int CharCtrlBackspace = 127;
 
 // Advance of every byte in the edit font. The renderer places glyphs at
 // whole-pixel advances without kerning, so a run's width is the sum.

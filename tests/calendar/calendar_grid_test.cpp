@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/record_builder.h"
+#include "support/recording_host.h"
 #include "support/test_support.h"
 
 namespace kal {
@@ -26,16 +27,6 @@ class FixedWidthText : public TextRenderer {
   }
   void Layout(const FontDescription&, std::string_view, const std::function<void(const PlacedGlyph&)>&) override {}
   bool FontInstalled(std::string_view) override { return true; }
-};
-
-struct AnsweringHost : Host {
-  explicit AnsweringHost(int a) : answer(a) {}
-  int Ask(const std::string& message, const std::string& buttons) override {
-    asked.push_back(message + "#" + buttons);
-    return answer;
-  }
-  int answer;
-  std::vector<std::string> asked;
 };
 
 std::vector<std::uint8_t> Generic(PackedDate date, std::string_view text, int id, int group = -1, int category = 0,
@@ -200,6 +191,25 @@ TEST_F(GridFixture, BusyRowsGrowWhileLaterRowsKeepALineAndShortEntriesStillFit) 
   for (const GridItem& item : grid.items) EXPECT_LE(item.bottom, item.IsDayCell() ? 511 : 450);
 }
 
+// One row: 21 pixels of day line, then boxes of 19. A box may end on the
+// cell's last pixel row but never on the first row below the cell.
+TEST_F(GridFixture, AnEntryThatWouldReachTheRowBelowIsLeftOut) {
+  Records records;
+  AddMany(records, 3, kApril28, "E");
+  EventStore s;
+  Load(s, records);
+  const struct {
+    int height;
+    std::size_t shown;
+  } rows[] = {{78, 2}, {79, 3}, {59, 1}, {60, 2}};
+  for (const auto& r : rows) {
+    Build(s, 1, Rect{20, 10, 724, 10 + r.height});
+    EXPECT_EQ(EntriesOf("202404289999").size(), r.shown) << r.height;
+    const int cellBottom = DayCells().at(0)->bottom;
+    for (const GridItem& item : grid.items) EXPECT_LE(item.bottom, cellBottom) << r.height;
+  }
+}
+
 TEST_F(GridFixture, CapacityKeepsEveryDayCell) {
   Records records;
   AddMany(records, 1200, Packed(2024, 4, 28), "A");
@@ -283,7 +293,7 @@ TEST_F(GridFixture, DeleteAsksAboutTheFirstFiftyCharactersAndRepredictsOnlyForCy
     for (int i = 0; i < grid.count(); ++i)
       if (grid.items[static_cast<std::size_t>(i)].key == key) grid.selected = i;
     EXPECT_GE(grid.selected, 0) << key;
-    AnsweringHost host(answer);
+    test::RecordingHost host(answer);
     EXPECT_EQ(DeleteSelectedEntry(grid, store, categories, units, text, host, kArea, kApril28,
                                   [&](EventStore&) { ++repredicted; }),
               answer);
@@ -310,7 +320,7 @@ TEST_F(GridFixture, DeleteAsksAboutTheFirstFiftyCharactersAndRepredictsOnlyForCy
   EXPECT_EQ(repredicted, 1);
 
   // Nothing selected, or a day cell: no question.
-  AnsweringHost never(1);
+  test::RecordingHost never(1);
   for (const int selected : {-1, 0}) {
     grid.selected = selected;
     EXPECT_EQ(DeleteSelectedEntry(grid, store, categories, units, text, never, kArea, kApril28), 0);

@@ -6,22 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "calendar/sort_key.h"
 #include "store/event_record.h"
 #include "support/record_builder.h"
+#include "support/recording_host.h"
 #include "support/test_support.h"
 
 namespace kal {
 namespace {
-
-struct AnsweringHost : Host {
-  explicit AnsweringHost(int a) : answer(a) {}
-  int Ask(const std::string& message, const std::string& buttons) override {
-    asked.push_back(message + "#" + buttons);
-    return answer;
-  }
-  int answer;
-  std::vector<std::string> asked;
-};
 
 struct Rec {
   std::uint32_t offset, kind;
@@ -44,15 +36,21 @@ class RepeatTest : public ::testing::Test {
   void Work(Ymd date, int mode, std::int32_t group = 7, const std::string& text = "Event", bool holiday = false) {
     if (s.workRecord.empty()) BufAlloc(kWorkRecordSize, s.workRecord);
     FillBytes(s.workRecord, 0, kWorkRecordSize, 0);
-    SetByte(s.workRecord, rec::kKind, kKindGeneric);
-    SetByte(s.workRecord, rec::kHoliday, holiday ? 1 : 0);
-    SetLong(s.workRecord, rec::kDate, PackDate(date));
-    SetLong(s.workRecord, rec::kRecordId, 1000 + group);
-    SetLong(s.workRecord, rec::kGroupId, group);
-    SetByte(s.workRecord, rec::kRepeatMode, mode);
-    SetByte(s.workRecord, rec::kStartHour, 255);
-    SetByte(s.workRecord, rec::kEndHour, 99);
-    SetWorkText(text);
+    const std::vector<std::uint8_t> bytes = Event(date, mode, group, text, holiday);
+    PutBytes(s.workRecord, 0, std::string(bytes.begin(), bytes.end()));
+  }
+  // A generic event with record id 1000 + group and neither start nor end time.
+  static std::vector<std::uint8_t> Event(Ymd date, int mode, std::int32_t group, const std::string& text,
+                                         bool holiday) {
+    return test::RecordBytes(kKindGeneric, PackDate(date), rec::kGenericFixed)
+        .Byte(rec::kHoliday, holiday ? 1 : 0)
+        .Long(rec::kRecordId, static_cast<std::uint32_t>(1000 + group))
+        .Long(rec::kGroupId, static_cast<std::uint32_t>(group))
+        .Byte(rec::kRepeatMode, static_cast<std::uint32_t>(mode))
+        .Byte(rec::kStartHour, 255)
+        .Byte(rec::kEndHour, 99)
+        .Text(text)
+        .Finish();
   }
   void SetWorkText(const std::string& text) {
     const auto length = static_cast<std::int32_t>(rec::kGenericFixed + text.size());
@@ -62,8 +60,7 @@ class RepeatTest : public ::testing::Test {
   }
   // Appends a one-time event as it stands, record id 1000 + group.
   void AddEvent(Ymd date, bool holiday, std::int32_t group, const std::string& text = "Other") {
-    Work(date, 0, group, text, holiday);
-    AppendRecordBytes(s, s.workRecord.data(), static_cast<std::uint32_t>(Long(s.workRecord, rec::kLength)));
+    test::AppendTo(s, Event(date, RepeatOnce, group, text, holiday));
   }
   std::vector<Rec> Records(bool liveOnly = true) const {
     std::vector<Rec> out;
@@ -186,7 +183,7 @@ TEST_F(RepeatTest, MonthDayClampAndWeekdayAdjustments) {
 }
 
 TEST_F(RepeatTest, CalculateAgeCountsYearsUpTo255) {
-  Work({1896, 2, 29}, kRepeatCalculateAge);
+  Work({1896, 2, 29}, RepeatCalculateAge);
   GenerateGroup(s, 300);
   const auto recs = Records();
   ASSERT_EQ(recs.size(), 300u);
@@ -235,7 +232,7 @@ TEST_F(RepeatTest, LegalHolidaysAreSkippedUnlessDeletedOrUnindexed) {
   AddEvent({2024, 5, 27}, true, 50, "Memorial");  // Monday
   AddEvent({2024, 7, 12}, true, 51, "Feast");     // Friday
   AddEvent({2024, 7, 11}, false, 52, "Party");    // not a holiday
-  ASSERT_TRUE(SaveEvents(s, units, SilentHost()));
+  ASSERT_TRUE(SaveEvents(s, RecordSortKeys(units), SilentHost()));
   ASSERT_TRUE(s.indexSorted);
   EXPECT_FALSE(IsWorkingDay(s, 2024, 5, 27));
   EXPECT_TRUE(IsWorkingDay(s, 2024, 5, 28));
@@ -336,14 +333,14 @@ TEST_F(RepeatTest, GroupOperationsKeepDatesYearCountsAndOtherRecords) {
   const auto before = test::ReadAll(s.eventFile);
   OpenOccurrenceIn(2024);
   SetByte(s.workRecord, rec::kRepeatMode, 5);
-  AnsweringHost cancel(2);
+  test::RecordingHost cancel(2);
   ASSERT_TRUE(ReplaceGroup(s, units, cancel));
   EXPECT_EQ(cancel.asked, std::vector<std::string>{
                               "The repeat mode has changed for this event.||Are you sure you want to replace all "
                               "occurances of this event|with a new event group starting Sunday, March 31, "
                               "2024?#OK|Cancel"});
   EXPECT_EQ(test::ReadAll(s.eventFile), before);
-  AnsweringHost ok(1);
+  test::RecordingHost ok(1);
   ASSERT_TRUE(ReplaceGroup(s, units, ok));
   const auto monthly = expectGroup("Birthday of Ann", 5, 150);
   ASSERT_EQ(monthly.size(), 150u);

@@ -41,6 +41,11 @@ TEST(ParseQuery, WordsOperatorsAndPhrases) {
       // 0x9A (s caron) upper-cases to 0x8A, inside 128-173: part of the word.
       {"caf\xE9s", {"+CAF", "+S"}},
       {"\x9A" "koda", {"+\x8A" "KODA"}},
+      // The edges of the 128-173 run: 127 and 174 split, 128 and 173 join.
+      {"a\x7F" "b", {"+A", "+B"}},
+      {"a\x80" "b", {"+A\x80" "B"}},
+      {"a\xAD" "b", {"+A\xAD" "B"}},
+      {"a\xAE" "b", {"+A", "+B"}},
       // At most 100 terms of at most 79 characters.
       {std::string(120, 'q'), {"+" + std::string(79, 'Q')}},
   };

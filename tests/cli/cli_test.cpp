@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/single_instance.h"
+#include "calendar/event_list.h"
+#include "calendar/sort_key.h"
 #include "support/test_support.h"
 
 namespace kal {
@@ -85,6 +87,18 @@ TEST_F(CliTest, FiltersAndSearchAndNonAsciiText) {
   EXPECT_TRUE(Kal("list --search 'doctor -dentist'" + Data()).lines.empty());
   EXPECT_EQ(Kal("list --search may" + Data()).lines.size(), 2u);
   EXPECT_TRUE(Kal("list --kind 3" + Data()).lines.empty());
+}
+
+TEST_F(CliTest, MarkedListsOnlyTheRecordsMarkedInTheEventList) {
+  ASSERT_EQ(Kal("add 2024-05-05 First" + Data()).status, 0);
+  ASSERT_EQ(Kal("add 2024-05-06 Second" + Data()).status, 0);
+  EventStore s;
+  s.eventFile = dir.File("Event20.dat");
+  LoadEvents(s);
+  SetMarked(s, IndexOffset(s, 1), true);
+  ASSERT_TRUE(SaveEvents(s, RecordSortKeys(UnitModes{}), SilentHost()));
+  EXPECT_EQ(Only("--marked")[5], "Second");
+  EXPECT_EQ(Kal("list" + Data()).lines.size(), 2u);
 }
 
 TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "calendar/sort_key.h"
 #include "frame_run.h"
 #include "platform/images.h"
 #include "support/record_builder.h"
@@ -235,7 +236,7 @@ TEST(CalendarScreen, OpeningEntriesDispatchesByKind) {
     LoadEvents(store);
     test::AddCycle(store, Packed(2024, 5, 17), "Cycle", 1);
     test::AddWeight(store, Packed(2024, 5, 18), "Weigh-in", 70000);
-    ASSERT_TRUE(SaveEvents(store, UnitModes{}, SilentHost()));
+    ASSERT_TRUE(SaveEvents(store, RecordSortKeys(UnitModes{}), SilentHost()));
   }
   // A right click opens an entry at once: the editor for the generic event, a
   // message for the predicted cycle and for the weight, each of which takes
@@ -259,7 +260,8 @@ TEST(CalendarScreen, SilentStartHidesAfterDrawingTheWallpaperCalendar) {
   run.app.hooks.updateWallpaperCalendar = [&] { calls.push_back("draw"); };
   run.options.commandLine = "/silent";
   run.Go(kStart);
-  EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw"}));
+  // The exit sequence puts the user's wallpaper back once more.
+  EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw", "restore"}));
   EXPECT_FALSE(run.window->Visible());
   EXPECT_TRUE(run.window->trayIconShown());
   EXPECT_EQ(run.app.grid.count(), 35);
@@ -285,7 +287,7 @@ TEST(CalendarScreen, AHundredThousandRecordsStillShowEveryDay) {
   EventStore store;
   store.eventFile = run.data.File("Event20.dat");
   test::AppendTo(store, bytes);
-  ASSERT_TRUE(SaveEvents(store, UnitModes{}, SilentHost()));
+  ASSERT_TRUE(SaveEvents(store, RecordSortKeys(UnitModes{}), SilentHost()));
   const auto start = std::chrono::steady_clock::now();
   run.Go(kStart + "click " + At(0, 3, 5) + "\nkey PageDown\nkey PageDown\nkey PageUp\n");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));

@@ -104,7 +104,7 @@ TEST(EventEditor, NewBirthdayCalculatingAgeWrites150YearlyRecords) {
     SCOPED_TRACE(i);
     EXPECT_EQ(events[i].date, PackDate(2024 + i, 5, 7));
     EXPECT_EQ(events[i].yearCount, i);
-    EXPECT_EQ(events[i].mode, kRepeatCalculateAge);
+    EXPECT_EQ(events[i].mode, RepeatCalculateAge);
     EXPECT_EQ(events[i].text, "Ana's birthday");
     EXPECT_EQ(events[i].group, events[0].group);
     EXPECT_EQ(events[i].startHour, 99);  // a new event is an all-day event

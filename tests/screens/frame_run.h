@@ -10,6 +10,7 @@
 #include "calendar/entry_text.h"
 #include "calendar/repeat.h"
 #include "platform/launch.h"
+#include "screens/event_list_screen.h"
 #include "screens/options_screen.h"
 #include "support/test_support.h"
 #include "ui/ui_fixture.h"
@@ -102,7 +103,8 @@ struct FrameRun {
       app.screens[static_cast<std::size_t>(i)] = [this, i](Application& a) {
         visited.push_back(i + 1);
         if (wrapped[i]) return wrapped[i](a);
-        i == 2 ? OptionsScreen(a) : PlaceholderScreen(a, i + 1);
+        if (i == 0) return PlaceholderScreen(a, 1);
+        i == 2 ? OptionsScreen(a) : EventListScreen(a);
       };
     }
   }

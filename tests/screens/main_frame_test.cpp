@@ -186,8 +186,8 @@ TEST(FrameInput, DayChangeRaisesTheFlagAndKeepsTheDisplay) {
   EXPECT_EQ(run.app.dates.today.day, 16);
   EXPECT_EQ(run.app.dates.display.month, 6);
   EXPECT_EQ(run.app.dates.display.day, 9);
-  // 15 AND 8 is 8, 16 AND 8 is 0: time for another update check, and only that one.
-  EXPECT_EQ(updateChecks, 1);
+  // One check at start-up; 15 AND 8 is 8, 16 AND 8 is 0: time for another, and only that one.
+  EXPECT_EQ(updateChecks, 2);
 }
 
 TEST(FrameInput, HelpOpensTheHelpPage) {

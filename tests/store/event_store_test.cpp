@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/sort_key.h"
 #include "support/record_builder.h"
 #include "support/test_support.h"
 
@@ -77,7 +78,7 @@ class EventFileTest : public ::testing::Test {
     LoadEvents(store);
   }
   Bytes SaveAndRead() {
-    EXPECT_TRUE(SaveEvents(store, units, host));
+    EXPECT_TRUE(SaveEvents(store, RecordSortKeys(units), host));
     return test::ReadAll(store.eventFile);
   }
   void Append(const Bytes& b) { AppendRecordBytes(store, b.data(), static_cast<std::uint32_t>(b.size())); }
@@ -182,7 +183,7 @@ TEST_F(EventFileTest, FailedSaveKeepsOldFileAndRecordsAndReports) {
   test::WriteAll(dir.File("blocker"), {1});
   const std::string good = store.eventFile;
   store.eventFile = dir.File("blocker") + "/Event20.dat";
-  EXPECT_FALSE(SaveEvents(store, units, host));
+  EXPECT_FALSE(SaveEvents(store, RecordSortKeys(units), host));
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_EQ(host.errors[0].rfind("Could not save events", 0), 0u);
   EXPECT_EQ(store.storeSize, a.size() + added.size());  // nothing reloaded over the records
@@ -275,7 +276,7 @@ TEST(EventFileOracle, RandomFilesMatchInsertionSortAndFullDeduplication) {
       if (dropped[k]) continue;
       expected.insert(expected.end(), s.store.data() + sorted[k], s.store.data() + sorted[k] + RecordLength(s, sorted[k]));
     }
-    ASSERT_TRUE(SaveEvents(s, units, SilentHost()));
+    ASSERT_TRUE(SaveEvents(s, RecordSortKeys(units), SilentHost()));
     ASSERT_EQ(test::ReadAll(s.eventFile), expected) << "round " << round;
   }
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <tuple>
 
+#include "platform/key_codes.h"
 #include "ui/images.h"
 #include "ui/popup_list.h"
 #include "ui/progress_panel.h"

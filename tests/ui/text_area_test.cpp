@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/images.h"
+#include "support/recording_host.h"
 #include "ui/ui_fixture.h"
 
 namespace kal {
@@ -23,19 +24,6 @@ class FixedWidthText : public TextRenderer {
   }
   void Layout(const FontDescription&, std::string_view, const std::function<void(const PlacedGlyph&)>&) override {}
   bool FontInstalled(std::string_view) override { return false; }
-};
-
-struct RecordingHost : Host {
-  void StartProgress() override { ++starts; }
-  void ShowProgress(std::string_view caption, std::uint32_t done, std::uint32_t total) override {
-    captions.emplace_back(caption);
-    finished = done == total;
-  }
-  void CloseProgress() override { ++closes; }
-  void ReportError(const std::string& message) override { errors.push_back(message); }
-  Texts errors, captions;
-  bool finished = false;
-  int starts = 0, closes = 0;
 };
 
 // An area whose wrap width is 105 pixels: ten fixed-width characters fit a
@@ -144,7 +132,7 @@ TEST(TextAreaInsert, BlocksAreReplacedOrDeletedInEitherDirectionAndTheViewFollow
 
 TEST(TextAreaJoin, ReplacesSingleBreaksKeepsParagraphs) {
   Direct d;
-  RecordingHost host;
+  test::RecordingHost host;
   const std::pair<const char*, const char*> cases[] = {{"a\rb", "a b"},     {"a \rb", "a b"},
                                                        {"a\r b", "a\r b"},  {"a\r\rb", "a\r\rb"},
                                                        {"a\r\r\rb", "a\r\r b"}, {"x\ry\rz\r", "x y z "}};
@@ -197,7 +185,7 @@ struct Session {
            fx.TextWidth(body.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
   }
   test::UiFixture fx;
-  RecordingHost host;
+  test::RecordingHost host;
   std::string body;
   TextAreaRecord area;
 };

@@ -1,8 +1,9 @@
+#include "calendar/sort_key.h"
+
 #include <array>
 
 #include "calendar/entry_text.h"
 #include "health/health_text.h"
-#include "store/event_store.h"
 #include "store/text1252.h"
 
 namespace kal {
@@ -61,6 +62,10 @@ void AppendRecordSortKey(const EventStore& s, std::uint32_t offset, const UnitMo
   }
   const auto& lower = LowerTable();
   for (std::size_t i = start; i < out.size(); ++i) out[i] = lower[static_cast<std::uint8_t>(out[i])];
+}
+
+void RecordSortKeys::AppendKey(const EventStore& s, std::uint32_t offset, std::string& out) const {
+  AppendRecordSortKey(s, offset, units_, out);
 }
 
 std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units) {

@@ -1,7 +1,8 @@
-// The 100,000-record event file of the benchmarks: mixed record kinds over 40
-// years (repeating events as groups of 150, one-time events, daily health
-// readings), with about a dozen entries a day in the five weeks from
-// kShownSunday, so those weeks' cells overflow.
+// A realistic 100,000-record event file for the benchmarks that read one.
+//
+// Mixed record kinds over 40 years: repeating events as groups of 150,
+// one-time events, daily health readings, and about a dozen entries a day in
+// the five weeks from kShownSunday, so that those weeks are densely packed.
 #pragma once
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "bench_dates.h"
+#include "store/event_record.h"
 #include "store/event_store.h"
 
 namespace kal::bench {
@@ -88,7 +90,6 @@ inline Bytes Health(std::mt19937& rng, std::int32_t date, std::uint32_t id) {
   }
 }
 
-// The Sunday that starts the five densely filled weeks.
 inline constexpr kal::PackedDate kShownSunday = 2024 * 65536 + 4 * 256 + 28;
 
 // 100,000 records: groups of 150 (weekly, monthly, yearly with year counts),

@@ -1,0 +1,44 @@
+#include <string>
+
+#include "app/run_steps.h"
+#include "store/log.h"
+#include "ui/controls.h"
+#include "ui/input_state.h"
+
+namespace kal {
+
+void FreeBuffers(Application& app) {
+  BufFree(app.DialogTransferBuffer);
+  BufFree(app.scratchBuffer);
+  BufFree(app.editorTextBuffer);
+  BufFree(app.editorLineBuffer);
+  BufFree(app.fontBuffers[0]);
+  BufFree(app.fontBuffers[1]);
+  BufFree(app.directoryBuffer);
+  BufFree(app.events.workRecord);
+}
+
+void RunExitSequence(Application& app) {
+  Program& p = app.program;
+  LogLine("Exit Kill Wallpaper Timer");
+  p.window->KillTimer(DayTimerId);
+  p.window->KillTimer(CaretTimerId);
+  // FIXME: close the update check thread once it exists.
+  SaveGeometry(app);
+  app.gfx.backgroundTexture = Surface();
+  app.gfx.popupTexture = Surface();
+  LogLine("Exit Restore");
+  if (app.hooks.restoreUserWallpaper) app.hooks.restoreUserWallpaper();
+  BufFree(app.events.index);
+  BufFree(app.events.store);
+  app.events.indexCount = 0;
+  app.events.storeSize = 0;
+  BufFree(app.categories.records);
+  app.categories.count = 0;
+  LogLine("Program Cleanup");
+  WaitInputRelease(p);
+  FreeBuffers(app);
+  // FIXME: start a downloaded installer once the update check exists.
+}
+
+}  // namespace kal
