@@ -6,6 +6,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/memory.h"
+
 namespace kal {
 
 namespace {
@@ -66,6 +68,9 @@ void BufAlloc(std::size_t size, MemBuffer& buffer) {
                   "Error creating memory buffer!");
     return;
   }
+  // The event file image is read into one block; large pages make filling it
+  // several times faster.
+  PreferLargePages(block, size);
   buffer.data_ = static_cast<std::uint8_t*>(block);
   buffer.size_ = size;
 }
@@ -83,6 +88,7 @@ void BufResize(std::size_t newSize, MemBuffer& buffer) {
                   "Error resizing memory buffer!");
     return;
   }
+  PreferLargePages(block, newSize);
   buffer.data_ = static_cast<std::uint8_t*>(block);
   buffer.size_ = newSize;
 }
