@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -88,6 +89,22 @@ inline Bytes Health(std::mt19937& rng, std::int32_t date, std::uint32_t id) {
       return r;
     }
   }
+}
+
+// A private folder for the files a benchmark writes, removed at exit.
+struct BenchFolder {
+  std::filesystem::path dir;
+  BenchFolder() {
+    dir = std::filesystem::temp_directory_path() / ("kalendrina-bench-" + std::to_string(std::random_device{}()));
+    std::filesystem::create_directories(dir);
+  }
+  ~BenchFolder() { std::filesystem::remove_all(dir); }
+  std::string File(const std::string& name) const { return (dir / name).string(); }
+};
+
+inline BenchFolder& Dir() {
+  static BenchFolder folder;
+  return folder;
 }
 
 inline constexpr kal::PackedDate kShownSunday = 2024 * 65536 + 4 * 256 + 28;

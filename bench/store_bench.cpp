@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_records.h"
+#include "bench_report.h"
 #include "calendar/repeat.h"
 #include "calendar/sort_key.h"
 #include "store/event_store.h"
@@ -20,6 +22,8 @@
 namespace {
 
 using kal::EventStore;
+using kal::bench::Dir;
+using kal::bench::RatioReporter;
 using Bytes = std::vector<std::uint8_t>;
 
 void Put(Bytes& b, std::size_t at, std::uint32_t v, int width) {
@@ -74,21 +78,6 @@ Bytes RealisticFile(std::size_t count, unsigned seed) {
     file.insert(file.end(), r.begin(), r.end());
   }
   return file;
-}
-
-struct Fixture {
-  std::filesystem::path dir;
-  Fixture() {
-    dir = std::filesystem::temp_directory_path() / ("kalendrina-bench-" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(dir);
-  }
-  ~Fixture() { std::filesystem::remove_all(dir); }
-  std::string File(const std::string& name) const { return (dir / name).string(); }
-};
-
-Fixture& Dir() {
-  static Fixture f;
-  return f;
 }
 
 void WriteFile(const std::string& path, const Bytes& bytes) {
@@ -188,15 +177,6 @@ void BM_GenerateGroup(benchmark::State& state) {
     kal::GenerateGroup(s, 150);
   }
 }
-
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
-  }
-  std::map<std::string, double> times;
-};
 
 }  // namespace
 

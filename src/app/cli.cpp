@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdio>
+#include <string_view>
 #include <map>
 #include <tuple>
 #include <filesystem>
+#include <iostream>
 #include <optional>
 #include <ostream>
 
@@ -21,13 +24,17 @@
 #include "calendar/event_display_text.h"
 #include "calendar/event_list.h"
 #include "calendar/search.h"
+#include "calendar/sort_key.h"
+#include "health/health_records.h"
 #include "store/event_store.h"
+#include "store/categories.h"
 #include "store/settings.h"
 
 namespace kal {
 
 namespace {
 
+constexpr const char* kAddLockHolder = "the add command";
 constexpr int MinClientWidthForCommands = 775;
 constexpr int MinClientHeightForCommands = 575;
 
@@ -36,6 +43,8 @@ constexpr const char* kUsage =
     "       kalendrina list [options] [--data DIR]       print records of the event list\n"
     "       kalendrina add YYYY-MM-DD TEXT [options] [--data DIR]\n"
     "                                                    add an event and save\n"
+    "       kalendrina add-health YYYY-MM-DD --kind K [--category N] FIELD=VALUE ... [--data DIR]\n"
+    "                                                    add a health reading and save\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
@@ -70,6 +79,19 @@ constexpr const char* kAddUsage =
     "            15 every year with the age, 16-27 by weekday; 150 occurrences are written\n"
     "  --category  0-11 (default 0)\n";
 
+constexpr const char* kAddHealthUsage =
+    "usage: kalendrina add-health YYYY-MM-DD --kind 3|4|5|6|7 [--category N] FIELD=VALUE ... [--data DIR]\n"
+    "Stores a health record as its editor's Save does and saves the event file. A field\n"
+    "not given starts as in the editor: a new record takes the description (and for a\n"
+    "weight the gender) of the category's latest record of its kind. Each value holds at\n"
+    "most 30 characters; numbers without a unit word are read in the units of the options.\n"
+    "  3 weight:          description weight height chest waist hips neck upperarm forearm\n"
+    "                     wrist thigh age gender activity (0-4)\n"
+    "  4 cycle:           description (the predicted cycles are renewed)\n"
+    "  5 blood pressure:  description systolic diastolic pulse time location\n"
+    "  6 cholesterol:     description total ldl hdl triglycerides\n"
+    "  7 glucose:         description glucose\n";
+
 struct UsageError {
   std::string message;
 };
@@ -77,22 +99,30 @@ struct DataError {
   std::string message;
 };
 
-// Collects "--name value" options and plain arguments.
+// Collects "--name value" options and plain arguments. An option given twice
+// is refused rather than letting the last one win silently, and so is a
+// value that is empty or is itself one of the command's options: "--data ''"
+// from an unset shell variable must not fall back to the user's own diary.
 class Options {
  public:
   Options(const std::vector<std::string>& args, std::size_t first, const std::vector<std::string>& valued,
           const std::vector<std::string>& flags) {
+    const auto known = [&](const std::string& name) {
+      return std::find(valued.begin(), valued.end(), name) != valued.end() ||
+             std::find(flags.begin(), flags.end(), name) != flags.end();
+    };
     for (std::size_t i = first; i < args.size(); ++i) {
       const std::string& a = args[i];
       if (a.rfind("--", 0) == 0 && a.size() > 2) {
-        const bool takesValue = std::find(valued.begin(), valued.end(), a) != valued.end();
-        const bool isFlag = std::find(flags.begin(), flags.end(), a) != flags.end();
-        if (!takesValue && !isFlag) throw UsageError{"unknown option " + a};
-        if (isFlag) {
+        if (!known(a)) throw UsageError{"unknown option " + a};
+        if (values_.count(a) != 0) throw UsageError{"option " + a + " is given more than once"};
+        if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
           values_[a] = "";
           continue;
         }
-        if (i + 1 >= args.size()) throw UsageError{"option " + a + " needs a value"};
+        if (i + 1 >= args.size() || args[i + 1].empty() || known(args[i + 1])) {
+          throw UsageError{"option " + a + " needs a value"};
+        }
         values_[a] = args[++i];
       } else {
         positional_.push_back(a);
@@ -124,7 +154,9 @@ int ParseInt(const std::string& text, int low, int high, const std::string& what
 
 Ymd ParseDateOption(const std::string& text, const std::string& what) {
   Ymd d;
-  if (!ParseIsoDate(text, d)) throw UsageError{what + " must be a date as YYYY-MM-DD, not '" + text + "'"};
+  if (!ParseIsoDate(text, d)) {
+    throw UsageError{what + " must be a date from 0001-01-01 to 9999-12-31 as YYYY-MM-DD, not '" + text + "'"};
+  }
   return d;
 }
 
@@ -165,30 +197,83 @@ std::pair<int, int> ParseClock(const std::string& text, const std::string& what)
 }
 
 // Resolves the data folder and checks that it can be used. A folder named with
-// --data must exist; the default folder is created on first write.
+// --data must exist for reading; for writing it is created only when its
+// parent exists, so a mistyped path is refused instead of silently starting a
+// new, empty diary somewhere. The default folder is created on first write.
 std::string DataFolderFor(const Options& options, bool forWriting) {
+  namespace fs = std::filesystem;
   const std::string override = options.Get("--data").value_or("");
   const std::string folder = ResolveDataFolder(override);
   std::error_code ec;
-  const bool exists = std::filesystem::is_directory(folder, ec);
-  if (!exists) {
-    if (!override.empty() && std::filesystem::exists(folder, ec)) {
-      throw DataError{"cannot use data folder " + folder + ": not a folder"};
-    }
-    if (!override.empty() && !forWriting) throw DataError{"cannot read data folder " + folder + ": no such folder"};
+  if (fs::is_directory(folder, ec)) {
+    // Whether it can be written is for the data-folder lock to find out: its
+    // refusal names the file and the reason (read-only, no permission).
+    if (!FolderReadable(folder)) throw DataError{"cannot read data folder " + folder + ": permission denied"};
+    return folder;
+  }
+  if (fs::exists(folder, ec)) throw DataError{"cannot use data folder " + folder + ": not a folder"};
+  if (override.empty()) {
     if (forWriting && !MakePath(folder)) throw DataError{"cannot create data folder " + folder};
     return folder;
   }
-  if (!FolderReadable(folder)) throw DataError{"cannot read data folder " + folder + ": permission denied"};
-  if (forWriting && !FolderWritable(folder)) throw DataError{"cannot write data folder " + folder + ": permission denied"};
+  if (!forWriting) throw DataError{"cannot read data folder " + folder + ": no such folder"};
+  fs::path parent = fs::path(folder.substr(0, folder.size() - 1)).parent_path();
+  if (parent.empty()) parent = ".";
+  if (!fs::is_directory(parent, ec)) {
+    throw DataError{"cannot create data folder " + folder + ": " + parent.string() + " does not exist"};
+  }
+  if (!fs::create_directory(folder, ec) && !fs::is_directory(folder)) {
+    throw DataError{"cannot create data folder " + folder + ": " + ec.message()};
+  }
   return folder;
+}
+
+// Text to be stored must fit the file's single-byte character set; a
+// character outside it is refused by name rather than stored as "?".
+std::string StorableText(const std::string& utf8, const std::string& what) {
+  std::size_t length = 0;
+  char32_t cp = 0;
+  const std::size_t at = FirstUnconvertible(utf8, length, cp);
+  if (at == std::string::npos) return Utf8ToCp1252(utf8);
+  char code[16];
+  if (length == 1 && static_cast<unsigned char>(utf8[at]) >= 0x80) {
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(cp));
+    throw UsageError{what + " is not valid UTF-8: byte " + code + " at position " + std::to_string(at + 1)};
+  }
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+  // Shown as itself only when it cannot reorder or hide the rest of the line.
+  const bool showable = !(cp >= 0x2000 && cp <= 0x206F) && !(cp >= 0xFE00 && cp <= 0xFEFF) && cp < 0xE0000 &&
+                        !(cp >= 0xFFF0 && cp <= 0xFFFF);
+  const std::string name = showable ? "'" + utf8.substr(at, length) + "' (" + code + ")" : std::string(code);
+  throw UsageError{what + " cannot be stored: " + name + " is not in the Windows-1252 character set"};
+}
+
+// Text from the event file may have come from anywhere: printed as it is, an
+// ESC, BEL or C1 control would reach the user's terminal as a command. Line
+// breaks and tabs become spaces (one record per line, fields split at tabs);
+// every other control character becomes U+FFFD.
+std::string TerminalText(std::string_view cp1252) {
+  std::string out;
+  out.reserve(cp1252.size());
+  for (std::size_t i = 0; i < cp1252.size(); ++i) {
+    const char32_t cp = Cp1252ToCodePoint(static_cast<unsigned char>(cp1252[i]));
+    if (cp == '\r' || cp == '\n' || cp == '\t') {
+      out += ' ';
+    } else if (cp < 0x20 || (cp >= 0x7F && cp <= 0x9F)) {
+      out += "\xEF\xBF\xBD";
+    } else {
+      out += Cp1252ToUtf8(cp1252.substr(i, 1));
+    }
+  }
+  return out;
 }
 
 UnitModes UnitsFrom(const std::string& folder) {
   Settings settings;
   const std::string config = folder + "config20.dat";
   std::error_code ec;
-  if (std::filesystem::exists(config, ec)) LoadSettings(settings, config);
+  std::string error;
+  if (std::filesystem::exists(config, ec) && !LoadSettings(settings, config, &error)) throw DataError{error};
   return UnitModes{settings.weightMode, settings.measureMode};
 }
 
@@ -198,7 +283,13 @@ void LoadStore(EventStore& store, const std::string& folder) {
   if (std::filesystem::exists(store.eventFile, ec) && !FileReadable(store.eventFile)) {
     throw DataError{"cannot read " + store.eventFile + ": permission denied"};
   }
-  LoadEvents(store);
+  // Saves cut short by a crash or a kill leave their temporary files behind.
+  if (FolderWritable(folder)) {
+    for (const std::string& name : RemoveLeftoverTempFiles(folder)) {
+      std::cerr << "kalendrina: removed leftover temporary file " << name << '\n';
+    }
+  }
+  if (!LoadEvents(store)) throw DataError{store.loadError};
 }
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
@@ -213,10 +304,10 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
   if (auto v = options.Get("--from")) from = PackDate(ParseDateOption(*v, "--from"));
   if (auto v = options.Get("--to")) to = PackDate(ParseDateOption(*v, "--to"));
   std::optional<int> category, kind;
-  if (auto v = options.Get("--category")) category = ParseInt(*v, 0, 255, "--category");
+  if (auto v = options.Get("--category")) category = ParseInt(*v, 0, kCategoryCount - 1, "--category");
   if (auto v = options.Get("--kind")) kind = ParseInt(*v, 2, 7, "--kind");
   std::optional<SearchTerms> terms;
-  if (auto v = options.Get("--search")) terms = ParseQuery(Utf8ToCp1252(*v));
+  if (auto v = options.Get("--search")) terms = ParseQuery(StorableText(*v, "the search text"));
 
   const std::string folder = DataFolderFor(options, false);
   const UnitModes units = UnitsFrom(folder);
@@ -232,16 +323,13 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
     if (k == kKindDeleted) continue;
     const PackedDate date = IndexDate(store, i);
     if ((from && date < *from) || (to && date > *to)) continue;
-    const std::uint32_t cat = Byte(store.store, off + rec::kCategory);
-    if (category && static_cast<int>(cat) != *category) continue;
+    const int cat = CategoryOfByte(static_cast<int>(Byte(store.store, off + rec::kCategory)));
+    if (category && cat != *category) continue;
     if (kind && static_cast<int>(k) != *kind) continue;
     if (options.Has("--marked") && !IsMarked(store, off)) continue;
     if (terms && !RecordMatches(store, off, *terms, units)) continue;
     const DisplayText text = EventDisplayText(store, off, 170, units);
-    std::string line = Cp1252ToUtf8(text.text);
-    for (char& c : line) {
-      if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    }
+    const std::string line = TerminalText(text.text);
     out << IsoDateText(date) << '\t' << k << '\t' << cat << '\t' << Long(store.store, off + rec::kRecordId) << '\t'
         << Long(store.store, off + rec::kGroupId) << '\t' << line << '\n';
   }
@@ -258,7 +346,7 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   }
   if (options.positional().size() != 2) throw UsageError{"add needs a date and a text (see 'kalendrina add --help')"};
   const Ymd date = ParseDateOption(options.positional()[0], "the date");
-  std::string text = Utf8ToCp1252(options.positional()[1]);
+  std::string text = StorableText(options.positional()[1], "the text");
   for (char& c : text) {
     if (c == '\n') c = '\r';
   }
@@ -276,14 +364,19 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
   }
   const int repeat = options.Get("--repeat") ? ParseInt(*options.Get("--repeat"), 0, 27, "--repeat") : 0;
-  const int category = options.Get("--category") ? ParseInt(*options.Get("--category"), 0, 11, "--category") : 0;
+  const int category =
+      options.Get("--category") ? ParseInt(*options.Get("--category"), 0, kCategoryCount - 1, "--category") : 0;
 
   const std::string folder = DataFolderFor(options, true);
   // A running copy holds the whole file in memory and would write its own
   // version over ours at its next save.
-  SingleInstance guard(folder);
-  if (!guard.Acquire() && guard.HeldByOtherCopy()) {
-    throw DataError{"Kalendrina is running on this data: add the event in its window, or close it first"};
+  SingleInstance guard(folder, kAddLockHolder);
+  if (!guard.Acquire()) {
+    if (guard.HeldByOtherCopy()) {
+      throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
+    }
+    // Without the lock another writer could save over this event unseen.
+    throw DataError{"nothing written without the data-folder lock: " + guard.error()};
   }
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
@@ -294,8 +387,10 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   const auto length = static_cast<std::uint32_t>(rec::kGenericFixed + text.size());
   SetLong(store.workRecord, rec::kLength, static_cast<std::int32_t>(length));
   SetByte(store.workRecord, rec::kHoliday, options.Has("--holiday") ? 1 : 0);
+  const std::int32_t groupId = NextGroupId(store);
+  if (groupId == kNoFreeId) throw DataError{"no free group numbers are left in " + store.eventFile};
   SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
-  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  SetLong(store.workRecord, rec::kGroupId, groupId);
   SetByte(store.workRecord, rec::kRepeatMode, repeat);
   SetByte(store.workRecord, rec::kStartHour, startHour);
   SetByte(store.workRecord, rec::kStartMinute, startMinute);
@@ -320,6 +415,80 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   return kExitOk;
 }
 
+int AddHealth(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--kind", "--category", "--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kAddHealthUsage;
+    return kExitOk;
+  }
+  const auto& positional = options.positional();
+  if (positional.empty()) throw UsageError{"add-health needs a date (see 'kalendrina add-health --help')"};
+  const Ymd date = ParseDateOption(positional[0], "the date");
+  if (!options.Has("--kind")) throw UsageError{"add-health needs --kind 3, 4, 5, 6 or 7"};
+  const int kind = ParseInt(*options.Get("--kind"), 3, 7, "--kind");
+  const int category = options.Get("--category") ? ParseInt(*options.Get("--category"), 0, 11, "--category") : 0;
+  const HealthKindSpec& spec = *HealthSpecOf(static_cast<std::uint32_t>(kind));
+
+  // FIELD=VALUE pairs, by the editor's field names.
+  std::map<std::string, std::string> given;
+  for (std::size_t i = 1; i < positional.size(); ++i) {
+    const std::string& pair = positional[i];
+    const std::size_t eq = pair.find('=');
+    if (eq == std::string::npos) throw UsageError{"'" + pair + "' is not FIELD=VALUE"};
+    const std::string field = pair.substr(0, eq);
+    const bool known = std::any_of(spec.fields.begin(), spec.fields.end(), [&](const HealthField& f) {
+      return field == f.key;
+    }) || (spec.hasActivity && field == "activity");
+    if (!known) throw UsageError{"a record of kind " + std::to_string(kind) + " has no field '" + field + "'"};
+    const std::string value = Utf8ToCp1252(pair.substr(eq + 1));
+    if (value.find_first_of("\r\n") != std::string::npos) throw UsageError{field + " must be one line"};
+    if (value.size() > static_cast<std::size_t>(kHealthFieldChars)) {
+      throw UsageError{field + " holds at most " + std::to_string(kHealthFieldChars) + " characters"};
+    }
+    if (!given.emplace(field, value).second) throw UsageError{field + " is given twice"};
+  }
+  int activity = 0;
+  if (given.count("activity") != 0) activity = ParseInt(given["activity"], 0, 4, "activity");
+
+  const std::string folder = DataFolderFor(options, true);
+  SingleInstance guard(folder);
+  if (!guard.Acquire() && guard.HeldByOtherCopy()) {
+    throw DataError{"Kalendrina is running on this data: add the reading in its window, or close it first"};
+  }
+  const UnitModes units = UnitsFrom(folder);
+  EventStore store;
+  LoadStore(store, folder);
+  PrepareWorkRecord(store, static_cast<RecordKind>(kind), static_cast<std::uint8_t>(category), PackDate(date));
+  if (store.workRecord.empty()) throw DataError{"out of memory"};
+  SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
+  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  if (spec.hasActivity) SetByte(store.workRecord, rec::kActivity, activity);
+
+  HealthForm form = FormFromRecord(store.workRecord, spec, units);
+  ApplyPersonDefaults(store, store.workRecord, spec, form);
+  for (std::size_t i = 0; i < spec.fields.size(); ++i) {
+    if (auto it = given.find(spec.fields[i].key); it != given.end()) form[i] = it->second;
+  }
+  auto oneLine = [](std::string message) {
+    for (char& c : message) {
+      if (c == '|') c = ' ';
+    }
+    return message;
+  };
+  const BuildFlags flags = BuildHealthRecord(store.workRecord, spec, form, units, SystemClock());
+  if (const char* refusal = RefusalMessage(spec, flags, false)) throw UsageError{oneLine(refusal)};
+
+  class ErrorHost : public Host {
+   public:
+    void ReportError(const std::string& message) override { error = message; }
+    std::string error;
+  } host;
+  if (!StoreHealthRecord(store, -1, RecordSortKeys(units), host)) {
+    throw DataError{oneLine(host.error.empty() ? "could not save events" : host.error)};
+  }
+  return kExitOk;
+}
+
 int RunScriptCommand(const std::vector<std::string>& args, std::ostream& out) {
   const Options options(args, 1, {"--data"}, {"--help"});
   if (options.Has("--help")) {
@@ -332,6 +501,7 @@ int RunScriptCommand(const std::vector<std::string>& args, std::ostream& out) {
   if (!std::filesystem::is_regular_file(script, ec) || !FileReadable(script)) {
     throw UsageError{"cannot read the script " + script};
   }
+  DataFolderFor(options, true);
   return StartScript(script, options.Get("--data").value_or(""));
 }
 
@@ -371,6 +541,7 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
     throw UsageError{"--screen must be calendar, events or options, not '" + screen + "'"};
   }
   script << "screenshot " << target << "\nquit\n";
+  DataFolderFor(options, true);
 
   const auto path = std::filesystem::temp_directory_path() /
                     ("kalendrina-screenshot-" + std::to_string(std::random_device{}()) + ".txt");
@@ -402,10 +573,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     if (command == "list") return List(args, out);
     if (command == "add") return Add(args, out, err);
+    if (command == "add-health") return AddHealth(args, out);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {
-      handled = false;  // the desktop program's own options
+      // The desktop program's own options, held to the same rules as the
+      // commands' before the program starts on them.
+      const Options desktop(args, 0, {"--data"}, {});
+      handled = false;
       return kExitOk;
     }
     throw UsageError{"unknown command '" + command + "' (see 'kalendrina --help')"};

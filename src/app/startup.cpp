@@ -65,11 +65,23 @@ void AllocateBuffers(Application& app) {
   EnsureWorkRecord(app.events);
 }
 
+// A run that cannot hold the data-folder lock must not write: another writer
+// would save over its changes, or it over theirs, without either noticing.
+int RefuseUnlockedData(WindowBackend& window, const SingleInstance& lock) {
+  const std::string reason = lock.HeldByOtherCopy()
+                                 ? lock.lockPath() + " is held by " + lock.holder() + ", so nothing is written"
+                                 : "nothing is written without the data-folder lock: " + lock.error();
+  window.ShowMessageBox(ProgramName, reason, MessageIcon::Stop);
+  return 2;
+}
+
 std::string WithSlashEnd(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
 }
+
 }  // namespace
+
 
 int RunProgram(Application& app, const StartupOptions& options) {
   Program& p = app.program;
@@ -77,8 +89,12 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.window = &window;
   p.clock = &window.clock();
   // Single instance. A later start hands over to the running copy and leaves.
-  SingleInstance instance(options.instanceFolder);
+  // A headless run names the data folder as its marker folder, so its marker
+  // is the data-folder lock itself.
+  SingleInstance instance(options.instanceFolder, options.lockHolder);
+  const bool instanceLocksData = WithSlashEnd(options.instanceFolder) == ResolveDataFolder(options.dataFolder);
   if (!instance.Acquire()) {
+    if (instanceLocksData) return RefuseUnlockedData(window, instance);
     if (instance.HeldByOtherCopy()) {
       if (!instance.AskRunningCopyToShow()) {
         window.ShowMessageBox(std::string(ProgramName) + " is already running.",
@@ -88,7 +104,8 @@ int RunProgram(Application& app, const StartupOptions& options) {
       }
       return 0;
     }
-    // The marker could not be made at all: run anyway, unguarded, rather than not at all.
+    // Only the show-yourself marker is missing; the data-folder lock below
+    // still keeps two writers apart.
     std::fprintf(stderr, "kalendrina: %s\n", instance.error().c_str());
   }
 
@@ -109,14 +126,11 @@ int RunProgram(Application& app, const StartupOptions& options) {
   // a headless run or the command line must never write the event file that
   // this copy holds in memory.
   std::optional<SingleInstance> dataGuard;
-  if (WithSlashEnd(options.instanceFolder) != app.DataFolder) {
-    dataGuard.emplace(app.DataFolder);
-    if (!dataGuard->Acquire() && dataGuard->HeldByOtherCopy()) {
-      window.ShowMessageBox(std::string(ProgramName) + " is already running.",
-                            "Another copy of " + std::string(ProgramName) + " is using the data folder" + kCrLf +
-                                app.DataFolder,
-                            MessageIcon::Stop);
-      return 0;
+  if (!instanceLocksData) {
+    dataGuard.emplace(app.DataFolder, options.lockHolder);
+    if (!dataGuard->Acquire()) {
+      FreeBuffers(app);
+      return RefuseUnlockedData(window, *dataGuard);
     }
   }
   app.UpdateInstaller = app.TempFolder + "kalendrina_" + "setup.exe";
@@ -136,10 +150,19 @@ int RunProgram(Application& app, const StartupOptions& options) {
   LogLine("App Path: " + app.ProgramFolder);
   LogLine("Data Path: " + app.DataFolder);
 
+  // Saves cut short by a crash leave their temporary files behind.
+  for (const std::string& name : RemoveLeftoverTempFiles(app.DataFolder)) LogLine("Removed Temporary File: " + name);
+
   ClearReadOnly(app.EventFile);
   ClearReadOnly(app.WallpaperFile);
 
-  LoadSettings(app.settings, app.ConfigFile);
+  std::string settingsError;
+  if (!LoadSettings(app.settings, app.ConfigFile, &settingsError)) {
+    // Saving would replace the file that could not be read with defaults.
+    app.settingsReadOnly = true;
+    window.ShowMessageBox(ProgramName, settingsError + kCrLf + "Settings are not saved until the program is restarted.",
+                          MessageIcon::Stop);
+  }
   p.WindowX = app.settings.windowX;
   p.WindowY = app.settings.windowY;
   p.ClientWidth = app.settings.windowWide;
@@ -225,7 +248,11 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.input.currentDay = app.dates.today.day;
   app.frame.updateCheckBits = app.dates.today.day & 8;
   app.events.eventFile = app.EventFile;
-  LoadEvents(app.events);
+  if (!LoadEvents(app.events)) {
+    // SaveEvents refuses from now on, so nothing replaces the unread file.
+    window.ShowMessageBox(ProgramName, app.events.loadError + kCrLf + "Events are not saved until the program is restarted.",
+                          MessageIcon::Stop);
+  }
   // The calendar screen builds its grid when it first draws.
   if (app.hooks.startUpdateCheck) app.hooks.startUpdateCheck();
   StartDayTimer(p);
@@ -269,6 +296,7 @@ int RunScript(const std::string& scriptPath, const std::string& dataFolder) {
   options.dataFolder = dataFolder;
   // A headless run must neither meet nor disturb a desktop copy on the same account.
   options.instanceFolder = ResolveDataFolder(dataFolder);
+  options.lockHolder = "a headless run";
   MakePath(options.instanceFolder);
   options.forcedClientWidth = window.startWidth();
   options.forcedClientHeight = window.startHeight();

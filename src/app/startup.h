@@ -20,6 +20,7 @@ struct StartupOptions {
   std::string dataFolder;           // "--data DIR"; empty: the usual place
   std::string commandLine;          // the program's arguments as given ("/silent")
   std::string instanceFolder;       // where the single-instance marker lives; empty: the usual place
+  std::string lockHolder = "the desktop program";  // what the locks tell a refused start
   // When set, the window opens with exactly this drawing area (the headless
   // backend's script size) instead of the remembered one.
   int forcedClientWidth = 0;
@@ -27,7 +28,8 @@ struct StartupOptions {
 };
 
 // Start-up, the main loop and the exit sequence. Returns the exit status: 0,
-// also after a fatal start-up condition (its message box was shown).
+// also after a fatal start-up condition (its message box was shown); 2 when
+// the data-folder lock could not be taken, so nothing was written.
 int RunProgram(Application& app, const StartupOptions& options);
 
 // The desktop run on SDL2 with FreeType text, and a headless run of an input

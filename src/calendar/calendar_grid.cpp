@@ -196,7 +196,8 @@ int DeleteSelectedEntry(CalendarGrid& grid, EventStore& store, const CategoryTab
   std::string text = item.key.size() > kDayKeyLength ? item.key.substr(kDayKeyLength, 50) : std::string();
   text = text.substr(0, text.find('\r'));
   const int choice =
-      host.Ask("Do you want to delete this event|or all events in the group?||" + text, "Delete|Group|Cancel");
+      host.Ask("Do you want to delete this event|or all events in the group?||" + LiteralDialogText(text),
+               "Delete|Group|Cancel");
 
   // Everything needed after the save is read now: SaveEvents reloads the
   // store and the offset stops meaning anything.

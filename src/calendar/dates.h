@@ -1,44 +1,25 @@
 // Dates and times of day.
 //
-// A PackedDate is year * 65536 + month * 256 + day with no validation, so that
-// integer order is date order and impossible triples (31 April) survive a
-// round trip. Everything here is a pure function of integers except the
-// application dates, which the program state owns.
+// The packed dates and day arithmetic live with the event file
+// (store/packed_date.h); this adds weekdays, names, the texts of dates and
+// times, and the application dates. Everything here is a pure function of
+// integers except the application dates, which the program state owns.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform/clock.h"
+#include "store/packed_date.h"
 
 namespace kal {
 
-using PackedDate = std::int32_t;
-
-struct Ymd {
-  std::int32_t year = 0;
-  std::int32_t month = 0;
-  std::int32_t day = 0;
-  bool operator==(const Ymd&) const = default;
-};
-
-PackedDate PackDate(std::int32_t year, std::int32_t month, std::int32_t day);
-inline PackedDate PackDate(const Ymd& d) { return PackDate(d.year, d.month, d.day); }
-Ymd UnpackDate(PackedDate date);
-
-bool IsLeapYear(std::int32_t year);
-std::int32_t DaysInMonth(std::int32_t year, std::int32_t month);
-void NextDay(std::int32_t& year, std::int32_t& month, std::int32_t& day);
-void PreviousDay(std::int32_t& year, std::int32_t& month, std::int32_t& day);
-inline void NextDay(Ymd& d) { NextDay(d.year, d.month, d.day); }
-inline void PreviousDay(Ymd& d) { PreviousDay(d.year, d.month, d.day); }
 // 0 = Sunday ... 6 = Saturday.
 std::int32_t WeekdayOf(std::int32_t year, std::int32_t month, std::int32_t day);
 std::string WeekdayAbbreviation(std::int32_t year, std::int32_t month, std::int32_t day);
 std::string WeekdayName(std::int32_t weekday);
 std::string MonthName(std::int32_t month);
 std::string MonthAbbreviation(std::int32_t month);
-std::int32_t DaysBetween(PackedDate earlier, PackedDate later);
 // which: 0 start ("All Day" when no time), 1 end ("No End").
 std::string FormatTime(int which, std::int32_t hour, std::int32_t minute);
 // "Sunday, May 05, 2024".

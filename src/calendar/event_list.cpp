@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "calendar/search.h"
+#include "store/categories.h"
 #include "store/event_record.h"
 
 namespace kal {
@@ -34,7 +35,7 @@ void BuildEventList(EventList& list, const EventStore& store, const UnitModes& u
     const std::uint32_t offset = IndexOffset(store, i);
     const std::uint32_t kind = RecordKindAt(store, offset);
     if (kind == kKindDeleted) continue;
-    if (!anyCategory && static_cast<std::int32_t>(Byte(store.store, offset + rec::kCategory)) != list.category) {
+    if (!anyCategory && CategoryOfByte(static_cast<int>(Byte(store.store, offset + rec::kCategory))) != list.category) {
       continue;
     }
     bool listed = false;

@@ -11,9 +11,6 @@ namespace kal {
 
 namespace {
 
-// Smallest record that has a full header and an end marker.
-constexpr std::uint32_t kMinRecordLength = rec::kHeaderSize + 2;
-
 // Length of the record assembled in the work record, or 0 when its length
 // field cannot describe a record (no buffer, too short, longer than the buffer).
 std::uint32_t WorkLength(const EventStore& s) {
@@ -22,53 +19,25 @@ std::uint32_t WorkLength(const EventStore& s) {
   return length;
 }
 
-// Length of the well-formed record at the offset, or 0 when there is none:
-// the same rule the index uses (the end marker sits at length - 2).
-std::uint32_t RecordLengthAt(const EventStore& s, std::uint64_t offset, std::uint64_t end) {
-  if (offset + kMinRecordLength > end) return 0;
-  const std::uint32_t length = static_cast<std::uint32_t>(Long(s.store, offset));
-  if (length < kMinRecordLength || offset + length > end) return 0;
-  return Word(s.store, offset + length - 2) == kEndMarker ? length : 0;
-}
-
-// Visits the well-formed records in [0, end), skipping damaged bytes one at
-// a time. `end` is fixed by the caller so records appended by the visitor are
-// not visited.
-template <typename Visit>
-void ForEachRecord(const EventStore& s, std::uint32_t end, Visit visit) {
-  std::uint32_t p = 0;
-  while (p < end) {
-    const std::uint32_t length = RecordLengthAt(s, p, end);
-    if (length == 0) {
-      ++p;
-      continue;
-    }
-    visit(p);
-    p += length;
-  }
-}
-
-std::uint32_t StoreEnd(const EventStore& s) {
-  return static_cast<std::uint32_t>(std::min<std::size_t>(s.storeSize, s.store.size()));
-}
-
 // Appends copies of the work record with their own date and record id. The
-// first id is computed once; each copy is then the largest id in the store,
-// so counting up gives what NextRecordId would give before every copy.
+// ids are a run of `count` free ones found once; each copy normally is then
+// the largest id in the store, so counting up gives what NextRecordId would
+// give before every copy. Without a free run nothing is written.
 class OccurrenceWriter {
  public:
-  explicit OccurrenceWriter(EventStore& s) : store_(s) {
+  OccurrenceWriter(EventStore& s, int count) : store_(s) {
     const std::uint32_t length = WorkLength(s);
-    if (length == 0) return;
+    if (length == 0 || count <= 0) return;
+    nextId_ = NextRecordIds(s, static_cast<std::uint32_t>(count));
+    if (nextId_ == kNoFreeId) return;
     bytes_.assign(s.workRecord.data(), s.workRecord.data() + length);
-    nextId_ = NextRecordId(s);
   }
 
   bool ok() const { return !bytes_.empty(); }
   PackedDate workDate() const { return static_cast<PackedDate>(Get32(rec::kDate)); }
 
   void Append(const Ymd& date, int yearCount = -1) {
-    if (!ok()) return;
+    if (!ok() || date.year > LastGroupYear) return;
     Put32(rec::kDate, static_cast<std::uint32_t>(PackDate(date)));
     Put32(rec::kRecordId, static_cast<std::uint32_t>(nextId_));
     if (yearCount >= 0) bytes_[rec::kYearCount] = static_cast<std::uint8_t>(yearCount);
@@ -99,7 +68,7 @@ void AdvanceMonth(Ymd& d) {
 
 bool HolidayAt(const EventStore& s, std::uint32_t entry) {
   const std::uint32_t offset = IndexOffset(s, entry);
-  if (static_cast<std::uint64_t>(offset) + kMinRecordLength > StoreEnd(s)) return false;
+  if (static_cast<std::uint64_t>(offset) + kMinRecordLength > s.storeSize) return false;
   return RecordKindAt(s, offset) == kKindGeneric && Byte(s.store, offset + rec::kHoliday) == 1;
 }
 
@@ -186,7 +155,7 @@ void GenerateGroup(EventStore& s, int count) {
 }
 
 void RepeatEveryDays(EventStore& s, int count, int stepDays) {
-  OccurrenceWriter writer(s);
+  OccurrenceWriter writer(s, count);
   if (!writer.ok()) return;
   Ymd date = UnpackDate(writer.workDate());
   for (int i = 0; i < count; ++i) {
@@ -196,7 +165,7 @@ void RepeatEveryDays(EventStore& s, int count, int stepDays) {
 }
 
 void RepeatEveryMonths(EventStore& s, int count, int stepMonths, int code) {
-  OccurrenceWriter writer(s);
+  OccurrenceWriter writer(s, count);
   if (!writer.ok()) return;
   Ymd base = UnpackDate(writer.workDate());
   int yearCount = 0;
@@ -238,7 +207,7 @@ void RepeatEveryMonths(EventStore& s, int count, int stepMonths, int code) {
 
 void RepeatNthWeekday(EventStore& s, int count, int n, int code) {
   if (n < 1 || n > 6) return;
-  OccurrenceWriter writer(s);
+  OccurrenceWriter writer(s, count);
   if (!writer.ok()) return;
   const Ymd start = UnpackDate(writer.workDate());
   const std::int32_t target = WeekdayOf(start.year, start.month, start.day);
@@ -270,7 +239,20 @@ void RepeatNthWeekday(EventStore& s, int count, int n, int code) {
   }
 }
 
+namespace {
+
+// A group needs a run of free record ids; at the top of the id range, in a
+// file that uses nearly every one, there may be none left.
+bool IdsLeftForGroup(const EventStore& s, Host& host) {
+  if (NextRecordIds(s, GroupSize) != kNoFreeId) return true;
+  host.ReportError("Could not save events to " + s.eventFile + "|No free record numbers are left for a new event.");
+  return false;
+}
+
+}  // namespace
+
 bool NewEventGroup(EventStore& s, const UnitModes& units, Host& host) {
+  if (!IdsLeftForGroup(s, host)) return false;
   GenerateGroup(s, GroupSize);
   return SaveEvents(s, RecordSortKeys(units), host);
 }
@@ -280,7 +262,8 @@ bool SaveOneOccurrence(EventStore& s, std::uint32_t editedOffset, std::uint8_t o
   const std::uint32_t length = WorkLength(s);
   // Without a work record to append, deleting the edited record would lose it.
   if (length != 0) {
-    if (RecordLengthAt(s, editedOffset, StoreEnd(s)) != 0) {
+    std::uint32_t editedLength = 0;
+    if (CheckRecordAt(s, editedOffset, s.storeSize, editedLength) == nullptr) {
       SetLong(s.workRecord, rec::kDate, Long(s.store, editedOffset + rec::kDate));
       SetByte(s.workRecord, rec::kYearCount, static_cast<std::int32_t>(Byte(s.store, editedOffset + rec::kYearCount)));
       DeleteRecord(s, editedOffset);
@@ -298,7 +281,7 @@ bool SaveAllOccurrences(EventStore& s, const UnitModes& units, Host& host) {
     // Only generic events are rewritten: a record of another kind that happens
     // to share the number must not be turned into a copy of this event, and a
     // record deleted earlier must not come back.
-    ForEachRecord(s, StoreEnd(s), [&](std::uint32_t offset) {
+    ForEachRecord(s, s.storeSize, [&](std::uint32_t offset, std::uint32_t) {
       if (RecordKindAt(s, offset) != kKindGeneric || Long(s.store, offset + rec::kGroupId) != group) return;
       SetLong(s.workRecord, rec::kDate, Long(s.store, offset + rec::kDate));
       SetByte(s.workRecord, rec::kYearCount, static_cast<std::int32_t>(Byte(s.store, offset + rec::kYearCount)));
@@ -316,7 +299,7 @@ bool ReplaceGroup(EventStore& s, const UnitModes& units, Host& host) {
       "event|with a new event group starting " +
           LongDateText(start.year, start.month, start.day) + "?",
       "OK|Cancel");
-  if (answer == 1 && WorkLength(s) != 0) {
+  if (answer == 1 && WorkLength(s) != 0 && IdsLeftForGroup(s, host)) {
     DeleteGroup(s, Long(s.workRecord, rec::kGroupId));
     // The edited occurrence's year count belongs to the old rule; carried into
     // every record of the new group it would show the same age on each one.
@@ -327,7 +310,7 @@ bool ReplaceGroup(EventStore& s, const UnitModes& units, Host& host) {
 }
 
 void DeleteGroup(EventStore& s, std::int32_t groupId) {
-  ForEachRecord(s, StoreEnd(s), [&](std::uint32_t offset) {
+  ForEachRecord(s, s.storeSize, [&](std::uint32_t offset, std::uint32_t) {
     if (Long(s.store, offset + rec::kGroupId) == groupId) DeleteRecord(s, offset);
   });
 }

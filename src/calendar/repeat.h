@@ -23,6 +23,9 @@ namespace kal {
 
 // Occurrences written for every repeating mode; RepeatOnce writes one record.
 constexpr int GroupSize = 150;
+// Dates carry four-digit years: a group that would run past the end of 9999
+// stops there, with fewer than GroupSize records.
+constexpr std::int32_t LastGroupYear = 9999;
 
 // The repeat modes of a generic event: the byte at rec::kRepeatMode.
 enum RepeatMode : std::uint8_t {
@@ -65,7 +68,8 @@ inline void WeekdayBefore(const EventStore& s, Ymd& d) { WeekdayBefore(s, d.year
 inline void WeekdayAfter(const EventStore& s, Ymd& d) { WeekdayAfter(s, d.year, d.month, d.day); }
 
 // Appends the occurrences of the work record's repeat mode (count for the
-// repeating modes, one for RepeatOnce, none for an unknown mode). Each copy gets
+// repeating modes, one for RepeatOnce, none for an unknown mode), leaving out
+// those after LastGroupYear. Each copy gets
 // its own date and a fresh record id; everything else, the group id included,
 // is the work record's. Does not save.
 void GenerateGroup(EventStore& s, int count);

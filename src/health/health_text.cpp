@@ -1,6 +1,7 @@
 #include "health/health_text.h"
 
 #include "health/encodings.h"
+#include "health/health_records.h"
 #include "store/record_text.h"
 
 namespace kal {
@@ -61,12 +62,9 @@ std::string HealthListText(const EventStore& s, std::uint32_t offset, const Unit
     case kKindBloodPressure: {
       // The text is location NUL description NUL; the list shows the description.
       const std::string both = RecordText(s, offset, rec::kPressureText, rec::kPressureFixed);
+      std::string location;
       std::string description;
-      const std::size_t first = both.find('\0');
-      if (first != std::string::npos) {
-        const std::size_t second = both.find('\0', first + 1);
-        description = both.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
-      }
+      SplitPressureText(both, location, description);
       return description + " - " + word(rec::kSystolic) + "/" + word(rec::kDiastolic);
     }
     case kKindCholesterol:

@@ -98,6 +98,22 @@ std::string Utf8ToCp1252(std::string_view utf8) {
   return out;
 }
 
+std::size_t FirstUnconvertible(std::string_view utf8, std::size_t& length, char32_t& codePoint) {
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    char32_t cp = 0;
+    const std::size_t n = DecodeUtf8(utf8, pos, cp);
+    if (n == 0 || CodePointToCp1252(cp) < 0) {
+      length = n == 0 ? 1 : n;
+      codePoint = n == 0 ? static_cast<unsigned char>(utf8[pos]) : cp;
+      return pos;
+    }
+    pos += n;
+  }
+  length = 0;
+  codePoint = 0;
+  return std::string_view::npos;
+}
+
 std::string Cp1252ToUtf8(std::string_view cp1252) {
   std::string out;
   out.reserve(cp1252.size() + cp1252.size() / 2);

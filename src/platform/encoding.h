@@ -8,6 +8,7 @@
 // string unchanged. Pure functions, no state.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ int CodePointToCp1252(char32_t codePoint);
 // part of a well-formed UTF-8 sequence (overlong forms, surrogates and values
 // above U+10FFFF included), becomes '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
+// The byte offset of the first character Utf8ToCp1252 would turn into '?',
+// with its length in bytes (1 for a malformed byte) and its code point (the
+// byte's value for a malformed byte); npos when every character converts.
+std::size_t FirstUnconvertible(std::string_view utf8, std::size_t& length, char32_t& codePoint);
 std::string Cp1252ToUtf8(std::string_view cp1252);
 
 }  // namespace kal

@@ -5,14 +5,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kal {
 
 // Writes a file so that a crash or a full disk never leaves it half-written:
-// the bytes go to a temporary file in the same folder, which is flushed to
-// disk and then renamed over the target. Until Commit succeeds the target is
-// untouched; a writer destroyed without Commit removes its temporary file.
+// the bytes go to a temporary file in the same folder as the target, which is
+// flushed to disk and then renamed over the target. Until Commit succeeds the
+// target is untouched; a writer destroyed without Commit removes its
+// temporary file.
+//
+// When the target is a symbolic link, the file it points to is replaced and
+// the link stays. The new file keeps the old one's permission bits; a file
+// that did not exist is created readable and writable by its owner only.
+// The temporary file is named "<target>.kalendrina-tmp.<pid>.<random>" and is
+// locked (flock) while it is written, so that RemoveLeftoverTempFiles can
+// tell the leftovers of a crashed save from a save still running.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(std::string path);
@@ -23,19 +33,61 @@ class AtomicFileWriter {
   // False once any step failed; the first error is kept.
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }
+  // The file that Commit replaces: the target with its links followed.
+  const std::string& target() const { return target_; }
 
   void Write(const void* data, std::size_t size);
   // Flushes, syncs, renames over the target and syncs the folder.
   bool Commit();
 
  private:
-  void Fail(const std::string& what);
+  void Fail(const std::string& what, int err);
+  void Flush();
   std::string path_;
+  std::string target_;
   std::string tempPath_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
+  std::string buffer_;
   std::string error_;
   bool committed_ = false;
 };
+
+// The marker in the names of AtomicFileWriter's temporary files.
+inline constexpr const char* kTempFileMarker = ".kalendrina-tmp.";
+
+// Deletes the temporary files that interrupted saves left in the folder: the
+// files whose name carries kTempFileMarker and that no running writer holds
+// locked. Returns the names removed.
+std::vector<std::string> RemoveLeftoverTempFiles(const std::string& folder);
+
+// How a whole-file read ended.
+enum class ReadOutcome {
+  kRead,        // every byte is in the destination
+  kMissing,     // no file of that name (a dangling link counts as missing)
+  kNotRegular,  // a folder, named pipe, socket or device stands there
+  kTooLarge,    // more bytes than the caller can hold
+  kFailed,      // the file could not be opened or read whole
+};
+
+struct FileReadResult {
+  ReadOutcome outcome = ReadOutcome::kFailed;
+  std::uint64_t size = 0;  // bytes read (kRead) or the size found
+  std::string message;     // one line naming the file and the reason; empty for kRead and kMissing
+};
+
+// Reads a whole regular file. Never blocks on a named pipe and never reads
+// anything but a regular file. `allocate(size)` is asked once, for the size
+// the file has, and returns where the bytes go (nullptr gives kFailed); it is
+// not called for an empty file. A file that turns out shorter or longer than
+// its size while being read gives kFailed.
+FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize,
+                             const std::function<std::uint8_t*(std::size_t)>& allocate);
+
+// Opens a C stream for the one-letter modes of store/files.h ('o', 'a', 'i',
+// 'u'), creating missing files readable and writable by the owner only.
+// Returns nullptr for anything but a regular file, without blocking on a
+// named pipe, and when the file cannot be opened.
+std::FILE* OpenRegularFile(const std::string& path, char mode);
 
 // The folder holding the running executable, with a trailing '/'.
 std::string ProgramFolder();
@@ -44,7 +96,8 @@ std::string ProgramFolder();
 // $XDG_DATA_HOME/kalendrina/ (default ~/.local/share/kalendrina/). Always ends
 // with '/'. Does not create it.
 std::string ResolveDataFolder(const std::string& override);
-// Creates every missing level of the folder; true when it exists afterwards.
+// Creates every missing level of the folder, each one for its owner only
+// (mode 700); true when the folder exists afterwards.
 bool MakePath(const std::string& folder);
 // True when the path names a folder that can be listed and written.
 bool FolderWritable(const std::string& folder);

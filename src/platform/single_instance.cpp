@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 namespace kal {
 
@@ -79,9 +81,41 @@ bool PeerIsThisUser(int fd) {
 
 std::string Describe(const std::string& what) { return what + ": " + std::strerror(errno); }
 
+constexpr std::size_t kMaxHolderBytes = 120;
+
+// The holder record is read from a file anyone with access to the folder can
+// write: only printable ASCII survives, so it cannot drive a terminal.
+std::string PrintableAscii(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    if (c >= 0x20 && c < 0x7F) out += c;
+  }
+  return out;
+}
+
+// "<pid> <kind>" as the holder wrote it, told as "<kind> (pid <pid>)".
+std::string ReadHolder(int fd) {
+  char buffer[kMaxHolderBytes];
+  const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+  std::string_view line(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
+  line = line.substr(0, line.find('\n'));
+  const std::size_t space = line.find(' ');
+  const std::string pid = PrintableAscii(line.substr(0, space));
+  const std::string kind = space == std::string_view::npos ? std::string() : PrintableAscii(line.substr(space + 1));
+  const bool pidIsNumber = !pid.empty() && pid.find_first_not_of("0123456789") == std::string::npos;
+  if (!pidIsNumber || kind.empty()) return "another copy";
+  return kind + " (pid " + pid + ")";
+}
+
+void WriteHolder(int fd, const std::string& kind) {
+  const std::string line = std::to_string(::getpid()) + " " + PrintableAscii(kind.empty() ? "another copy" : kind) + "\n";
+  // Only a courtesy for the refusal message of others: the lock holds whether or not this lands.
+  if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, line.data(), line.size(), 0);
+}
+
 }  // namespace
 
-SingleInstance::SingleInstance(std::string folder) {
+SingleInstance::SingleInstance(std::string folder, std::string holderKind) : holderKind_(std::move(holderKind)) {
   if (folder.empty()) {
     folder_ = DefaultFolder(privateFolder_);
   } else {
@@ -120,6 +154,7 @@ bool SingleInstance::Acquire() {
   if (lockFd_ >= 0) return true;
   heldByOtherCopy_ = false;
   error_.clear();
+  holder_.clear();
   if (!PrepareFolder()) return false;
   // A copy that is just exiting removes the file while it still holds the
   // lock; if we locked that removed file, try again with the new one.
@@ -132,6 +167,7 @@ bool SingleInstance::Acquire() {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       if (errno == EWOULDBLOCK) {
         heldByOtherCopy_ = true;
+        holder_ = ReadHolder(fd);
       } else {
         error_ = Describe("cannot lock " + lockPath_);
       }
@@ -142,6 +178,7 @@ bool SingleInstance::Acquire() {
     if (::fstat(fd, &held) == 0 && ::stat(lockPath_.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
         held.st_ino == named.st_ino) {
       lockFd_ = fd;
+      WriteHolder(fd, holderKind_);
       Listen();
       return true;
     }

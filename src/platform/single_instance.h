@@ -12,6 +12,9 @@
 // temporary folder itself would let other users block or spoof the marker.
 // Tests pass a folder of their own.
 //
+// The holder of the lock writes one line into the lock file, "<pid> <kind>",
+// so that a start that finds the lock taken can say who holds it.
+//
 // One object per process side: the first copy calls Acquire and then
 // PollShowRequest from its message pump; a second start whose Acquire failed
 // calls AskRunningCopyToShow and exits. The object releases everything it
@@ -27,7 +30,8 @@ namespace kal {
 
 class SingleInstance {
  public:
-  explicit SingleInstance(std::string folder = "");
+  // holderKind names this process in the lock file ("the desktop program").
+  explicit SingleInstance(std::string folder = "", std::string holderKind = "");
   ~SingleInstance();
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
@@ -38,6 +42,9 @@ class SingleInstance {
   bool Acquire();
   bool HeldByOtherCopy() const { return heldByOtherCopy_; }
   const std::string& error() const { return error_; }
+  // After HeldByOtherCopy: who holds the lock, as "the desktop program (pid
+  // 42)", or "another copy" when the holder left no readable record.
+  const std::string& holder() const { return holder_; }
 
   // Second start: asks the copy holding the lock to show its window. False
   // when no copy listens.
@@ -64,6 +71,8 @@ class SingleInstance {
   std::string lockPath_;
   std::string socketPath_;
   std::string error_;
+  std::string holderKind_;
+  std::string holder_;
   bool privateFolder_ = false;  // our own folder inside the shared temporary folder
   bool heldByOtherCopy_ = false;
   int lockFd_ = -1;

@@ -34,6 +34,7 @@ void SaveGeometry(Application& app) {
   app.settings.windowWide = p.ClientWidth;
   app.settings.windowHigh = p.ClientHeight;
   app.settings.windowFlag = p.WindowMaximized;
+  if (app.settingsReadOnly) return;
   ShellHost host(app);
   SaveSettings(app.settings, app.ConfigFile, host);
 }

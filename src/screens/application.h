@@ -59,6 +59,9 @@ struct Application {
   std::string HelpFile;
   std::string UpdateInstaller;
   std::string CommandLine;  // trimmed, lower case; cleared once "/silent" has been served
+  // Set when "config20.dat" was there but could not be read: it is then not
+  // written over for the rest of the run.
+  bool settingsReadOnly = false;
 
   MemBuffer DialogTransferBuffer;
   MemBuffer scratchBuffer;

@@ -46,8 +46,8 @@ void WaitForMouseChange(Program& p, int ms) {
 void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool move) {
   EventStore& store = app.events;
   const auto offset = static_cast<std::uint32_t>(dragged.record);
-  const std::uint32_t length = RecordLength(store, offset);
-  if (length < rec::kHeaderSize + 2 || std::size_t{offset} + length > store.storeSize) return;
+  std::uint32_t length = 0;
+  if (CheckRecordAt(store, offset, store.storeSize, length) != nullptr) return;
   std::vector<std::uint8_t> bytes(length);
   for (std::uint32_t i = 0; i < length; ++i) bytes[i] = Byte(store.store, std::size_t{offset} + i);
   auto put32 = [&bytes](std::uint32_t at, std::int32_t value) {
@@ -55,16 +55,22 @@ void DropEntry(Application& app, const GridItem& dragged, const Ymd& day, bool m
     for (int k = 0; k < 4; ++k) bytes[at + static_cast<std::uint32_t>(k)] = static_cast<std::uint8_t>(v >> (8 * k));
   };
   put32(rec::kDate, PackDate(day));
+  UiHost host(app.ui);
   if (!move) {
-    put32(rec::kRecordId, NextRecordId(store));
-    put32(rec::kGroupId, NextGroupId(store));
+    const std::int32_t recordId = NextRecordId(store);
+    const std::int32_t groupId = NextGroupId(store);
+    if (recordId == kNoFreeId || groupId == kNoFreeId) {
+      host.ReportError("Could not copy the event|No free record numbers are left.");
+      return;
+    }
+    put32(rec::kRecordId, recordId);
+    put32(rec::kGroupId, groupId);
   }
   const std::uint32_t kind = RecordKindAt(store, offset);
   AppendRecordBytes(store, bytes.data(), length);
   if (move) DeleteRecord(store, offset);
-  UiHost host(app.ui);
   SaveEvents(store, RecordSortKeys(Units(app)), host);
-  if (kind == kKindCycle && CalendarScreenHooks().repredictCycles) CalendarScreenHooks().repredictCycles(store);
+  if (kind == kKindCycle) Repredict(app)(store);
 }
 
 void DragItem(Application& app, const CalendarLayout& l, int button) {

@@ -23,6 +23,9 @@ inline constexpr char kNextCaption[] = {CaptionBigRight, '\0'};
 
 UnitModes Units(const Application& app);
 PackedDate DisplayPacked(const Application& app);
+// Re-predicts the cycles after a cycle record moved or was deleted: the
+// installed hook, else PredictCycles on the screen's units.
+RepredictCyclesHook Repredict(Application& app);
 Ymd StepDays(Ymd d, int days);
 std::string KeyOf(const Ymd& d);
 // The selected grid item, or null.

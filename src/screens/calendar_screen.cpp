@@ -6,11 +6,14 @@
 #include <cstdlib>
 #include <vector>
 
+#include "calendar/sort_key.h"
+#include "health/cycles.h"
 #include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/calendar_parts.h"
 #include "screens/entry_box.h"
 #include "screens/event_editor.h"
+#include "screens/health_editor.h"
 #include "screens/main_frame.h"
 #include "store/event_record.h"
 #include "ui/controls.h"
@@ -185,6 +188,11 @@ void OpenEventEditor(Application& app, std::int32_t offset) {
   EventEditor(app, app.ui, offset, result);
 }
 
+void OpenHealthEditor(Application& app, std::int32_t offset) {
+  std::int32_t result = 0;
+  HealthEditor(app, offset, result);
+}
+
 }  // namespace
 
 namespace calendar_parts {
@@ -192,6 +200,14 @@ namespace calendar_parts {
 UnitModes Units(const Application& app) { return UnitModes{app.settings.weightMode, app.settings.measureMode}; }
 
 PackedDate DisplayPacked(const Application& app) { return PackDate(app.dates.display); }
+
+RepredictCyclesHook Repredict(Application& app) {
+  if (CalendarScreenHooks().repredictCycles) return CalendarScreenHooks().repredictCycles;
+  return [&app](EventStore& store) {
+    UiHost host(app.ui);
+    PredictCycles(store, RecordSortKeys(Units(app)), host);
+  };
+}
 
 Ymd StepDays(Ymd d, int days) {
   for (; days > 0; --days) NextDay(d);
@@ -291,14 +307,19 @@ void NewRecordChooser(Application& app, std::string_view dayKey) {
 
   const RecordKind kind = kChooserKinds[chosen];
   EventStore& store = app.events;
+  const std::int32_t recordId = NextRecordId(store);
+  const std::int32_t groupId = NextGroupId(store);
+  if (recordId == kNoFreeId || groupId == kNoFreeId) {
+    UiHost(app.ui).ReportError("Could not add a record|No free record numbers are left.");
+    return;
+  }
   PrepareWorkRecord(store, kind, 0, PackDate(KeyDate(dayKey)));
-  SetLong(store.workRecord, rec::kRecordId, NextRecordId(store));
-  SetLong(store.workRecord, rec::kGroupId, NextGroupId(store));
+  SetLong(store.workRecord, rec::kRecordId, recordId);
+  SetLong(store.workRecord, rec::kGroupId, groupId);
   if (kind == kKindGeneric) {
     OpenEventEditor(app, -1);
   } else {
-    // FIXME: the health editors, once they are part of the build.
-    ShowPlaceholder(app, kLaterKindMessage);
+    OpenHealthEditor(app, -1);
   }
 }
 
@@ -317,8 +338,7 @@ void EditRecord(Application& app, std::int32_t offset) {
   if (kind == kKindGeneric) {
     OpenEventEditor(app, offset);
   } else if (kind >= kKindWeight && kind <= kKindGlucose) {
-    // FIXME: the health editors, once they are part of the build.
-    ShowPlaceholder(app, kLaterKindMessage);
+    OpenHealthEditor(app, offset);
   }
 }
 
@@ -368,7 +388,7 @@ void CalendarScreen(Application& app) {
     } else if (in.lastKey == KeyDelete) {
       UiHost host(ui);
       if (DeleteSelectedEntry(app.grid, app.events, app.categories, Units(app), *app.gfx.text, host, l.area,
-                              DisplayPacked(app), CalendarScreenHooks().repredictCycles) != 0) {
+                              DisplayPacked(app), Repredict(app)) != 0) {
         DrawCalendarScreen(app);
         WaitInputRelease(p);
       }

@@ -33,7 +33,7 @@ struct CalendarHooks {
   // Empty: a message that printing is not available in this version.
   std::function<void(Application&)> printCalendar;
   // Re-predicts menstrual cycles after a cycle record moved or was deleted.
-  // Empty: nothing is re-predicted.
+  // Empty: PredictCycles.
   RepredictCyclesHook repredictCycles;
 };
 // One set for the whole process, filled before the screen runs.
@@ -64,9 +64,7 @@ std::string SelectedKey(const Application& app);
 // The date of a grid key's first eight digits.
 Ymd KeyDate(std::string_view key);
 
-// Shown instead of an editor: for a predicted cycle always, and for the
-// health record kinds until their editors are part of the program.
+// Shown instead of an editor when a predicted cycle is opened.
 inline constexpr const char* kPredictedCycleMessage = "Predicted menstrual cycles can not be edited.";
-inline constexpr const char* kLaterKindMessage = "This record kind can be edited in a later version.";
 
 }  // namespace kal

@@ -7,6 +7,7 @@
 #include "calendar/repeat.h"
 #include "screens/application.h"
 #include "screens/category_drop_down.h"
+#include "screens/editor_boxes.h"
 #include "store/event_record.h"
 #include "store/event_store.h"
 #include "ui/controls.h"
@@ -140,56 +141,14 @@ void Editor::StoreDescription() {
 }
 
 void Editor::DrawLabel(int rightX, const Rect& row, std::string_view text) {
-  TextRecord r;
-  r.x1 = rightX;
-  r.x2 = rightX;
-  r.y1 = row.top;
-  r.y2 = row.bottom;
-  r.colour = ColourLabelText;
-  r.font = &ui_.gfx.LabelFont;
-  r.align = AlignRight;
-  r.text = std::string(text);
-  ui_.gfx.DrawTextRecord(r);
+  DrawEditorLabel(ui_.gfx, rightX, row, text);
 }
 
 void Editor::DrawValueBox(const Rect& box, Colour back, Colour textColour, const std::string& caption) {
-  ControlRecord r;
-  r.x1 = box.left;
-  r.y1 = box.top;
-  r.x2 = box.right - 1;
-  r.y2 = box.bottom - 1;
-  r.colour = textColour;
-  r.backColour = back;
-  r.font = &ui_.gfx.EditFont;
-  r.text = caption;
-  DrawChoiceField(ui_.gfx, 1, 0, r);
+  kal::DrawValueBox(ui_.gfx, box, back, textColour, caption);
 }
 
-void Editor::DrawCategory() {
-  Gfx& gfx = ui_.gfx;
-  const Rect& b = l_.categoryBox;
-  const int category = WorkByte(rec::kCategory);
-  const Colour back = CategoryColour(app_.categories, category);
-  const std::string name = CategoryName(app_.categories, category);
-  // The box is the colour itself, so it carries no arrow; a long name steps
-  // down to the small font before it is cut at the box's edge.
-  gfx.DrawSunkenBox(b.left, b.top, b.right - 1, b.bottom - 1, back);
-  const FontDescription* font = &gfx.EditFont;
-  if (gfx.text != nullptr && gfx.text->Measure(*font, name).width > b.Width() - 6) font = &gfx.SmallFont;
-  TextRecord r;
-  r.x1 = b.left + 3;
-  r.y1 = b.top;
-  r.x2 = b.right - 3;
-  r.y2 = b.bottom - 1;
-  r.colour = ContrastTextColor(back);
-  r.font = font;
-  r.text = name;
-  Surface& s = *gfx.surface;
-  const Rect oldClip = s.clip();
-  s.SetClipRect(Rect{b.left, b.top, b.right - 3, b.bottom}.Intersect(oldClip));
-  gfx.DrawTextRecord(r);
-  s.SetClipRect(oldClip);
-}
+void Editor::DrawCategory() { DrawCategoryBox(ui_.gfx, app_.categories, l_.categoryBox, WorkByte(rec::kCategory)); }
 
 void Editor::DrawTimes() {
   DrawValueBox(l_.timeBox, ColourFieldBack, ColourFieldText,
@@ -356,7 +315,8 @@ std::int32_t Editor::Run(std::int32_t recordOffset) {
       PresentBox(hb);
       WaitInputRelease(p);
     } else if (MouseDownIn(in, cb.left, cb.top, cb.right, cb.bottom) != 0) {
-      const int chosen = CategoryDropDown(ui_, app_.categories, cb.left, cb.bottom + 2, WorkByte(rec::kCategory));
+      const int chosen = CategoryDropDown(ui_, app_.categories, cb.left, cb.bottom + 2,
+                                          CategoryOfByte(WorkByte(rec::kCategory)));
       if (chosen >= 0 && chosen < kCategoryCount) {
         SetByte(wr_, rec::kCategory, chosen);
         DrawCategory();

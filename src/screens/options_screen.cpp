@@ -119,6 +119,10 @@ bool EditCategoryDescriptions(Application& app) {
   for (int k = 0; k < kCategoryCount; ++k) {
     std::string name;
     GetZText(transfer, kCategoryRecordSize * static_cast<std::size_t>(k) + kCategoryNameOffset, name);
+    // "|" separates the names in the setting: one typed into a name would
+    // shift every later name by one and lose the last. The broken bar looks
+    // the same and is stored as itself.
+    std::replace(name.begin(), name.end(), '|', kCategoryNameBar);
     if (k > 0) names += "|";
     names += name;
   }

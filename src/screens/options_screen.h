@@ -43,7 +43,9 @@ void OptionsScreen(Application& app);
 
 // Opens "Edit Category Descriptions" preloaded with the twelve names; "Save"
 // stores them in the "categories" setting, saves the settings and rebuilds
-// the category table. True when saved.
+// the category table. True when saved. A "|" typed into a name is stored as
+// kCategoryNameBar, since "|" separates the names in the setting.
+inline constexpr char kCategoryNameBar = '\xA6';  // broken bar in Windows-1252
 bool EditCategoryDescriptions(Application& app);
 
 // Drags the desktop-calendar box of the preview while a mouse button is held,

@@ -14,7 +14,7 @@ constexpr std::array<Colour, kCategoryCount> kFixedColours = {
     Rgb(0, 160, 0),     Rgb(239, 239, 16),  Rgb(169, 143, 41), Rgb(255, 146, 26),
 };
 
-int Clamp(int category) { return category >= 0 && category < kCategoryCount ? category : 0; }
+int Clamp(int category) { return CategoryOfByte(category); }
 
 std::size_t RecordOffset(int category) { return kCategoryRecordSize * static_cast<std::size_t>(Clamp(category)); }
 

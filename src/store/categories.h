@@ -37,6 +37,9 @@ struct CategoryTable {
   int count = 0;
 };
 
+// A record's category byte as every reader takes it: 12 and above read as 0.
+inline int CategoryOfByte(int stored) { return stored >= 0 && stored < kCategoryCount ? stored : 0; }
+
 // The fixed colour of a category (numbers outside 0-11 give category 0's).
 Colour FixedCategoryColour(int category);
 

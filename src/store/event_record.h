@@ -92,6 +92,25 @@ constexpr std::uint32_t kGlucoseText = 26;
 constexpr std::uint32_t kGlucoseFixed = 28;
 }  // namespace rec
 
+// The shortest record of any kind: the header and the end marker. Anything
+// shorter cannot be real, and a zero length would stall a scan on one byte.
+constexpr std::uint32_t kMinRecordLength = rec::kHeaderSize + 2;
+
+// The shortest record of a kind: its fixed fields and the end marker. A
+// shorter record would have its fields read from the bytes of the next one.
+// Deleted records and kinds this program does not write need only a header.
+constexpr std::uint32_t MinRecordLength(std::uint32_t kind) {
+  switch (kind) {
+    case kKindGeneric: return rec::kGenericFixed;
+    case kKindWeight: return rec::kWeightFixed;
+    case kKindCycle: return rec::kCycleFixed;
+    case kKindBloodPressure: return rec::kPressureFixed;
+    case kKindCholesterol: return rec::kCholesterolFixed;
+    case kKindGlucose: return rec::kGlucoseFixed;
+    default: return kMinRecordLength;
+  }
+}
+
 // Size of the buffer in which a record is assembled before it is appended.
 constexpr std::uint32_t kWorkRecordSize = 65000;
 

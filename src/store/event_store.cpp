@@ -2,46 +2,19 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "store/log.h"
 
 namespace kal {
 
 namespace {
-
-// A record shorter than its header plus the end marker cannot be real; taking
-// one as well-formed would let a zero length stall the scan on the same byte.
-constexpr std::uint32_t kMinRecordLength = rec::kHeaderSize + 2;
-
-// Length of a well-formed record at p, or 0 when the bytes at p are not one.
-std::uint32_t WellFormedLength(const EventStore& s, std::uint32_t p) {
-  const std::int32_t raw = Long(s.store, p);
-  if (raw < static_cast<std::int32_t>(kMinRecordLength)) return 0;
-  const auto len = static_cast<std::uint32_t>(raw);
-  if (len > s.storeSize - p) return 0;
-  return Word(s.store, p + len - 2) == kEndMarker ? len : 0;
-}
-
-// Calls f(offset, length) for every well-formed record, skipping damaged bytes one at a time.
-template <typename F>
-void ForEachWellFormed(const EventStore& s, F&& f) {
-  std::uint32_t p = 0;
-  while (p < s.storeSize) {
-    const std::uint32_t len = WellFormedLength(s, p);
-    if (len == 0) {
-      ++p;
-      continue;
-    }
-    f(p, len);
-    p += len;
-  }
-}
 
 // Keeps the window alive during long loops without letting the pump dominate.
 class PumpThrottle {
@@ -156,30 +129,45 @@ std::uint64_t MaskedHash(const EventStore& s, std::uint32_t off) {
 
 }  // namespace
 
-void LoadEvents(EventStore& s) {
-  BufFree(s.store);
-  s.storeSize = 0;
-  if (std::FILE* f = std::fopen(s.eventFile.c_str(), "rb")) {
-    if (std::fseek(f, 0, SEEK_END) == 0) {
-      const long size = std::ftell(f);
-      if (size > 0 && static_cast<unsigned long>(size) < 0xFFFFFFFFul) {
-        std::rewind(f);
-        BufAlloc(static_cast<std::size_t>(size), s.store);
-        if (!s.store.empty()) {
-          // A short read leaves the tail unindexed rather than garbage.
-          const std::size_t got = std::fread(s.store.data(), 1, static_cast<std::size_t>(size), f);
-          s.storeSize = static_cast<std::uint32_t>(got);
-        }
-      }
-    }
-    std::fclose(f);
-  }
-  BufFree(s.index);
-  s.indexCount = 0;
-  BuildEventIndex(s);
+const char* CheckRecordAt(const EventStore& s, std::uint32_t offset, std::uint32_t end, std::uint32_t& length) {
+  length = 0;
+  if (offset >= end || end - offset < kMinRecordLength) return "truncated record";
+  const std::int32_t raw = Long(s.store, offset + rec::kLength);
+  if (raw < static_cast<std::int32_t>(kMinRecordLength)) return "bad record length";
+  const auto len = static_cast<std::uint32_t>(raw);
+  if (len > end - offset) return "record runs past the end";
+  if (Word(s.store, offset + len - 2) != kEndMarker) return "missing end marker";
+  if (len < MinRecordLength(RecordKindAt(s, offset))) return "record too short for its kind";
+  length = len;
+  return nullptr;
 }
 
-void BuildEventIndex(EventStore& s) {
+bool LoadEvents(EventStore& s, CorruptionReporter* reporter) {
+  BufFree(s.store);
+  s.storeSize = 0;
+  const FileReadResult read = ReadWholeFile(s.eventFile, kMaxStoreSize, [&s](std::size_t size) -> std::uint8_t* {
+    BufAlloc(size, s.store);
+    return s.store.empty() ? nullptr : s.store.data();
+  });
+  bool ok = true;
+  if (read.outcome == ReadOutcome::kRead) {
+    s.storeSize = static_cast<std::uint32_t>(read.size);
+  } else if (read.outcome != ReadOutcome::kMissing) {
+    // Nothing of a file read in part is kept: shown, it would look like all
+    // there is, and a save would make that true.
+    BufFree(s.store);
+    s.readOnly = true;
+    s.loadError = read.message;
+    LogLine(read.message);
+    ok = false;
+  }
+  CountingReporter counter;
+  BuildEventIndex(s, reporter != nullptr ? reporter : &counter);
+  counter.LogSummary(s.eventFile);
+  return ok;
+}
+
+void BuildEventIndex(EventStore& s, CorruptionReporter* reporter) {
   BufFree(s.index);
   s.indexCount = 0;
   s.indexSorted = true;
@@ -189,14 +177,17 @@ void BuildEventIndex(EventStore& s) {
   BufAlloc((s.storeSize / kMinRecordLength + 1) * 8u, s.index);
   if (s.index.empty()) return;
   std::int32_t previousDate = INT32_MIN;
-  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
-    const std::int32_t date = Long(s.store, p + rec::kDate);
-    SetLong(s.index, 8u * s.indexCount, date);
-    SetLong(s.index, 8u * s.indexCount + 4, static_cast<std::int32_t>(p));
-    ++s.indexCount;
-    if (date < previousDate) s.indexSorted = false;
-    previousDate = date;
-  });
+  ForEachRecord(
+      s, s.storeSize,
+      [&](std::uint32_t p, std::uint32_t) {
+        const std::int32_t date = Long(s.store, p + rec::kDate);
+        SetLong(s.index, 8u * s.indexCount, date);
+        SetLong(s.index, 8u * s.indexCount + 4, static_cast<std::int32_t>(p));
+        ++s.indexCount;
+        if (date < previousDate) s.indexSorted = false;
+        previousDate = date;
+      },
+      reporter);
   BufResize(8u * s.indexCount, s.index);
 }
 
@@ -228,12 +219,17 @@ bool IsDuplicateRecord(const EventStore& s, std::uint32_t a, std::uint32_t b) {
 }
 
 bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
+  if (s.readOnly) {
+    host.ReportError("Could not save events to " + s.eventFile + "|" + s.loadError +
+                     "|Nothing is saved until the program is restarted.");
+    return false;
+  }
   PumpThrottle pump(host);
 
   // Collect the live records.
   std::vector<std::uint32_t> offsets;
   offsets.reserve(s.indexCount + 1024);
-  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
+  ForEachRecord(s, s.storeSize, [&](std::uint32_t p, std::uint32_t) {
     if (RecordKindAt(s, p) != kKindDeleted) offsets.push_back(p);
   });
   const auto n = static_cast<std::uint32_t>(offsets.size());
@@ -333,11 +329,8 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
     writer.Write(s.store.data() + off, RecordLength(s, off));
   }
   if (!writer.Commit()) {
-    // The old file is intact and the records stay in memory; only the
-    // duplicates found are marked, which changes nothing the user sees.
-    for (std::uint32_t k = 0; k < n; ++k) {
-      if (dropped[k]) SetByte(s.store, offsets[order[k]] + rec::kKind, kKindDeleted);
-    }
+    // The old file is intact and the store is exactly as it was: the
+    // duplicates found were only noted, so a later save finds them again.
     host.ReportError("Could not save events to " + s.eventFile + "|" + writer.error());
     return false;
   }
@@ -346,24 +339,43 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   return true;
 }
 
-std::int32_t NextRecordId(const EventStore& s) {
-  std::int32_t next = 0;
-  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
-    next = std::max(next, Long(s.store, p + rec::kRecordId) + 1);
+namespace {
+
+// The first of `count` consecutive ids (of the field at `field`) that no
+// record uses: one past the largest while that fits, else the lowest gap.
+std::int32_t FirstFreeIds(const EventStore& s, std::uint32_t field, std::uint32_t count) {
+  if (count == 0) count = 1;
+  constexpr std::int64_t kTop = std::numeric_limits<std::int32_t>::max();
+  std::int64_t largest = -1;
+  ForEachRecord(s, s.storeSize, [&](std::uint32_t p, std::uint32_t) {
+    largest = std::max<std::int64_t>(largest, Long(s.store, p + field));
   });
-  return next;
+  if (largest + count <= kTop) return static_cast<std::int32_t>(largest + 1);
+  std::vector<std::int32_t> used;
+  ForEachRecord(s, s.storeSize, [&](std::uint32_t p, std::uint32_t) {
+    const std::int32_t id = Long(s.store, p + field);
+    if (id >= 0) used.push_back(id);
+  });
+  std::sort(used.begin(), used.end());
+  std::int64_t candidate = 0;
+  for (const std::int32_t id : used) {
+    if (id - candidate >= count) return static_cast<std::int32_t>(candidate);
+    candidate = std::max<std::int64_t>(candidate, static_cast<std::int64_t>(id) + 1);
+  }
+  return kTop + 1 - candidate >= count ? static_cast<std::int32_t>(candidate) : kNoFreeId;
 }
 
-std::int32_t NextGroupId(const EventStore& s) {
-  std::int32_t next = 0;
-  ForEachWellFormed(s, [&](std::uint32_t p, std::uint32_t) {
-    next = std::max(next, Long(s.store, p + rec::kGroupId) + 1);
-  });
-  return next;
-}
+}  // namespace
 
-void AppendRecordBytes(EventStore& s, const std::uint8_t* bytes, std::uint32_t length) {
-  if (length == 0) return;
+std::int32_t NextRecordId(const EventStore& s) { return FirstFreeIds(s, rec::kRecordId, 1); }
+
+std::int32_t NextRecordIds(const EventStore& s, std::uint32_t count) { return FirstFreeIds(s, rec::kRecordId, count); }
+
+std::int32_t NextGroupId(const EventStore& s) { return FirstFreeIds(s, rec::kGroupId, 1); }
+
+bool AppendRecordBytes(EventStore& s, const std::uint8_t* bytes, std::uint32_t length) {
+  if (length == 0) return true;
+  if (length > kMaxStoreSize - std::min(s.storeSize, kMaxStoreSize)) return false;
   if (s.store.empty() || s.storeSize == 0) {
     BufFree(s.store);
     BufAlloc(length, s.store);
@@ -376,16 +388,17 @@ void AppendRecordBytes(EventStore& s, const std::uint8_t* bytes, std::uint32_t l
   }
   if (s.store.empty()) {
     s.storeSize = 0;
-    return;
+    return false;
   }
   std::memcpy(s.store.data() + s.storeSize, bytes, length);
   s.storeSize += length;
+  return true;
 }
 
 void AppendRecord(EventStore& s) {
   const std::int32_t len = Long(s.workRecord, rec::kLength);
   if (len < static_cast<std::int32_t>(kMinRecordLength) || !s.workRecord.Holds(0, static_cast<std::size_t>(len))) return;
-  AppendRecordBytes(s, s.workRecord.data(), static_cast<std::uint32_t>(len));
+  (void)AppendRecordBytes(s, s.workRecord.data(), static_cast<std::uint32_t>(len));
 }
 
 void DeleteRecord(EventStore& s, std::uint32_t offset) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 
+#include "store/corruption.h"
 #include "store/event_record.h"
 #include "store/host.h"
 #include "store/mem_buffer.h"
@@ -33,7 +34,57 @@ struct EventStore {
   bool indexSorted = true;
 
   MemBuffer workRecord;  // kWorkRecordSize bytes, allocated on first use
+
+  // Set for the rest of the run when a load found a file it could not read
+  // whole (a read error, a size beyond kMaxStoreSize, a folder or pipe in its
+  // place): the store then holds nothing of it, and a save would replace the
+  // user's records with that nothing, so SaveEvents refuses. loadError is the
+  // one-line reason.
+  bool readOnly = false;
+  std::string loadError;
 };
+
+// The largest event file the store holds: offsets are kept as 32-bit signed
+// numbers in the index.
+constexpr std::uint32_t kMaxStoreSize = 0x7FFFFFFFu;
+
+// Why the bytes at `offset` do not start a well-formed record that ends by
+// `end`, or nullptr when they do; `length` is then the record's length. A
+// record is well-formed when its length is at least the header and the end
+// marker, fits before `end`, is not shorter than its kind's fixed fields, and
+// its last two bytes are the end marker.
+const char* CheckRecordAt(const EventStore& s, std::uint32_t offset, std::uint32_t end, std::uint32_t& length);
+
+// Calls visit(offset, length) for each well-formed record that starts before
+// `end` (held to the store's size), in file order. Damaged bytes are skipped
+// one at a time until the next well-formed record; each skipped stretch goes
+// to the reporter once. `end` is fixed by the caller, so records a visitor
+// appends are not visited.
+template <typename Visit>
+void ForEachRecord(const EventStore& s, std::uint32_t end, Visit&& visit, CorruptionReporter* reporter = nullptr) {
+  if (end > s.storeSize) end = s.storeSize;
+  if (end > s.store.size()) end = static_cast<std::uint32_t>(s.store.size());
+  std::uint32_t p = 0;
+  std::uint32_t damageStart = 0;
+  const char* damage = nullptr;
+  while (p < end) {
+    std::uint32_t length = 0;
+    const char* why = CheckRecordAt(s, p, end, length);
+    if (why != nullptr) {
+      if (damage == nullptr) {
+        damage = why;
+        damageStart = p;
+      }
+      ++p;
+      continue;
+    }
+    if (damage != nullptr && reporter != nullptr) reporter->Corruption(p - damageStart, damage);
+    damage = nullptr;
+    visit(p, length);
+    p += length;
+  }
+  if (damage != nullptr && reporter != nullptr) reporter->Corruption(end - damageStart, damage);
+}
 
 // Index entry accessors (no bounds beyond the buffer's own).
 inline std::int32_t IndexDate(const EventStore& s, std::uint32_t i) { return Long(s.index, 8u * i); }
@@ -46,11 +97,14 @@ inline std::uint32_t IndexOffset(const EventStore& s, std::uint32_t i) {
 std::uint32_t FirstIndexFrom(const EventStore& s, std::int32_t date);
 
 // Discards the store and index and reads the file anew. A missing file gives
-// an empty store; damaged stretches are skipped by BuildEventIndex.
-void LoadEvents(EventStore& s);
-// Scans the store for well-formed records (length, then the end marker at
-// length - 2) and rebuilds the index; damaged bytes are skipped one at a time.
-void BuildEventIndex(EventStore& s);
+// an empty store; damaged stretches are skipped by BuildEventIndex and go to
+// the reporter, or, without one, as one summary line to the error log.
+// Returns false, with the store empty, readOnly set and loadError saying why,
+// when the file is there but could not be read whole.
+bool LoadEvents(EventStore& s, CorruptionReporter* reporter = nullptr);
+// Scans the store for well-formed records (ForEachRecord) and rebuilds the
+// index.
+void BuildEventIndex(EventStore& s, CorruptionReporter* reporter = nullptr);
 
 // Builds the byte-string key SaveEvents sorts by. The store knows nothing of
 // the texts shown to the user, so the layer that does supplies the key.
@@ -64,21 +118,30 @@ class SortKeyBuilder {
 
 // Writes every live record, sorted by the builder's keys and without duplicates, to
 // a temporary file beside the event file, flushes it and renames it over the
-// old file; then reloads. When writing fails the old file stays as it was, the
-// records stay in memory unchanged, the failure goes to host.ReportError and
-// false is returned.
+// old file; then reloads. When writing fails, or the store is read-only, the
+// old file stays as it was, the store stays byte for byte as it was, the
+// failure goes to host.ReportError and false is returned.
 bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host);
 
+// Returned when no id is left.
+constexpr std::int32_t kNoFreeId = -1;
+
 // One more than the largest record id (group id) in the store, deleted records
-// included; 0 for an empty store.
+// included; 0 for an empty store or one whose ids are all negative. When the
+// largest id is already the largest 32-bit number, the smallest id from 0 up
+// that no record uses; kNoFreeId when every one is taken.
 std::int32_t NextRecordId(const EventStore& s);
 std::int32_t NextGroupId(const EventStore& s);
+// The first of `count` consecutive record ids that no record uses, found the
+// same way: ids counted up from the result are all free.
+std::int32_t NextRecordIds(const EventStore& s, std::uint32_t count);
 
 // Appends the record assembled in the work record (its length field says how
 // long it is). The index is not updated; callers save next.
 void AppendRecord(EventStore& s);
-// Appends `length` bytes from `bytes` as one record.
-void AppendRecordBytes(EventStore& s, const std::uint8_t* bytes, std::uint32_t length);
+// Appends `length` bytes from `bytes` as one record. Returns false, appending
+// nothing, when the store would grow beyond kMaxStoreSize or memory ran out.
+bool AppendRecordBytes(EventStore& s, const std::uint8_t* bytes, std::uint32_t length);
 // Marks the record at the offset deleted (kind 0).
 void DeleteRecord(EventStore& s, std::uint32_t offset);
 

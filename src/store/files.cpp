@@ -6,6 +6,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/file_system.h"
+
 namespace kal {
 
 namespace {
@@ -68,52 +70,13 @@ int Register(std::shared_ptr<OpenFile> file) {
   return handle;
 }
 
-// Creates the file when missing, without truncating one that appeared meanwhile.
-bool EnsureExists(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "ab");
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
-}
-
 }  // namespace
 
 int FileOpen(char mode, const std::string& path) {
   if (path.empty()) return -1;
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) return -1;
-
-  std::FILE* f = nullptr;
-  bool canRead = false;
-  bool canWrite = false;
-  switch (mode) {
-    case 'o':
-      f = std::fopen(path.c_str(), "wb");
-      canWrite = true;
-      break;
-    case 'a':
-      if (!EnsureExists(path)) return -1;
-      f = std::fopen(path.c_str(), "r+b");
-      // A file we may write but not read can still be appended to.
-      if (f == nullptr) f = std::fopen(path.c_str(), "ab");
-      if (f != nullptr) std::fseek(f, 0, SEEK_END);
-      canWrite = true;
-      break;
-    case 'i':
-      f = std::fopen(path.c_str(), "rb");
-      if (f == nullptr && !FileExists(path) && EnsureExists(path)) f = std::fopen(path.c_str(), "rb");
-      canRead = true;
-      break;
-    case 'u':
-      if (!EnsureExists(path)) return -1;
-      f = std::fopen(path.c_str(), "r+b");
-      canRead = canWrite = true;
-      break;
-    default:
-      return -1;
-  }
+  std::FILE* f = OpenRegularFile(path, mode);
   if (f == nullptr) return -1;
-  return Register(std::make_shared<OpenFile>(f, canRead, canWrite));
+  return Register(std::make_shared<OpenFile>(f, mode == 'i' || mode == 'u', mode != 'i'));
 }
 
 void FileClose(int handle) {

@@ -26,7 +26,8 @@ namespace kal {
 //   'a'  write only; opened or created, positioned at the end
 //   'i'  read only;  opened or created (a missing file is created empty)
 //   'u'  read and write; opened or created
-// Returns -1 for any other mode, for a folder, and when the file cannot be
+// Returns -1 for any other mode, for anything but a regular file (a folder,
+// a named pipe, a device: never waiting on a pipe), and when the file cannot be
 // opened or created. Mode 'i' on a missing file in a folder that cannot be
 // written therefore gives -1 and creates nothing.
 int FileOpen(char mode, const std::string& path);

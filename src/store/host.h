@@ -36,6 +36,25 @@ class Host {
   }
 };
 
+// Messages use "|" as their line separator, so user text (an event's
+// description, a category name) must not be pasted into one as it is: a "|"
+// in it would start a new line, and many would push the buttons off the
+// window. LiteralDialogText makes such text one literal line: its "|" become
+// LiteralBar, which the dialog shows as "|" without splitting there, and its
+// control characters (line breaks included) become spaces.
+inline constexpr char LiteralBar = '\x1F';
+inline std::string LiteralDialogText(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c == '|') {
+      c = LiteralBar;
+    } else if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      c = ' ';
+    }
+  }
+  return out;
+}
+
 // A Host that does nothing; the default for code run without a window.
 inline Host& SilentHost() {
   static Host host;

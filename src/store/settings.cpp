@@ -6,7 +6,7 @@
 
 #include "platform/file_system.h"
 #include "store/files.h"
-#include "store/mem_buffer.h"
+#include "store/log.h"
 
 namespace kal {
 
@@ -149,18 +149,6 @@ std::string ValueText(const Settings& s, const KeySpec& spec) {
   return std::string();
 }
 
-// Reads n bytes at the current position; false when fewer arrived.
-bool ReadText(int handle, std::size_t n, std::string& out) {
-  out.clear();
-  if (n == 0) return true;
-  MemBuffer buffer;
-  BufAlloc(n, buffer);
-  if (buffer.empty()) return false;
-  if (FileRead(handle, buffer, 0, n) != n) return false;
-  GetBytes(buffer, 0, n, out);
-  return true;
-}
-
 void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFFu));
 }
@@ -179,62 +167,72 @@ std::int32_t SettingsNumber(std::string_view text) {
                                                 std::numeric_limits<std::int32_t>::max()));
 }
 
-void ReadSettingsEntry(int handle, std::int64_t size, std::int64_t& position, std::string& key,
-                       std::string& value) {
+const char* ReadSettingsEntry(std::string_view image, std::size_t& position, std::string& key, std::string& value) {
   key.clear();
   value.clear();
-  if (position < 0) position = 0;
-  if (size - position < static_cast<std::int64_t>(kSettingsHeaderSize)) {
-    position += 1;
-    return;
-  }
-  MemBuffer header;
-  BufAlloc(kSettingsHeaderSize, header);
-  FileSeek(handle, position);
-  if (header.empty() || FileRead(handle, header, 0, kSettingsHeaderSize) != kSettingsHeaderSize ||
-      Word(header, 0) != kSettingsMarker) {
-    position += 1;
-    return;
-  }
-  const std::int64_t keyLength = Word(header, 2);
-  const std::int64_t valueLength = static_cast<std::uint32_t>(Long(header, 4));
-  position += kSettingsHeaderSize;
-  if (keyLength > size - position) {
-    position += 1;
-    return;
-  }
-  std::string k;
-  if (!ReadText(handle, static_cast<std::size_t>(keyLength), k)) {
-    position += 1;
-    return;
-  }
-  position += keyLength;
-  if (valueLength > size - position) {
-    position += 1;
-    return;
-  }
-  std::string v;
-  if (!ReadText(handle, static_cast<std::size_t>(valueLength), v)) {
-    position += 1;
-    return;
-  }
-  position += valueLength;
-  key = std::move(k);
-  value = std::move(v);
+  const std::size_t start = position;
+  const std::size_t size = image.size();
+  // A damaged entry is left one byte past where it began, not past the part
+  // read: a good entry may start inside a header whose lengths were garbage.
+  auto skip = [&](const char* reason) {
+    position = start + 1;
+    return reason;
+  };
+  if (start >= size || size - start < kSettingsHeaderSize) return skip("truncated entry");
+  const auto byteAt = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(image[i])); };
+  if ((byteAt(start) | byteAt(start + 1) << 8) != kSettingsMarker) return skip("missing entry marker");
+  const std::size_t keyLength = byteAt(start + 2) | byteAt(start + 3) << 8;
+  const std::size_t valueLength =
+      byteAt(start + 4) | byteAt(start + 5) << 8 | byteAt(start + 6) << 16 | static_cast<std::size_t>(byteAt(start + 7)) << 24;
+  std::size_t p = start + kSettingsHeaderSize;
+  if (keyLength > size - p) return skip("key runs past the end");
+  const std::string_view k = image.substr(p, keyLength);
+  p += keyLength;
+  if (valueLength > size - p) return skip("value runs past the end");
+  value.assign(image.substr(p, valueLength));
+  key.assign(k);
+  position = p + valueLength;
+  return nullptr;
 }
 
-void LoadSettings(Settings& settings, const std::string& path) {
+bool LoadSettings(Settings& settings, const std::string& path, std::string* error, CorruptionReporter* reporter) {
   settings = Settings{};
-  // Mode 'i' creates a missing file; when the folder cannot be written the
-  // open simply fails and the defaults stand.
-  const int handle = FileOpen('i', path);
-  const std::int64_t size = FileSize(handle);
-  std::int64_t position = 0;
+  if (error != nullptr) error->clear();
+  std::string image;
+  const FileReadResult read = ReadWholeFile(path, kMaxSettingsFileSize, [&image](std::size_t size) {
+    image.resize(size);
+    return reinterpret_cast<std::uint8_t*>(image.data());
+  });
+  if (read.outcome == ReadOutcome::kMissing) {
+    // A missing file is created empty, as opening it for reading always did;
+    // when the folder cannot be written the defaults simply stand.
+    FileClose(FileOpen('i', path));
+    return true;
+  }
+  if (read.outcome != ReadOutcome::kRead) {
+    LogLine(read.message);
+    if (error != nullptr) *error = read.message;
+    return false;
+  }
+  CountingReporter counter;
+  if (reporter == nullptr) reporter = &counter;
+  std::size_t position = 0;
+  std::size_t damageStart = 0;
+  const char* damage = nullptr;
   std::string key;
   std::string value;
-  while (position < size - static_cast<std::int64_t>(kSettingsHeaderSize)) {
-    ReadSettingsEntry(handle, size, position, key, value);
-    if (key.empty()) continue;
+  while (position + kSettingsHeaderSize < image.size()) {
+    const std::size_t start = position;
+    const char* why = ReadSettingsEntry(image, position, key, value);
+    if (why != nullptr) {
+      if (damage == nullptr) {
+        damage = why;
+        damageStart = start;
+      }
+      continue;
+    }
+    if (damage != nullptr) reporter->Corruption(start - damageStart, damage);
+    damage = nullptr;
     for (const KeySpec& spec : kKeys) {
       if (key == spec.key) {
         Store(settings, spec, value);
@@ -242,7 +240,13 @@ void LoadSettings(Settings& settings, const std::string& path) {
       }
     }
   }
-  FileClose(handle);
+  if (damage == nullptr && position < image.size()) {
+    damage = "truncated entry";
+    damageStart = position;
+  }
+  if (damage != nullptr) reporter->Corruption(image.size() - damageStart, damage);
+  counter.LogSummary(path);
+  return true;
 }
 
 void WriteSettingsEntry(std::string& image, std::string_view key, std::string_view value) {

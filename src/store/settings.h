@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "store/corruption.h"
 #include "store/host.h"
 
 namespace kal {
@@ -76,18 +77,26 @@ std::string FitTextField(std::string_view text, std::size_t fieldSize);
 // rounded to the nearest integer, halves to even, and held to the 32-bit range.
 std::int32_t SettingsNumber(std::string_view text);
 
-// Resets the record to its defaults and reads the file. A missing file is
-// created empty (when the folder allows it) and gives the defaults, as does
-// an unreadable one. Damaged stretches are skipped byte by byte; a truncated
-// last entry is ignored; when a key occurs twice the later entry wins.
-void LoadSettings(Settings& settings, const std::string& path);
+// The largest settings file read; the printer blobs are a few kilobytes.
+inline constexpr std::uint64_t kMaxSettingsFileSize = 16u << 20;
 
-// Reads the entry at `position` of an open file of `size` bytes and advances
-// the position past it. When the entry is not usable, key and value are both
-// empty and the position has moved on by one byte past the part already read
-// (the header, then the key), so a damaged stretch is crossed byte by byte.
-void ReadSettingsEntry(int handle, std::int64_t size, std::int64_t& position, std::string& key,
-                       std::string& value);
+// Resets the record to its defaults and reads the file. A missing file is
+// created empty (when the folder allows it) and gives the defaults. Damaged
+// stretches are skipped byte by byte and go to the reporter, or, without one,
+// as one summary line to the error log; a truncated last entry is ignored;
+// when a key occurs twice the later entry wins. Returns false, with the
+// defaults in place and *error saying why, when the file is there but could
+// not be read whole (a folder, pipe or device in its place, a read error, a
+// size beyond kMaxSettingsFileSize); a save would then replace what was not
+// read.
+bool LoadSettings(Settings& settings, const std::string& path, std::string* error = nullptr,
+                  CorruptionReporter* reporter = nullptr);
+
+// Reads the entry at `position` of a file image and advances the position
+// past it; returns nullptr. When the bytes there are not a whole entry, key
+// and value are empty, the position has moved on by one byte from where it
+// was, and the reason is returned.
+const char* ReadSettingsEntry(std::string_view image, std::size_t& position, std::string& key, std::string& value);
 
 // Appends one entry (header, key, value) to a file image.
 void WriteSettingsEntry(std::string& image, std::string_view key, std::string_view value);

@@ -37,6 +37,24 @@ int Widest(UiContext& ui, const FontDescription& font, const std::vector<std::st
   return w;
 }
 
+constexpr const char* kCut = "...";
+
+// The longest start of the line that fits maxWidth with "..." after it.
+std::string FitLine(UiContext& ui, const FontDescription& font, const std::string& line, int maxWidth) {
+  if (Measure(ui, font, line) <= maxWidth) return line;
+  std::size_t lo = 0;
+  std::size_t hi = line.size();
+  while (lo < hi) {
+    const std::size_t mid = (lo + hi + 1) / 2;
+    if (Measure(ui, font, line.substr(0, mid) + kCut) <= maxWidth) {
+      lo = mid;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  return line.substr(0, lo) + kCut;
+}
+
 std::int32_t TextLength(const EditFieldRecord& r) { return static_cast<std::int32_t>(r.text.size()); }
 
 }  // namespace
@@ -52,11 +70,9 @@ std::vector<std::string> SplitBars(std::string_view text) {
   std::size_t start = 0;
   while (true) {
     const std::size_t bar = text.find('|', start);
-    if (bar == std::string_view::npos) {
-      parts.emplace_back(text.substr(start));
-      return parts;
-    }
-    parts.emplace_back(text.substr(start, bar - start));
+    parts.emplace_back(text.substr(start, bar == std::string_view::npos ? bar : bar - start));
+    std::replace(parts.back().begin(), parts.back().end(), LiteralBar, '|');
+    if (bar == std::string_view::npos) return parts;
     start = bar + 1;
   }
 }
@@ -74,15 +90,25 @@ MessageDialogLayout LayoutMessageDialog(UiContext& ui, std::string_view message,
 
   l.cx = Half(p.ClientWidth);
   l.cy = Half(p.ClientHeight) + Half(p.HeaderHeight);
+  l.preloaded = fieldSpec >= PreloadFields;
+  l.width = l.preloaded ? fieldSpec - PreloadFields : fieldSpec;
+  l.fieldCount = static_cast<int>(l.labels.size());
+  if (l.labels.empty() && l.width != 0) l.fieldCount = 1;
+
+  // Whatever the texts, the panel and its buttons stay inside the window.
+  const int maxLineW = std::max(0, p.ClientWidth - 40);
+  for (std::string& line : l.lines) line = FitLine(ui, gfx.MessageFont, line, maxLineW);
+  const int roomForLines = p.ClientHeight - p.HeaderHeight - ((10 + lh) * l.fieldCount + 70);
+  const std::size_t fitting = lh > 0 ? static_cast<std::size_t>(std::max(0, roomForLines / lh)) : l.lines.size();
+  if (l.lines.size() > fitting) {
+    l.lines.resize(fitting);
+    if (!l.lines.empty()) l.lines.back() = kCut;
+  }
   const int msgLines = static_cast<int>(l.lines.size());
   l.msgW = Widest(ui, gfx.MessageFont, l.lines);
   l.labelW = l.labels.empty() ? 0 : Widest(ui, gfx.LabelFont, l.labels) + 5;
   const int buttonCount = static_cast<int>(l.captions.size());
   const int buttonsW = ButtonWidth * buttonCount;
-  l.preloaded = fieldSpec >= PreloadFields;
-  l.width = l.preloaded ? fieldSpec - PreloadFields : fieldSpec;
-  l.fieldCount = static_cast<int>(l.labels.size());
-  if (l.labels.empty() && l.width != 0) l.fieldCount = 1;
   // The widest text a field of this width must show: width + 1 capital Ms.
   l.editW = Measure(ui, gfx.EditFont, std::string(static_cast<std::size_t>(std::max(0, l.width + 1)), 'M'));
   l.labelX = l.cx - Half(l.labelW + l.editW);

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/host.h"
 #include "store/mem_buffer.h"
 #include "ui/ui_context.h"
 
@@ -31,11 +32,15 @@ constexpr std::int32_t PreloadFields = 100;
 // Allocates the transfer buffer, zero-filled.
 void AllocDialogTransferBuffer(MemBuffer& buffer);
 
-// "a||b|" -> "a", "", "b", ""; an empty text gives no parts.
+// "a||b|" -> "a", "", "b", ""; an empty text gives no parts. LiteralBar
+// (store/host.h) does not split and comes out as "|".
 std::vector<std::string> SplitBars(std::string_view text);
 
 // Where everything of a dialog goes, worked out from the texts and the
-// window size.
+// window size. The panel never outgrows the window: a message line wider
+// than the window is cut and ends in "...", and when the lines would make
+// the panel taller than the area below the header, the last ones that fit
+// give way to a "..." line.
 struct MessageDialogLayout {
   std::vector<std::string> lines;     // message lines
   std::vector<std::string> labels;    // field labels

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <tuple>
 
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
 #include "platform/images.h"
+#include "platform/single_instance.h"
 #include "store/host.h"
 #include "support/test_support.h"
 
@@ -144,6 +146,40 @@ TEST(Startup, ScriptRunsWriteScreenshotsAndReportProblems) {
   EXPECT_EQ(std::tuple(picture.width(), picture.height()), std::tuple(800, 600));
   EXPECT_EQ(run("click 1\n"), 1);
   EXPECT_EQ(run("screenshot " + dir.File("none/x.png") + "\n"), 2);
+}
+
+// The desktop program locks the data folder too: when that lock cannot be
+// had it stops before writing anything, says why, and exits with 2.
+TEST(Startup, DataFolderLockThatCannotBeTakenStopsTheRun) {
+  const struct {
+    const char* setup;
+    std::string reason;
+  } cases[] = {
+      {"folder", "Is a directory"},
+      {"loop", "Too many levels of symbolic links"},
+      {"held", "is held by the add command (pid "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.setup);
+    HeadlessRun run("");
+    const std::string lock = run.data.File("Kalendrina In Use.dat");
+    SingleInstance other(run.data.path().string(), "the add command");
+    if (std::string(c.setup) == "folder") {
+      std::filesystem::create_directory(lock);
+    } else if (std::string(c.setup) == "loop") {
+      std::filesystem::create_symlink(lock, lock);
+    } else {
+      ASSERT_TRUE(other.Acquire()) << other.error();
+    }
+    EXPECT_EQ(run.Go(), 2);
+    EXPECT_FALSE(run.app.started);
+    ASSERT_EQ(run.window->messageBoxes().size(), 1u);
+    const std::string box = run.window->messageBoxes()[0];
+    EXPECT_NE(box.find(lock), std::string::npos) << box;
+    EXPECT_NE(box.find(c.reason), std::string::npos) << box;
+    EXPECT_FALSE(std::filesystem::exists(run.data.File("config20.dat")));
+    EXPECT_FALSE(std::filesystem::exists(run.data.File("error.log")));
+  }
 }
 
 }  // namespace

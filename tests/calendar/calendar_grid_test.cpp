@@ -328,5 +328,17 @@ TEST_F(GridFixture, DeleteAsksAboutTheFirstFiftyCharactersAndRepredictsOnlyForCy
   EXPECT_TRUE(never.asked.empty());
 }
 
+TEST_F(GridFixture, DeleteQuestionShowsTheEntryAsOneLiteralLine) {
+  EventStore store;
+  Load(store, {Generic(Packed(2024, 5, 12), "Rent|gas|water", 5)});
+  Build(store);
+  for (int i = 0; i < grid.count(); ++i)
+    if (!grid.items[static_cast<std::size_t>(i)].IsDayCell()) grid.selected = i;
+  test::RecordingHost host(3);
+  EXPECT_EQ(DeleteSelectedEntry(grid, store, categories, units, text, host, kArea, kApril28), 3);
+  EXPECT_EQ(host.asked.at(0), std::string("Do you want to delete this event|or all events in the group?||Rent") +
+                                  LiteralBar + "gas" + LiteralBar + "water#Delete|Group|Cancel");
+}
+
 }  // namespace
 }  // namespace kal

@@ -23,7 +23,7 @@ struct Mixed {
     add(test::AddGeneric(s, Packed(2024, 4, 8), "Birthday party at Ann's"), 2);
     add(test::AddPressure(s, Packed(2024, 5, 9), "Home", "After a party", 120, 80), 1);
     add(test::AddGeneric(s, Packed(2024, 6, 10), "Party for the birthday"), 0);
-    add(test::AddGlucose(s, Packed(2024, 7, 11), "Fasting", 90), 2);
+    add(test::AddGlucose(s, Packed(2024, 7, 11), "Fasting", 90), 200);  // imported: above 11 reads as 0
     deleted = test::AddGeneric(s, Packed(2024, 8, 12), "Doctor (deleted)");
     DeleteRecord(s, deleted);
     BuildEventIndex(s);
@@ -60,6 +60,8 @@ TEST(BuildEventList, FiltersByCategoryModeAndSearchInFileOrder) {
       {kListAllCategories, kKindWeight, "", {2}},
       {kListAllCategories, kKindBloodPressure, "", {4}},
       {kListAllCategories, kModeGlucose, "", {6}},
+      {0, kModeGlucose, "", {6}},
+      {2, kModeGlucose, "", {}},
       {kListAllCategories, kKindCycle, "", {}},
       {kListAllCategories, kModeSearchResults, "doctor -dentist", {0}},
       {kListAllCategories, kModeSearchResults, "\"birthday party\"", {3}},

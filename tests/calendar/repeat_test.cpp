@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,27 @@ TEST_F(RepeatTest, CopiesShareTheGroupAndTakeFreshIds) {
   EXPECT_EQ(Long(s.workRecord, rec::kRecordId), 1008);
 }
 
+TEST_F(RepeatTest, AGroupAtTheTopOfTheIdRangeTakesFreeIdsWithoutOverflow) {
+  // Record ids near the largest 32-bit number: counting up from one past the
+  // largest would overflow, so the copies take a free run from the bottom.
+  for (const std::int32_t id : {2147483647 - 20, 5}) {
+    test::AppendTo(s, test::RecordBytes(kKindGeneric, PackDate(2020, 1, 1), rec::kGenericFixed)
+                          .Long(rec::kRecordId, static_cast<std::uint32_t>(id))
+                          .Long(rec::kGroupId, static_cast<std::uint32_t>(id))
+                          .Finish());
+  }
+  Work({2024, 1, 1}, 1, 6);
+  GenerateGroup(s, GroupSize);
+  const auto recs = Records();
+  ASSERT_EQ(recs.size(), 2u + GroupSize);
+  std::vector<std::int32_t> ids;
+  for (const Rec& r : recs) ids.push_back(r.recordId);
+  EXPECT_EQ(std::vector<std::int32_t>(ids.begin() + 2, ids.begin() + 4), (std::vector<std::int32_t>{6, 7}));
+  std::sort(ids.begin(), ids.end());
+  EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "an id is used twice";
+  EXPECT_GE(ids.front(), 0);
+}
+
 TEST_F(RepeatTest, MonthDayClampAndWeekdayAdjustments) {
   struct Row {
     Ymd start;
@@ -193,6 +215,27 @@ TEST_F(RepeatTest, CalculateAgeCountsYearsUpTo255) {
     EXPECT_EQ(d, (Ymd{1896 + static_cast<std::int32_t>(i), 2, IsLeapYear(d.year) ? 29 : 28})) << i;
   }
   EXPECT_EQ(recs[4].date, (Ymd{1900, 2, 28}));
+}
+
+TEST_F(RepeatTest, GroupsStopAtTheEndOf9999) {
+  // mode, start, occurrences left, the last of them
+  const std::tuple<int, Ymd, std::size_t, Ymd> cases[] = {
+      {1, {9999, 12, 1}, 5, {9999, 12, 29}},        // weekly
+      {5, {9999, 6, 30}, 7, {9999, 12, 30}},        // monthly
+      {RepeatCalculateAge, {9990, 3, 4}, 10, {9999, 3, 4}},
+      {22, {9999, 1, 1}, 12, {9999, 12, 3}},        // the first Friday of every month
+      {11, {9850, 1, 1}, 150, {9999, 1, 1}},        // exactly fits
+  };
+  for (const auto& [mode, start, count, last] : cases) {
+    SCOPED_TRACE(std::to_string(mode) + " from " + Iso(start));
+    s = EventStore{};
+    s.eventFile = dir.File("Event20.dat");
+    Work(start, mode);
+    GenerateGroup(s, GroupSize);
+    const auto dates = Dates();
+    ASSERT_EQ(dates.size(), count);
+    EXPECT_EQ(Iso(dates.back()), Iso(last));
+  }
 }
 
 TEST_F(RepeatTest, NthAndLastWeekdayOfTheMonth) {

@@ -1,6 +1,7 @@
 // Runs the real executable the way users and scripts do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -119,6 +120,21 @@ TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
       {"list --data '" + file + "'", 2},
       {"add 2024-01-05 Text --data '" + file + "'", 2},
       {"list --data '" + dir.File("missing") + "'", 2},
+      {"list --kind 3 --kind 4" + Data(), 1},
+      {"add 2024-01-05 Text --holiday --holiday" + Data(), 1},
+      {"add 2024-01-05 Text --category 1 --category 2" + Data(), 1},
+      {"list" + Data() + Data(), 1},
+      {"list --data ''", 1},  // an unset variable must not mean the user's own diary
+      {"add 2024-01-05 Text --category --data '" + dir.path().string() + "'", 1},
+      {"list --search --kind 3" + Data(), 1},
+      {"add 2024-01-05 'Snow \xE2\x98\x83 day'" + Data(), 1},
+      {"add 2024-01-05 'Bad \xFF byte'" + Data(), 1},
+      {"list --search '\xE2\x98\x83'" + Data(), 1},
+      {"add 2024-01-05 Text --data '" + dir.File("no/such") + "'", 2},
+      {"screenshot '" + dir.File("x.png") + "' --data '" + dir.File("no/such") + "'", 2},
+      {"--data ''", 1},  // the desktop program's options too
+      {"/silent --data", 1},
+      {"--data" + Data() + Data(), 1},
   };
   for (const auto& [args, status] : cases) {
     const Result r = Kal(args);
@@ -126,7 +142,8 @@ TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
     EXPECT_EQ(r.lines.size(), 1u) << args << "\n" << r.out;
     EXPECT_EQ(r.out.rfind("kalendrina: ", 0), 0u) << r.out;
   }
-  EXPECT_FALSE(std::filesystem::exists(dir.File("Event20.dat")));  // nothing was written by any of them
+  // Nothing was written by any of them, and no mistyped folder was made.
+  for (const char* made : {"Event20.dat", "no", "missing"}) EXPECT_FALSE(std::filesystem::exists(dir.File(made)));
   for (const char* args : {"--help", "list --help", "add --help"}) {
     const Result r = Kal(args);
     EXPECT_EQ(r.status, 0) << args;
@@ -134,14 +151,131 @@ TEST_F(CliTest, BadInputGivesOneLineAndAStatus) {
   }
 }
 
-TEST_F(CliTest, AddRefusesWhileTheDesktopCopyRuns) {
-  SingleInstance desktop(dir.path().string());
-  ASSERT_TRUE(desktop.Acquire());
-  const Result r = Kal("add 2024-01-05 Text" + Data());
-  EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_NE(r.out.find("running"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir.File("Event20.dat")));
-  EXPECT_EQ(Kal("list" + Data()).status, 0);  // reading is harmless
+// Every writer refuses, with status 2 and one line naming the lock file and
+// why, when the data-folder lock is held by another copy or cannot be taken
+// at all; nothing in the data folder is written.
+TEST_F(CliTest, WritersRefuseWithoutTheDataFolderLock) {
+  const std::string data = dir.File("data");
+  const std::string lock = data + "/Kalendrina In Use.dat";
+  const std::string script = dir.File("script.txt");
+  std::ofstream(script) << "type o\n";
+  const std::string writers[] = {
+      "add 2024-01-05 Text",
+      "screenshot '" + dir.File("shot.png") + "'",
+      "run-script '" + script + "'",
+  };
+  const struct {
+    const char* setup;
+    std::string reason;
+  } cases[] = {
+      {"held", "is held by the desktop program (pid "},
+      {"folder", "Is a directory"},
+      {"loop", "Too many levels of symbolic links"},
+  };
+  for (const auto& c : cases) {
+    for (const std::string& writer : writers) {
+      SCOPED_TRACE(std::string(c.setup) + ": " + writer);
+      std::filesystem::remove_all(data);
+      std::filesystem::create_directory(data);
+      SingleInstance desktop(data, "the desktop program");
+      if (std::string(c.setup) == "held") {
+        ASSERT_TRUE(desktop.Acquire()) << desktop.error();
+      } else if (std::string(c.setup) == "folder") {
+        std::filesystem::create_directory(lock);
+      } else {
+        std::filesystem::create_symlink(lock, lock);
+      }
+      const Result r = Kal(writer + " --data '" + data + "'");
+      EXPECT_EQ(r.status, 2) << r.out;
+      ASSERT_EQ(r.lines.size(), 1u) << r.out;
+      EXPECT_NE(r.out.find(lock), std::string::npos) << r.out;
+      EXPECT_NE(r.out.find(c.reason), std::string::npos) << r.out;
+      for (const char* file : {"Event20.dat", "config20.dat", "error.log"}) {
+        EXPECT_FALSE(std::filesystem::exists(data + "/" + file)) << file;
+      }
+      EXPECT_FALSE(std::filesystem::exists(dir.File("shot.png")));
+    }
+  }
+  EXPECT_EQ(Kal("list --data '" + data + "'").status, 0);  // reading needs no lock
+}
+
+// A data folder on a read-only file system: nothing can be locked or written.
+TEST_F(CliTest, ReadOnlyDataFolderIsRefused) {
+  const std::string data = dir.File("data");
+  std::filesystem::create_directory(data);
+  if (test::RunCommand("mount -t tmpfs -o ro tmpfs '" + data + "' 2>/dev/null") != 0) {
+    GTEST_SKIP() << "a read-only file system cannot be mounted here (needs root in a namespace that allows mounts)";
+  }
+  struct Unmount {
+    std::string path;
+    ~Unmount() { test::RunCommand("umount '" + path + "'"); }
+  } unmount{data};
+  for (const std::string& writer : {std::string("add 2024-01-05 Text"), "run-script '" + dir.File("s.txt") + "'"}) {
+    std::ofstream(dir.File("s.txt")) << "type o\n";
+    const Result r = Kal(writer + " --data '" + data + "'");
+    EXPECT_EQ(r.status, 2) << writer << "\n" << r.out;
+    EXPECT_EQ(r.lines.size(), 1u) << r.out;
+    EXPECT_NE(r.out.find(data + "/Kalendrina In Use.dat: Read-only file system"), std::string::npos) << r.out;
+  }
+}
+
+// Categories above 11 read as 0, in the output and in the filter; the filter
+// takes 0-11 only, as `add` does.
+TEST_F(CliTest, CategoryAboveElevenReadsAsZero) {
+  ASSERT_EQ(Kal("add 2024-05-05 Imported --category 3" + Data()).status, 0);
+  auto bytes = test::ReadAll(dir.File("Event20.dat"));
+  ASSERT_EQ(bytes.at(5), 3);  // the category byte of the only record
+  bytes[5] = 200;
+  test::WriteAll(dir.File("Event20.dat"), bytes);
+  EXPECT_EQ(Only("")[2], "0");
+  EXPECT_EQ(Only("--category 0")[5], "Imported");
+  for (const char* category : {"3", "11"}) {
+    EXPECT_TRUE(Kal(std::string("list --category ") + category + Data()).lines.empty());
+  }
+  for (const char* category : {"12", "200", "-1"}) {
+    const Result r = Kal(std::string("list --category ") + category + Data());
+    EXPECT_EQ(r.status, 1) << category << r.out;
+  }
+}
+
+// Text from the file reaches the terminal without its control characters:
+// line breaks and tabs become spaces, every other control U+FFFD.
+TEST_F(CliTest, ListNeverPrintsControlCharacters) {
+  const std::string placeholder = "ABCDEFGHIJKLMNOP";
+  ASSERT_EQ(Kal("add 2024-05-05 " + placeholder + Data()).status, 0);
+  auto bytes = test::ReadAll(dir.File("Event20.dat"));
+  const std::string raw("\x1B[2J\x07\x00\x7F\x81\x9D\x8D\x80\x85" "a\tb\rc", 16);
+  ASSERT_EQ(raw.size(), placeholder.size());
+  const auto at = std::search(bytes.begin(), bytes.end(), placeholder.begin(), placeholder.end());
+  ASSERT_NE(at, bytes.end());
+  std::copy(raw.begin(), raw.end(), at);
+  test::WriteAll(dir.File("Event20.dat"), bytes);
+  const std::string bad = "\xEF\xBF\xBD";
+  // "\x80" and "\x85" are the euro sign and the ellipsis; the list shows the first line only.
+  EXPECT_EQ(Only("")[5], bad + "[2J" + bad + bad + bad + bad + bad + bad + "\xE2\x82\xAC\xE2\x80\xA6" "a b");
+}
+
+// Dates end with 9999-12-31: later ones are refused, and a repeating event
+// keeps only the occurrences up to then.
+TEST_F(CliTest, NothingIsStoredAfterTheYear9999) {
+  const Result late = Kal("add 10000-01-01 Late" + Data());
+  EXPECT_EQ(late.status, 1);
+  EXPECT_NE(late.out.find("9999-12-31"), std::string::npos) << late.out;
+  ASSERT_EQ(Kal("add 9999-06-30 Rent --repeat 5" + Data()).status, 0);
+  const auto lines = Kal("list" + Data()).lines;
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(Split(lines.back(), '\t')[0], "9999-12-30");
+}
+
+TEST_F(CliTest, RefusalsNameTheProblemAndOnlyTheLastFolderIsMade) {
+  EXPECT_NE(Kal("add 2024-01-05 'Snow \xE2\x98\x83 day'" + Data()).out.find("'\xE2\x98\x83' (U+2603)"),
+            std::string::npos);
+  EXPECT_NE(Kal("add 2024-01-05 'Bad \xFF byte'" + Data()).out.find("byte 0xFF"), std::string::npos);
+  EXPECT_NE(Kal("list --kind 3 --kind 4" + Data()).out.find("--kind"), std::string::npos);
+  // A new folder is made when only its last part is missing.
+  const Result made = Kal("add 2024-01-05 Text --data '" + dir.File("new") + "'");
+  EXPECT_EQ(made.status, 0) << made.out;
+  EXPECT_TRUE(std::filesystem::exists(dir.File("new/Event20.dat")));
 }
 
 TEST_F(CliTest, ScreenshotAndRunScriptWorkWithoutADisplay) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "support/test_support.h"
@@ -39,6 +40,56 @@ TEST(SingleInstanceTest, SecondCopyIsRefusedUntilTheFirstReleases) {
   SingleInstance third(dir.path().string());
   EXPECT_TRUE(third.Acquire()) << third.error();
   EXPECT_FALSE(third.HeldByOtherCopy());
+}
+
+TEST(SingleInstanceTest, ARefusedStartLearnsWhoHoldsTheLock) {
+  test::TempDir dir;
+  const std::string pid = std::to_string(::getpid());
+  // What the holder wrote, and how a refused start tells it.
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "the desktop program (pid " + pid + ")"},  // written by Acquire itself
+      {"77 the add command\n", "the add command (pid 77)"},
+      {"77 \x1b]0;owned\x07kind\n", "]0;ownedkind (pid 77)"},  // no escape reaches a terminal
+      {"x7 the add command\n", "another copy"},
+      {"", "another copy"},
+  };
+  bool first = true;
+  for (const auto& [record, told] : cases) {
+    SCOPED_TRACE(told);
+    SingleInstance holder(dir.path().string(), "the desktop program");
+    ASSERT_TRUE(holder.Acquire()) << holder.error();
+    if (first) {
+      const auto bytes = test::ReadAll(holder.lockPath());
+      EXPECT_EQ(std::string(bytes.begin(), bytes.end()), pid + " the desktop program\n");
+    } else {
+      test::WriteAll(holder.lockPath(), std::vector<std::uint8_t>(record.begin(), record.end()));
+    }
+    first = false;
+    SingleInstance refused(dir.path().string(), "the add command");
+    EXPECT_FALSE(refused.Acquire());
+    EXPECT_TRUE(refused.HeldByOtherCopy());
+    EXPECT_EQ(refused.holder(), told);
+  }
+}
+
+TEST(SingleInstanceTest, ALockFileThatCannotBeOpenedIsAnErrorNotAHeldLock) {
+  test::TempDir dir;
+  const std::string lock = dir.File("Kalendrina In Use.dat");
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { fs::create_directory(lock); }, "Is a directory"},
+      {[&] { fs::create_symlink(lock, lock); }, "Too many levels of symbolic links"},
+      {[&] { fs::create_symlink(dir.File("elsewhere"), lock); }, "Too many levels of symbolic links"},
+  };
+  for (const auto& [setup, reason] : cases) {
+    SCOPED_TRACE(reason);
+    fs::remove(lock);
+    setup();
+    SingleInstance copy(dir.path().string());
+    EXPECT_FALSE(copy.Acquire());
+    EXPECT_FALSE(copy.HeldByOtherCopy());
+    EXPECT_EQ(copy.error(), "cannot open " + lock + ": " + reason);
+    EXPECT_FALSE(fs::exists(dir.File("elsewhere")));
+  }
 }
 
 TEST(SingleInstanceTest, ShowRequestReachesTheRunningCopyOnce) {

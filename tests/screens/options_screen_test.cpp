@@ -38,6 +38,10 @@ TEST(OptionsScreen, CategoryDialogRenamesClearsOrCancels) {
        "Miscellaneous|Recycling|Pay Days|Doctor Appointments|Meetings|Anniversaries|Holidays|Birthdays|Vacations|"
        "Business|Jon Roe|Jane Doe"},
       {clearAll + save, "|||||||||||"},
+      // A typed bar is kept as the broken bar: the twelfth name survives.
+      {field(2) + "key Home shift\ntype A|B\n" + save,
+       "Miscellaneous|Recycling|A\xA6" "B|Doctor Appointments|Meetings|Anniversaries|Holidays|Birthdays|Vacations|"
+       "Business|John Doe|Jane Doe"},
       {field(3) + "type xyz\n" + cancel, kDefaultCategories},
   };
   for (const auto& [actions, stored] : cases) {

@@ -152,19 +152,81 @@ TEST_F(SettingsFile, DamageIsSkippedAndReadingResumes) {
   EXPECT_EQ((std::vector<std::int32_t>{s.windowX, s.windowY, s.windowHigh, s.calendarX}),
             (std::vector<std::int32_t>{0, 7, 600, 0}));
 
-  // The unusable entry is left one byte past its header and key.
-  const int h = FileOpen('i', Path());
-  std::int64_t pos = 4;
+  // An unusable entry is left one byte past where it began, with the reason.
+  const std::string image(bytes.begin(), bytes.end());
+  std::size_t pos = 4;
   std::string key = "x";
   std::string value = "y";
-  ReadSettingsEntry(h, static_cast<std::int64_t>(bytes.size()), pos, key, value);
-  EXPECT_EQ(pos, static_cast<std::int64_t>(4 + bad.size() + 1));
+  EXPECT_STREQ(ReadSettingsEntry(image, pos, key, value), "value runs past the end");
+  EXPECT_EQ(pos, 5u);
   EXPECT_EQ(key + value, "");
-  // A key length past the end moves one byte past the header.
   pos = 4;
-  ReadSettingsEntry(h, 14, pos, key, value);
-  EXPECT_EQ(pos, 13);
-  FileClose(h);
+  EXPECT_STREQ(ReadSettingsEntry(image.substr(0, 14), pos, key, value), "key runs past the end");
+  EXPECT_EQ(pos, 5u);
+}
+
+class Recorder : public CorruptionReporter {
+ public:
+  void Corruption(std::size_t bytes, std::string_view reason) override { dropped.emplace_back(bytes, reason); }
+  std::vector<std::pair<std::size_t, std::string>> dropped;
+};
+
+TEST_F(SettingsFile, ReadingResumesOneBytePastTheStartOfADamagedEntry) {
+  // Each damaged entry is directly followed by a good one that must be read.
+  const Bytes hugeKey = {0x31, 0xD4, 0xFF, 0xFF, 0, 0, 0, 0};
+  const Bytes hugeValue = Entry("window_x", "", 0x7FFFFFFF);
+  struct Case {
+    const char* name;
+    Bytes file;
+    std::int32_t windowY;
+    std::vector<std::pair<std::size_t, std::string>> dropped;
+  };
+  const std::vector<Case> cases = {
+      {"key length past the end", Join({hugeKey, Entry("window_y", "7")}), 7, {{8, "key runs past the end"}}},
+      {"value length past the end", Join({hugeValue, Entry("window_y", "8")}), 8,
+       {{hugeValue.size(), "value runs past the end"}}},
+      {"stray byte, then a cut entry", Join({{0xEE}, Entry("window_y", "9"), {0x31, 0xD4, 1}}), 9,
+       {{1, "missing entry marker"}, {3, "truncated entry"}}},
+  };
+  for (const Case& c : cases) {
+    test::WriteAll(Path(), c.file);
+    Settings s;
+    Recorder recorder;
+    EXPECT_TRUE(LoadSettings(s, Path(), nullptr, &recorder)) << c.name;
+    EXPECT_EQ(s.windowX, 0) << c.name;
+    EXPECT_EQ(s.windowY, c.windowY) << c.name;
+    EXPECT_EQ(recorder.dropped, c.dropped) << c.name;
+  }
+}
+
+TEST_F(SettingsFile, AnythingButARegularFileIsAnErrorAndNeverAWait) {
+  using test::Occupant;
+  const std::vector<std::pair<Occupant, std::string>> cases = {
+      {Occupant::kNamedPipe, " is a named pipe, not a file"},
+      {Occupant::kSocket, " is a socket, not a file"},
+      {Occupant::kFolder, " is a folder, not a file"},
+      {Occupant::kDevice, " is a device, not a file"},
+      {Occupant::kSparse2GiB, ": it holds 2147483648 bytes, more than the 16777216 this program can load"},
+  };
+  for (const auto& [occupant, message] : cases) {
+    test::TempDir folder;
+    const std::string path = folder.File("config20.dat");
+    const std::string name = test::Place(occupant, path);
+    const std::string before = test::Describe(path);
+    Settings s;
+    s.windowX = 5;
+    std::string error;
+    EXPECT_FALSE(LoadSettings(s, path, &error)) << name;
+    EXPECT_EQ(s, Settings{}) << name;
+    EXPECT_EQ(error, (message[0] == ':' ? "cannot read " : "") + path + message) << name;
+    // Nor does a save put a file in place of something that is not one (the
+    // program stops saving a file it could not read; see settingsReadOnly).
+    if (occupant != Occupant::kSparse2GiB) {
+      EXPECT_FALSE(SaveSettings(Settings{}, path, host)) << name;
+    }
+    EXPECT_EQ(test::Describe(path), before) << name;
+    EXPECT_EQ(test::Names(folder.path().string()), std::vector<std::string>{"config20.dat"}) << name;
+  }
 }
 
 TEST_F(SettingsFile, FailedSaveReportsAndKeepsTheOldFile) {

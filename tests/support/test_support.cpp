@@ -1,6 +1,12 @@
 #include "support/test_support.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <array>
 #include <cstdio>
@@ -38,6 +44,64 @@ std::vector<std::uint8_t> ReadAll(const std::string& path) {
 void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Place(Occupant what, const std::string& path) {
+  namespace fs = std::filesystem;
+  auto sparse = [&](std::uintmax_t size) {
+    WriteAll(path, {});
+    fs::resize_file(path, size);
+  };
+  switch (what) {
+    case Occupant::kNamedPipe:
+      if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path);
+      return "named pipe";
+    case Occupant::kSocket: {
+      const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+      sockaddr_un addr{};
+      addr.sun_family = AF_UNIX;
+      if (path.size() >= sizeof addr.sun_path) throw std::runtime_error("socket path too long: " + path);
+      std::copy(path.begin(), path.end(), addr.sun_path);
+      const int bound = ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr);
+      ::close(fd);  // the socket file stays behind
+      if (bound != 0) throw std::runtime_error("bind " + path);
+      return "socket";
+    }
+    case Occupant::kFolder:
+      fs::create_directory(path);
+      return "folder";
+    case Occupant::kDevice:
+      fs::create_symlink("/dev/null", path);
+      return "device";
+    case Occupant::kSparse2GiB:
+      sparse(std::uintmax_t{1} << 31);
+      return "2 GiB file";
+    case Occupant::kSparse4GiB:
+      sparse(std::uintmax_t{1} << 32);
+      return "4 GiB file";
+    case Occupant::kSparse4GiB26:
+      sparse((std::uintmax_t{1} << 32) + 26);
+      return "4 GiB + 26 file";
+  }
+  return "";
+}
+
+std::string Describe(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return "missing";
+  if (S_ISLNK(st.st_mode)) return "link";
+  if (S_ISDIR(st.st_mode)) return "folder";
+  if (S_ISFIFO(st.st_mode)) return "named pipe";
+  if (S_ISSOCK(st.st_mode)) return "socket";
+  if (S_ISREG(st.st_mode)) return "file of " + std::to_string(st.st_size) + " bytes";
+  return "other";
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 int RunCommand(const std::string& command, std::string* out) {

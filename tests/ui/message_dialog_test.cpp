@@ -101,6 +101,53 @@ TEST(MessageDialogLayout, WidthsHeightsAndPlaces) {
   EXPECT_EQ(SplitBars("|"), (std::vector<std::string>{"", ""}));
 }
 
+TEST(MessageDialogLayout, UserTextIsOneLineAndThePanelStaysInsideTheWindow) {
+  UiFixture f;
+  const Program& p = f.program;
+  const std::string question = "Do you want to delete this event|or all events in the group?||";
+  std::string manyLines, manyBars;
+  for (int i = 0; i < 60; ++i) manyLines += "line|";
+  for (int i = 0; i < 200; ++i) manyBars += "x|";
+  const std::string wide(400, 'W');
+  struct Case {
+    std::string message;
+    std::string labels;
+    std::size_t lines;
+    std::string last;  // the last line shown; "" when only its end matters
+  } cases[] = {
+      {question + LiteralDialogText("Rent|bills\r\nwater"), "", 4, "Rent|bills  water"},
+      {question + LiteralDialogText(manyBars), "", 4, ""},
+      {wide, "", 1, ""},
+      {manyLines, "", 0, "..."},
+      {manyLines, "1:|2:|3:|4:|5:|6:|7:|8:|9:|10:|11:|12:", 0, "..."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message.substr(0, 60));
+    const MessageDialogLayout l =
+        LayoutMessageDialog(f.ui, c.message, c.labels, "Delete|Group|Cancel", c.labels.empty() ? 0 : 130);
+    ASSERT_FALSE(l.lines.empty());
+    if (c.lines != 0) {
+      EXPECT_EQ(l.lines.size(), c.lines);
+    }
+    if (!c.last.empty()) {
+      EXPECT_EQ(l.lines.back(), c.last);
+    }
+    // Lines too wide for the window are cut and say so.
+    for (const std::string& line : l.lines) {
+      const int width = f.gfx.text->Measure(f.gfx.MessageFont, line).width;
+      EXPECT_LE(width, p.ClientWidth - 40) << line;
+      EXPECT_TRUE(width < p.ClientWidth / 2 || line.ends_with("...")) << line;
+    }
+    EXPECT_GE(l.left, 0);
+    EXPECT_LE(l.left + l.boxW, p.ClientWidth);
+    EXPECT_GE(l.top, p.HeaderHeight);
+    EXPECT_LE(l.top + l.boxH, p.ClientHeight);
+    EXPECT_LE(l.buttonsTop + 25, l.top + l.boxH);
+  }
+  // The literal bar does not split labels or captions either, and shows as "|".
+  EXPECT_EQ(SplitBars("a|" + LiteralDialogText("b|c") + "|d"), (std::vector<std::string>{"a", "b|c", "d"}));
+}
+
 TEST(MessageDialog, ResultByClickHotKeyCtrlLetterAndEnter) {
   const Dialog choice;
   const Dialog enterTwo{choice.message, "", 2, "Delete|OK", 0}, alert{"No printers found?", "", 1, "OK", 0};
