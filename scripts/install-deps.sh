@@ -9,6 +9,7 @@ packages=(
   libsdl2-dev libsdl2-image-dev
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth libx11-dev libxtst6
+  desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -17,7 +17,7 @@
 #include "platform/encoding.h"
 #include "platform/file_system.h"
 #include "platform/single_instance.h"
-#include "app/startup.h"
+#include "app/desktop_module.h"
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -394,7 +394,10 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
   EventStore store;
   LoadStore(store, folder);
 
-  for (std::uint32_t i = 0; i < store.indexCount; ++i) {
+  // A sorted index (as every save leaves it) holds the range in one stretch.
+  const std::uint32_t first = from && store.indexSorted ? FirstIndexFrom(store, *from) : 0;
+  for (std::uint32_t i = first; i < store.indexCount; ++i) {
+    if (to && store.indexSorted && IndexDate(store, i) > *to) break;
     const std::uint32_t off = IndexOffset(store, i);
     const std::uint32_t k = RecordKindAt(store, off);
     if (k == kKindDeleted) continue;
@@ -672,7 +675,7 @@ int RunScriptCommand(const std::vector<std::string>& args, std::ostream& out) {
     throw UsageError{"cannot read the script " + script};
   }
   DataFolderFor(options, true);
-  return RunScript(script, options.Get("--data").value_or(""));
+  return StartScript(script, options.Get("--data").value_or(""));
 }
 
 int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
@@ -717,7 +720,7 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
     file << script.str();
     if (!file) throw DataError{"cannot write a temporary script in " + path.parent_path().string()};
   }
-  const int status = RunScript(path.string(), options.Get("--data").value_or(""));
+  const int status = StartScript(path.string(), options.Get("--data").value_or(""));
   std::error_code ec;
   std::filesystem::remove(path, ec);
   if (status == kExitOk && !std::filesystem::exists(target, ec)) throw DataError{"cannot write " + target};

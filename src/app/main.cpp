@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/cli.h"
-#include "app/startup.h"
+#include "app/desktop_module.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -23,5 +23,5 @@ int main(int argc, char** argv) {
       commandLine += args[i];
     }
   }
-  return kal::RunDesktop(dataFolder, commandLine);
+  return kal::StartDesktop(dataFolder, commandLine);
 }

@@ -64,18 +64,7 @@ void ForEachRecordOnDay(const EventStore& store, PackedDate date, const std::fun
     ForEachRecordOnDayByScan(store, date, visit);
     return;
   }
-  // First entry not before the date.
-  std::uint32_t lo = 0;
-  std::uint32_t hi = store.indexCount;
-  while (lo < hi) {
-    const std::uint32_t mid = lo + (hi - lo) / 2;
-    if (IndexDate(store, mid) < date) {
-      lo = mid + 1;
-    } else {
-      hi = mid;
-    }
-  }
-  for (std::uint32_t i = lo; i < store.indexCount && IndexDate(store, i) == date; ++i) {
+  for (std::uint32_t i = FirstIndexFrom(store, date); i < store.indexCount && IndexDate(store, i) == date; ++i) {
     const std::uint32_t offset = IndexOffset(store, i);
     if (RecordKindAt(store, offset) != kKindDeleted) visit(offset);
   }

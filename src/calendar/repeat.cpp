@@ -108,17 +108,7 @@ bool IsLegalHoliday(const EventStore& s, PackedDate date) {
   const std::uint32_t count =
       static_cast<std::uint32_t>(std::min<std::size_t>(s.indexCount, s.index.size() / 8));
   if (s.indexSorted) {
-    std::uint32_t lo = 0;
-    std::uint32_t hi = count;
-    while (lo < hi) {
-      const std::uint32_t mid = lo + (hi - lo) / 2;
-      if (IndexDate(s, mid) < date) {
-        lo = mid + 1;
-      } else {
-        hi = mid;
-      }
-    }
-    for (std::uint32_t i = lo; i < count && IndexDate(s, i) == date; ++i) {
+    for (std::uint32_t i = FirstIndexFrom(s, date); i < count && IndexDate(s, i) == date; ++i) {
       if (HolidayAt(s, i)) return true;
     }
     return false;

@@ -77,14 +77,22 @@ bool LoadImageFile(const std::string& path, Surface& out) {
   return true;
 }
 
-bool WritePng(const Surface& surface, const std::string& path) {
+bool WritePng(const Surface& surface, const std::string& path, const std::vector<std::uint8_t>& alpha) {
   if (surface.width() <= 0 || surface.height() <= 0) return false;
+  if (!alpha.empty() && alpha.size() != surface.pixels().size()) return false;
   StartDecoder();
   // XBGR8888 reads the same 32-bit values and ignores the unused top byte, so
-  // the PNG comes out opaque.
+  // the PNG comes out opaque; with opacity, that byte carries it (ABGR8888).
+  std::vector<Colour> withAlpha;
+  if (!alpha.empty()) {
+    withAlpha.resize(alpha.size());
+    for (std::size_t i = 0; i < alpha.size(); ++i) {
+      withAlpha[i] = (surface.pixels()[i] & 0x00FFFFFFu) | (static_cast<Colour>(alpha[i]) << 24);
+    }
+  }
   SDL_Surface* view = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<Colour*>(surface.pixels().data()), surface.width(), surface.height(), 32,
-      surface.width() * 4, SDL_PIXELFORMAT_XBGR8888);
+      alpha.empty() ? const_cast<Colour*>(surface.pixels().data()) : withAlpha.data(), surface.width(),
+      surface.height(), 32, surface.width() * 4, alpha.empty() ? SDL_PIXELFORMAT_XBGR8888 : SDL_PIXELFORMAT_ABGR8888);
   if (view == nullptr) return false;
   std::random_device rd;
   const std::string temp = path + ".tmp" + std::to_string(rd() % 1000000);

@@ -5,7 +5,9 @@
 // decoder is started on first use and stays for the life of the process.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/surface.h"
 
@@ -16,10 +18,11 @@ namespace kal {
 // a picture SDL_image knows, or larger than 100 million pixels.
 bool LoadImageFile(const std::string& path, Surface& out);
 
-// Writes the surface as an 8-bit RGB PNG. The picture goes to a
-// temporary file in the same folder that is synced and renamed over `path`,
-// so a crash leaves either the old file or the whole new one. False for an
-// empty surface or when any step fails.
-bool WritePng(const Surface& surface, const std::string& path);
+// Writes the surface as an 8-bit RGB PNG, or RGBA when `alpha` holds one
+// opacity (0..255) per pixel, row by row. The picture goes to a temporary file
+// in the same folder that is synced and renamed over `path`, so a crash leaves
+// either the old file or the whole new one. False for an empty surface, an
+// opacity count that does not match, or when any step fails.
+bool WritePng(const Surface& surface, const std::string& path, const std::vector<std::uint8_t>& alpha = {});
 
 }  // namespace kal

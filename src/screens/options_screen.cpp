@@ -107,7 +107,11 @@ bool EditCategoryDescriptions(Application& app) {
   FillBytes(transfer, 0, transfer.size(), 0);
   MoveBytes(app.categories.records, 0, transfer, 0, kCategoryTableSize);
   std::string labels;
-  for (int k = 1; k <= kCategoryCount; ++k) labels += (k > 1 ? "|" : "") + std::to_string(k) + ":";
+  for (int k = 1; k <= kCategoryCount; ++k) {
+    if (k > 1) labels += '|';
+    labels += std::to_string(k);
+    labels += ':';
+  }
   std::int32_t result = 0;
   MessageDialog(app.ui, transfer, "Edit Category Descriptions", labels, 1, "Save|Cancel", 130, result);
   if (result != 1 || app.program.input.quitRequested != 0) return false;

@@ -16,8 +16,6 @@ namespace kal {
 
 namespace {
 
-constexpr std::uint32_t kIndexStep = 16000;
-
 // Keeps the window alive during long loops without letting the pump dominate.
 class PumpThrottle {
  public:
@@ -174,24 +172,37 @@ void BuildEventIndex(EventStore& s, CorruptionReporter* reporter) {
   s.indexCount = 0;
   s.indexSorted = true;
   if (s.storeSize == 0) return;
-  BufAlloc(kIndexStep, s.index);
+  // Never more entries than records of the smallest size fit in the store: one
+  // block, of which only the used part is ever touched, trimmed at the end.
+  BufAlloc((s.storeSize / kMinRecordLength + 1) * 8u, s.index);
   if (s.index.empty()) return;
   std::int32_t previousDate = INT32_MIN;
   ForEachRecord(
       s, s.storeSize,
       [&](std::uint32_t p, std::uint32_t) {
-        if (s.index.empty()) return;
         const std::int32_t date = Long(s.store, p + rec::kDate);
         SetLong(s.index, 8u * s.indexCount, date);
         SetLong(s.index, 8u * s.indexCount + 4, static_cast<std::int32_t>(p));
         ++s.indexCount;
         if (date < previousDate) s.indexSorted = false;
         previousDate = date;
-        if (s.index.size() - 8u * s.indexCount < 16) BufResize(s.index.size() + kIndexStep, s.index);
-        if (s.index.empty()) s.indexCount = 0;
       },
       reporter);
-  if (!s.index.empty()) BufResize(8u * s.indexCount, s.index);
+  BufResize(8u * s.indexCount, s.index);
+}
+
+std::uint32_t FirstIndexFrom(const EventStore& s, std::int32_t date) {
+  std::uint32_t lo = 0;
+  std::uint32_t hi = static_cast<std::uint32_t>(std::min<std::size_t>(s.indexCount, s.index.size() / 8));
+  while (lo < hi) {
+    const std::uint32_t mid = lo + (hi - lo) / 2;
+    if (IndexDate(s, mid) < date) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  return lo;
 }
 
 bool IsDuplicateRecord(const EventStore& s, std::uint32_t a, std::uint32_t b) {

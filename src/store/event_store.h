@@ -92,6 +92,10 @@ inline std::uint32_t IndexOffset(const EventStore& s, std::uint32_t i) {
   return static_cast<std::uint32_t>(Long(s.index, 8u * i + 4));
 }
 
+// The first index position whose date is not before `date` (indexCount when
+// none is). Meaningful only while indexSorted holds.
+std::uint32_t FirstIndexFrom(const EventStore& s, std::int32_t date);
+
 // Discards the store and index and reads the file anew. A missing file gives
 // an empty store; damaged stretches are skipped by BuildEventIndex and go to
 // the reporter, or, without one, as one summary line to the error log.

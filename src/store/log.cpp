@@ -50,7 +50,11 @@ void DeleteErrorLog() {
 }
 
 std::string LogNumber(std::int64_t value) {
-  return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+  // Not `" " + std::to_string(value)`: GCC 12 at -O3 warns of a false
+  // -Wrestrict overlap for a literal joined to a temporary string.
+  std::string text(value < 0 ? 0 : 1, ' ');
+  text += std::to_string(value);
+  return text;
 }
 
 }  // namespace kal

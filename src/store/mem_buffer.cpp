@@ -6,6 +6,8 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/memory.h"
+
 namespace kal {
 
 namespace {
@@ -66,6 +68,9 @@ void BufAlloc(std::size_t size, MemBuffer& buffer) {
                   "Error creating memory buffer!");
     return;
   }
+  // The event file image is read into one block; large pages make filling it
+  // several times faster.
+  PreferLargePages(block, size);
   buffer.data_ = static_cast<std::uint8_t*>(block);
   buffer.size_ = size;
 }
@@ -83,6 +88,7 @@ void BufResize(std::size_t newSize, MemBuffer& buffer) {
                   "Error resizing memory buffer!");
     return;
   }
+  PreferLargePages(block, newSize);
   buffer.data_ = static_cast<std::uint8_t*>(block);
   buffer.size_ = newSize;
 }
@@ -103,28 +109,6 @@ void GetWord(const MemBuffer& buffer, std::size_t offset, std::int32_t& value) {
 
 void GetLong(const MemBuffer& buffer, std::size_t offset, std::int32_t& value) {
   if (buffer.Holds(offset, 4)) value = Long(buffer, offset);
-}
-
-void SetByte(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
-  if (!buffer.Holds(offset, 1)) return;
-  buffer.data()[offset] = static_cast<std::uint8_t>(value & 0xFF);
-}
-
-void SetWord(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
-  if (!buffer.Holds(offset, 2)) return;
-  std::uint8_t* p = buffer.data() + offset;
-  p[0] = static_cast<std::uint8_t>(value & 0xFF);
-  p[1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-
-void SetLong(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
-  if (!buffer.Holds(offset, 4)) return;
-  const auto v = static_cast<std::uint32_t>(value);
-  std::uint8_t* p = buffer.data() + offset;
-  p[0] = static_cast<std::uint8_t>(v & 0xFF);
-  p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
-  p[2] = static_cast<std::uint8_t>((v >> 16) & 0xFF);
-  p[3] = static_cast<std::uint8_t>((v >> 24) & 0xFF);
 }
 
 void FillBytes(MemBuffer& buffer, std::size_t offset, std::size_t count, std::uint8_t byte) {

@@ -68,9 +68,7 @@ void BufFree(MemBuffer& buffer);
 void GetByte(const MemBuffer& buffer, std::size_t offset, std::int32_t& value);
 void GetWord(const MemBuffer& buffer, std::size_t offset, std::int32_t& value);  // unsigned 16
 void GetLong(const MemBuffer& buffer, std::size_t offset, std::int32_t& value);  // signed 32
-void SetByte(MemBuffer& buffer, std::size_t offset, std::int32_t value);
-void SetWord(MemBuffer& buffer, std::size_t offset, std::int32_t value);
-void SetLong(MemBuffer& buffer, std::size_t offset, std::int32_t value);
+// SetByte, SetWord and SetLong: below, with the value-returning readers.
 void FillBytes(MemBuffer& buffer, std::size_t offset, std::size_t count, std::uint8_t byte);
 // Copies count bytes; overlapping moves inside one buffer are correct.
 void MoveBytes(const MemBuffer& source, std::size_t sourceOffset, MemBuffer& target,
@@ -95,6 +93,30 @@ inline std::int32_t Long(const MemBuffer& b, std::size_t off) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                                    (static_cast<std::uint32_t>(p[2]) << 16) |
                                    (static_cast<std::uint32_t>(p[3]) << 24));
+}
+
+// The setters are inline, like the readers: index and record building call
+// them for every record of the file.
+inline void SetByte(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
+  if (!buffer.Holds(offset, 1)) return;
+  buffer.data()[offset] = static_cast<std::uint8_t>(value & 0xFF);
+}
+
+inline void SetWord(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
+  if (!buffer.Holds(offset, 2)) return;
+  std::uint8_t* p = buffer.data() + offset;
+  p[0] = static_cast<std::uint8_t>(value & 0xFF);
+  p[1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+}
+
+inline void SetLong(MemBuffer& buffer, std::size_t offset, std::int32_t value) {
+  if (!buffer.Holds(offset, 4)) return;
+  const auto v = static_cast<std::uint32_t>(value);
+  std::uint8_t* p = buffer.data() + offset;
+  p[0] = static_cast<std::uint8_t>(v & 0xFF);
+  p[1] = static_cast<std::uint8_t>((v >> 8) & 0xFF);
+  p[2] = static_cast<std::uint8_t>((v >> 16) & 0xFF);
+  p[3] = static_cast<std::uint8_t>((v >> 24) & 0xFF);
 }
 
 }  // namespace kal

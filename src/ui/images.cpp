@@ -318,8 +318,9 @@ Image Title() {
 
 enum class PageStyle { Heart, Days, Bold };
 
-Image CalendarIcon(PageStyle style) {
-  Canvas c(32, 32);
+// Drawn on a 32 x 32 grid, shown at size x size pixels.
+Image CalendarIcon(PageStyle style, int size = 32) {
+  Canvas c(size, size, static_cast<float>(size) / 32.0f);
   const bool bold = style == PageStyle::Bold;
   const float x0 = bold ? 2.0f : 3.0f, x1 = bold ? 30.0f : 29.0f, y0 = 5.0f, y1 = bold ? 30.0f : 29.5f;
   const float band = bold ? 13.0f : 12.0f;
@@ -413,5 +414,10 @@ const Image* FindImage(std::string_view name) {
 }
 
 const std::vector<std::string_view>& ImageNames() { return Images().names; }
+
+Image ProgramIcon(int size) {
+  // The heart's details blur below 32 pixels; the small icon's bolder page reads better.
+  return CalendarIcon(size < 32 ? PageStyle::Bold : PageStyle::Heart, std::max(1, size));
+}
 
 }  // namespace kal

@@ -33,4 +33,8 @@ const Image* FindImage(std::string_view name);
 // Every built-in image name, in a fixed order.
 const std::vector<std::string_view>& ImageNames();
 
+// The program icon drawn afresh at size x size pixels, for the desktop's icon
+// theme: the "PROGRAM" artwork from 32 pixels up, the bolder "SMALL" below.
+Image ProgramIcon(int size);
+
 }  // namespace kal

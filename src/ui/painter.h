@@ -27,6 +27,9 @@ using Paint = std::function<Rgba(float, float)>;
 class Canvas {
  public:
   Canvas(int w, int h) : w_(w), h_(h), px_(static_cast<std::size_t>(w) * h) {}
+  // A canvas of w x h pixels on which shapes are given in units of 1/scale
+  // pixel: the same artwork at another size.
+  Canvas(int w, int h, float scale) : Canvas(w, h) { scale_ = scale; }
   int width() const { return w_; }
   int height() const { return h_; }
   Rgba& At(int x, int y) { return px_[static_cast<std::size_t>(y) * w_ + x]; }
@@ -36,9 +39,9 @@ class Canvas {
   void Fill(const Sdf& shape, const Paint& paint) {
     for (int y = 0; y < h_; ++y) {
       for (int x = 0; x < w_; ++x) {
-        const float cx = x + 0.5f;
-        const float cy = y + 0.5f;
-        const float coverage = std::clamp(0.5f - shape(cx, cy), 0.0f, 1.0f);
+        const float cx = (x + 0.5f) / scale_;
+        const float cy = (y + 0.5f) / scale_;
+        const float coverage = std::clamp(0.5f - shape(cx, cy) * scale_, 0.0f, 1.0f);
         if (coverage <= 0.0f) continue;
         Rgba src = paint(cx, cy);
         src.a *= coverage;
@@ -58,6 +61,7 @@ class Canvas {
 
  private:
   int w_, h_;
+  float scale_ = 1.0f;
   std::vector<Rgba> px_;
 };
 

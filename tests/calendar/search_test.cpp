@@ -51,7 +51,11 @@ TEST(ParseQuery, WordsOperatorsAndPhrases) {
   };
   for (const auto& [query, terms] : cases) EXPECT_EQ(ParseQuery(query).terms, terms) << query;
   std::string many;
-  for (int i = 0; i < 150; ++i) many += "w" + std::to_string(i) + " ";
+  for (int i = 0; i < 150; ++i) {
+    many += 'w';
+    many += std::to_string(i);
+    many += ' ';
+  }
   const SearchTerms t = ParseQuery(many);
   ASSERT_EQ(t.terms.size(), 100u);
   EXPECT_EQ(t.terms.back(), "+W99");

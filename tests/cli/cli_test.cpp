@@ -302,5 +302,48 @@ TEST_F(CliTest, ScreenshotAndRunScriptWorkWithoutADisplay) {
   EXPECT_EQ(Kal("run-script '" + dir.File("missing.txt") + "'" + Data()).status, 1);
 }
 
+// The command line must start at once: only the commands that draw map the
+// display, font and image libraries, through the desktop module beside the
+// executable; without that module the other commands still work.
+TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
+  ASSERT_EQ(Kal("add 2024-05-05 Lunch" + Data()).status, 0);
+  const auto desktopLibraries = [&](const std::string& exe, const std::string& args) {
+    std::string out;
+    test::RunCommand("LD_DEBUG=libs XDG_RUNTIME_DIR='" + runtime.path().string() + "' '" + exe + "' " + args +
+                         " 2>&1 >/dev/null",
+                     &out);
+    // An empty answer must mean "none loaded", not "no trace".
+    if (out.find("calling init:") == std::string::npos) return std::string("no loader trace");
+    std::string found;
+    for (const char* library : {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig"}) {
+      for (const auto& line : Split(out, '\n')) {
+        if (line.find("calling init:") != std::string::npos && line.find(library) != std::string::npos) {
+          found += std::string(found.empty() ? "" : " ") + library;
+          break;
+        }
+      }
+    }
+    return found;
+  };
+  for (const std::string& args : {std::string("--help"), "list" + Data(), "add 2024-05-06 Tea" + Data()}) {
+    EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, args), "") << args;
+  }
+  EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, "screenshot '" + dir.File("shot.png") + "'" + Data()),
+            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig");
+
+  // The executable alone, without its module.
+  const std::string alone = runtime.File("kalendrina");
+  std::filesystem::copy_file(KALENDRINA_EXE, alone);
+  std::string out;
+  EXPECT_EQ(test::RunCommand("'" + alone + "' list" + Data() + " 2>&1", &out), 0) << out;
+  EXPECT_NE(out.find("\tLunch\n"), std::string::npos) << out;
+  EXPECT_EQ(test::RunCommand("XDG_RUNTIME_DIR='" + runtime.path().string() + "' '" + alone + "' screenshot '" +
+                                 dir.File("none.png") + "'" + Data() + " 2>&1",
+                             &out),
+            2);
+  EXPECT_NE(out.find("kalendrina-desktop.so is missing"), std::string::npos) << out;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("none.png")));
+}
+
 }  // namespace
 }  // namespace kal

@@ -34,6 +34,28 @@ TEST(ImagesTest, PngReplacesTheFileAndRoundTripsPixelExact) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+TEST(ImagesTest, PngWithOpacityKeepsIt) {
+  test::TempDir dir;
+  const Surface original = Pattern(9, 4);
+  std::vector<std::uint8_t> alpha(original.pixels().size());
+  for (std::size_t i = 0; i < alpha.size(); ++i) alpha[i] = static_cast<std::uint8_t>(i * 29 % 256);
+  alpha[0] = 255;
+  alpha[1] = 0;
+  ASSERT_TRUE(WritePng(original, dir.File("icon.png"), alpha));
+  // Reading shows the picture over black.
+  Surface loaded;
+  ASSERT_TRUE(LoadImageFile(dir.File("icon.png"), loaded));
+  ASSERT_EQ(loaded.pixels().size(), alpha.size());
+  for (std::size_t i = 0; i < alpha.size(); ++i) {
+    const Colour c = original.pixels()[i];
+    const auto over = [&](int v) { return (v * alpha[i] + 127) / 255; };
+    EXPECT_EQ(loaded.pixels()[i], Rgb(over(RedOf(c)), over(GreenOf(c)), over(BlueOf(c)))) << i;
+  }
+  alpha.pop_back();
+  EXPECT_FALSE(WritePng(original, dir.File("short.png"), alpha));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("short.png")));
+}
+
 TEST(ImagesTest, FailuresLeaveTheTargetAlone) {
   test::TempDir dir;
   EXPECT_FALSE(WritePng(Surface(), dir.File("empty.png")));

@@ -277,5 +277,15 @@ TEST_F(EventFileTest, AFullDiskLeavesTheOldFileAndTheStoreAsTheyWere) {
   EXPECT_EQ(test::Names(at), std::vector<std::string>{"Event20.dat"});
 }
 
+TEST(EventIndex, FirstIndexFromIsTheFirstEntryNotBeforeTheDate) {
+  EventStore s;
+  for (int day : {3, 5, 5, 9}) test::AddGeneric(s, test::Packed(2024, 5, day), "x");
+  BuildEventIndex(s);
+  ASSERT_TRUE(s.indexSorted);
+  const std::pair<int, std::uint32_t> cases[] = {{1, 0}, {3, 0}, {4, 1}, {5, 1}, {6, 3}, {9, 3}, {10, 4}};
+  for (const auto& [day, first] : cases) EXPECT_EQ(FirstIndexFrom(s, test::Packed(2024, 5, day)), first) << day;
+  EXPECT_EQ(FirstIndexFrom(EventStore{}, test::Packed(2024, 5, 5)), 0u);
+}
+
 }  // namespace
 }  // namespace kal

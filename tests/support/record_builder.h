@@ -26,7 +26,7 @@ class RecordBytes {
   RecordBytes& Word(std::uint32_t off, std::uint32_t v) { return Put(off, v, 2); }
   RecordBytes& Long(std::uint32_t off, std::uint32_t v) { return Put(off, v, 4); }
   RecordBytes& Text(std::string_view text) {
-    text_ = text;
+    text_ = std::string(text);
     return *this;
   }
   std::vector<std::uint8_t> Finish() const {

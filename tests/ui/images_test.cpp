@@ -55,6 +55,32 @@ TEST(Images, BitmapsHaveInkAndTransparencyIconsTheirOpacityArrowsTheirWay) {
   EXPECT_GT(InkIn("BIG_RIGHT", 0, 0, 4, 16), InkIn("BIG_RIGHT", 4, 0, 8, 16));
 }
 
+// The desktop's icon theme gets the same artwork at every size: the same
+// share of the square inked, transparent corners, an opaque page.
+TEST(Images, ProgramIconScalesTheArtwork) {
+  const Image* program = FindImage("PROGRAM");
+  const Image* small = FindImage("SMALL");
+  ASSERT_NE(program, nullptr);
+  ASSERT_NE(small, nullptr);
+  const Image same = ProgramIcon(32);
+  EXPECT_EQ(same.pixels.pixels(), program->pixels.pixels());
+  EXPECT_EQ(same.alpha, program->alpha);
+  const auto inked = [](const Image& icon) {
+    double sum = 0;
+    for (std::uint8_t a : icon.alpha) sum += a / 255.0;
+    return sum / static_cast<double>(icon.alpha.size());
+  };
+  for (int size : {16, 22, 24, 48, 64, 128, 256}) {
+    const Image icon = ProgramIcon(size);
+    ASSERT_EQ(icon.pixels.width(), size);
+    ASSERT_EQ(icon.pixels.height(), size);
+    ASSERT_EQ(icon.alpha.size(), static_cast<std::size_t>(size) * size);
+    EXPECT_EQ(icon.alpha[0], 0) << size;
+    EXPECT_EQ(icon.alpha[static_cast<std::size_t>(size) * (size * 3 / 4) + size / 2], 255) << size;
+    EXPECT_NEAR(inked(icon), inked(size < 32 ? *small : *program), 0.03) << size;
+  }
+}
+
 TEST(Images, TexturesTileWithoutSeamsAndAreLight) {
   auto diff = [](Colour a, Colour b) {
     return std::abs(RedOf(a) - RedOf(b)) + std::abs(GreenOf(a) - GreenOf(b)) + std::abs(BlueOf(a) - BlueOf(b));

@@ -1,0 +1,38 @@
+// The desktop half of the program: the window, the screens, fonts and
+// pictures, in the module "kalendrina-desktop.so". The executable holds the
+// storage and calendar code and the command line, and loads the module only
+// to open the window or to render screens headlessly (screenshot,
+// run-script), so those commands alone pay for the display, font and image
+// libraries. The module uses the executable's own storage and calendar code.
+//
+// The module is looked for in the library folder of an installed program
+// (KALENDRINA_MODULE_DIR, relative to the executable's folder), then beside
+// the executable, where the build puts it.
+#pragma once
+
+#include <string>
+
+namespace kal {
+
+inline constexpr const char* kDesktopModuleFile = "kalendrina-desktop.so";
+
+// The module's entry points, C functions so that the loader finds them by
+// plain name. Both return the exit status and report problems on standard
+// error, as RunDesktop and RunScript do.
+// Defined in the module only.
+extern "C" {
+int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
+int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
+}
+using RunDesktopEntry = decltype(&kalendrina_run_desktop);
+using RunScriptEntry = decltype(&kalendrina_run_script);
+inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
+inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
+
+// In the executable: load the module on first use and run the desktop program
+// or an input script in it. When the module cannot be loaded they say why on
+// standard error and return 2.
+int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
+int StartScript(const std::string& scriptPath, const std::string& dataFolder);
+
+}  // namespace kal
