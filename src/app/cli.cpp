@@ -28,10 +28,7 @@
 #include "health/health_csv.h"
 #include "health/health_records.h"
 #include "health/trends.h"
-#include "platform/freetype_text.h"
-#include "platform/images.h"
-#include "screens/health_summary.h"
-#include "screens/trend_chart.h"
+#include "calendar/health_summary_text.h"
 #include "store/event_store.h"
 #include "store/categories.h"
 #include "store/settings.h"
@@ -648,18 +645,15 @@ int Chart(const std::vector<std::string>& args, std::ostream& out) {
   if (series.points.empty()) {
     throw DataError{std::string("no ") + KindName(kind) + " readings in category " + std::to_string(category)};
   }
-  FreeTypeTextRenderer text;
-  Surface surface(width, height, 0);
-  Gfx gfx;
-  gfx.surface = &surface;
-  gfx.text = &text;
-  gfx.clientWidth = width;
-  gfx.clientHeight = height;
-  gfx.SetupFonts("Microsoft Sans Serif", 20);
-  DrawTrendChart(gfx, surface.Bounds(), series, data.Units(),
-                 TrendTitle(static_cast<std::uint32_t>(kind), CategoryName(data.categories, category)));
-  if (!WritePng(surface, options.positional()[0])) throw DataError{"cannot write " + options.positional()[0]};
-  return kExitOk;
+  ChartRequest request;
+  request.series = &series;
+  request.units = data.Units();
+  request.kind = static_cast<std::uint32_t>(kind);
+  request.categoryName = CategoryName(data.categories, category);
+  request.width = width;
+  request.height = height;
+  request.outputPath = options.positional()[0];
+  return WriteChart(request);
 }
 
 int RunScriptCommand(const std::vector<std::string>& args, std::ostream& out) {

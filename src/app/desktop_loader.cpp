@@ -38,4 +38,9 @@ int StartScript(const std::string& scriptPath, const std::string& dataFolder) {
   return run != nullptr ? run(scriptPath.c_str(), dataFolder.c_str()) : 2;
 }
 
+int WriteChart(const ChartRequest& request) {
+  const auto run = reinterpret_cast<WriteChartEntry>(DesktopEntry(kWriteChartSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 }  // namespace kal

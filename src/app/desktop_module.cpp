@@ -5,6 +5,10 @@
 #include <exception>
 
 #include "app/startup.h"
+#include "platform/freetype_text.h"
+#include "platform/images.h"
+#include "screens/trend_chart.h"
+#include "ui/gfx.h"
 
 namespace {
 
@@ -33,3 +37,21 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_run_script(cons
   return Guarded([&] { return kal::RunScript(scriptPath, dataFolder); });
 }
 
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(const kal::ChartRequest* request) {
+  return Guarded([&] {
+    kal::FreeTypeTextRenderer text;
+    kal::Surface surface(request->width, request->height, 0);
+    kal::Gfx gfx;
+    gfx.surface = &surface;
+    gfx.text = &text;
+    gfx.clientWidth = request->width;
+    gfx.clientHeight = request->height;
+    gfx.SetupFonts("Microsoft Sans Serif", 20);
+    kal::DrawTrendChart(gfx, surface.Bounds(), *request->series, request->units,
+                        kal::TrendTitle(request->kind, request->categoryName));
+    if (kal::WritePng(surface, request->outputPath)) return 0;
+    std::fprintf(stderr, "kalendrina: cannot write %s\n", request->outputPath.c_str());
+    return 2;
+  });
+}

@@ -10,7 +10,11 @@
 // the executable, where the build puts it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+#include "health/trends.h"
+#include "health/units.h"
 
 namespace kal {
 
@@ -20,19 +24,35 @@ inline constexpr const char* kDesktopModuleFile = "kalendrina-desktop.so";
 // plain name. Both return the exit status and report problems on standard
 // error, as RunDesktop and RunScript do.
 // Defined in the module only.
+// A trend chart to draw and write as a PNG; the command line has read the
+// readings, the module has the fonts and the picture writer.
+struct ChartRequest {
+  const TrendSeries* series = nullptr;
+  UnitModes units;
+  std::uint32_t kind = 0;
+  std::string categoryName;
+  int width = 0;
+  int height = 0;
+  std::string outputPath;
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
+int kalendrina_write_chart(const ChartRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
+using WriteChartEntry = decltype(&kalendrina_write_chart);
 inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
 inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
+inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 
 // In the executable: load the module on first use and run the desktop program
 // or an input script in it. When the module cannot be loaded they say why on
 // standard error and return 2.
 int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
 int StartScript(const std::string& scriptPath, const std::string& dataFolder);
+int WriteChart(const ChartRequest& request);
 
 }  // namespace kal

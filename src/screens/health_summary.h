@@ -4,7 +4,7 @@
 // editor's "Manage" once the record is stored; "OK" closes it, and "Trend"
 // (weight, blood pressure, glucose) opens the person's trend chart.
 //
-// The texts come from SummaryTexts, which the command line's `summary`
+// The texts come from SummaryTexts (calendar/health_summary_text.h), which the command line's `summary`
 // prints too, so both always show the same figures. A summary reads one
 // record (normally the store's work record, which still holds what was just
 // stored) and changes no data.
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar/health_summary_text.h"
 #include "health/evaluations.h"
 #include "health/units.h"
 #include "store/mem_buffer.h"
@@ -24,25 +25,6 @@
 namespace kal {
 
 struct Application;
-
-// One shown text: what it is (the command line's name) and what it says.
-// Headlines are split into their label and value, drawn in two colours.
-struct SummaryLine {
-  std::string name;
-  std::string label;  // e.g. "Your Body Mass Index (BMI) is: "; empty for a plain line
-  std::string value;  // e.g. "27.8"
-  std::string Text() const { return label + value; }
-};
-
-// What a body fat, index or ratio that cannot be formed shows instead of a figure.
-inline constexpr const char* kNotComputable = "cannot be computed from these measurements";
-
-// Every text and figure of the summary of the record at `offset`: first its
-// title, then the lines in the order drawn. Kinds without a summary give none.
-std::vector<SummaryLine> SummaryTexts(const MemBuffer& record, std::size_t offset, const UnitModes& units);
-
-// "Weight Management Summary For March 01, 2024", "Blood Pressure For ..." ...
-std::string SummaryTitle(std::uint32_t kind, std::int32_t packedDate);
 
 // A class chart: a shaded bar over `bar`, divider lines at the boundaries,
 // the class names centred in their segments, boundary values 20 pixels above
