@@ -409,7 +409,13 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   }
   MemBuffer image;
   if (total > 0) BufAlloc(static_cast<std::size_t>(total), image);
-  auto next = std::make_shared<SavedSortKeys>();
+  // The last save's blocks are reused: fresh ones of this size cost a page
+  // fault per page.
+  auto next = saved != nullptr ? saved : std::make_shared<SavedSortKeys>();
+  std::vector<std::uint32_t> nextOffsets = std::move(next->offsets);
+  std::vector<SortEntry> nextEntries = std::move(next->entries);
+  nextOffsets.clear();
+  nextEntries.clear();
   AtomicFileWriter writer(s.eventFile);
   if (image.empty()) {
     // No block that large: write record by record and read the file back.
@@ -419,16 +425,16 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
       writer.Write(s.store.data() + off, RecordLength(s, off));
     }
   } else {
-    next->offsets.reserve(written);
-    next->entries.reserve(written);
+    nextOffsets.reserve(written);
+    nextEntries.reserve(written);
     std::uint32_t at = 0;
     for (std::uint32_t k = 0; k < n; ++k) {
       if (dropped[k]) continue;
       const std::uint32_t off = offsets[order[k]];
       const std::uint32_t len = RecordLength(s, off);
       std::memcpy(image.data() + at, s.store.data() + off, len);
-      next->offsets.push_back(at);
-      next->entries.push_back(entries[k]);
+      nextOffsets.push_back(at);
+      nextEntries.push_back(entries[k]);
       at += len;
     }
     writer.Write(image.data(), image.size());
@@ -449,6 +455,8 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   s.savedKeys.reset();
   if (!tag.empty()) {
     next->tag = tag;
+    next->offsets = std::move(nextOffsets);
+    next->entries = std::move(nextEntries);
     next->image.assign(s.store.data(), s.store.data() + s.storeSize);
     next->arena = std::move(arena);
     CompactArena(*next);
