@@ -68,6 +68,10 @@ void RecordSortKeys::AppendKey(const EventStore& s, std::uint32_t offset, std::s
   AppendRecordSortKey(s, offset, units_, out);
 }
 
+std::string RecordSortKeys::ReuseTag() const {
+  return "units " + std::to_string(units_.weightMode) + " " + std::to_string(units_.lengthMode);
+}
+
 std::string RecordSortKey(const EventStore& s, std::uint32_t offset, const UnitModes& units) {
   std::string key;
   AppendRecordSortKey(s, offset, units, key);

@@ -24,6 +24,8 @@ class RecordSortKeys final : public SortKeyBuilder {
  public:
   explicit RecordSortKeys(UnitModes units) : units_(units) {}
   void AppendKey(const EventStore& s, std::uint32_t offset, std::string& out) const override;
+  // The key is the record's bytes and the unit modes, nothing else.
+  std::string ReuseTag() const override;
 
  private:
   UnitModes units_;

@@ -139,10 +139,10 @@ void AtomicFileWriter::Fail(const std::string& what, int err) {
   if (error_.empty()) error_ = what + (err != 0 ? ": " + ErrorText(err) : std::string());
 }
 
-void AtomicFileWriter::Flush() {
+void AtomicFileWriter::WriteOut(const char* data, std::size_t size) {
   std::size_t done = 0;
-  while (ok() && done < buffer_.size()) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+  while (ok() && done < size) {
+    const ssize_t n = ::write(fd_, data + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       Fail("cannot write " + tempPath_, errno);
@@ -152,6 +152,10 @@ void AtomicFileWriter::Flush() {
       done += static_cast<std::size_t>(n);
     }
   }
+}
+
+void AtomicFileWriter::Flush() {
+  WriteOut(buffer_.data(), buffer_.size());
   buffer_.clear();
 }
 
@@ -159,8 +163,8 @@ void AtomicFileWriter::Write(const void* data, std::size_t size) {
   if (!ok() || size == 0) return;
   if (buffer_.size() + size > buffer_.capacity()) Flush();
   if (size >= buffer_.capacity()) {
-    buffer_.assign(static_cast<const char*>(data), size);
-    Flush();
+    // A block as large as the buffer goes out as it is, without a copy.
+    WriteOut(static_cast<const char*>(data), size);
     return;
   }
   buffer_.append(static_cast<const char*>(data), size);

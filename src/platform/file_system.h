@@ -43,6 +43,7 @@ class AtomicFileWriter {
  private:
   void Fail(const std::string& what, int err);
   void Flush();
+  void WriteOut(const char* data, std::size_t size);
   std::string path_;
   std::string target_;
   std::string tempPath_;

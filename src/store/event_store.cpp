@@ -143,6 +143,7 @@ const char* CheckRecordAt(const EventStore& s, std::uint32_t offset, std::uint32
 }
 
 bool LoadEvents(EventStore& s, CorruptionReporter* reporter) {
+  s.savedKeys.reset();
   BufFree(s.store);
   s.storeSize = 0;
   const FileReadResult read = ReadWholeFile(s.eventFile, kMaxStoreSize, [&s](std::size_t size) -> std::uint8_t* {
@@ -218,6 +219,110 @@ bool IsDuplicateRecord(const EventStore& s, std::uint32_t a, std::uint32_t b) {
   return std::memcmp(pa + from, pb + from, len - from) == 0;
 }
 
+// What the last save wrote and the keys it sorted that by: a record found at
+// the same offset with the same bytes has the same key, since a builder's key
+// depends only on the record's bytes and its tag.
+struct SavedSortKeys {
+  std::string tag;
+  std::vector<std::uint8_t> image;     // the file as written
+  std::vector<std::uint32_t> offsets;  // where each record starts in it
+  std::vector<SortEntry> entries;      // each record's key, in the arena
+  std::string arena;
+};
+
+namespace {
+
+// Collects the live records and their keys: reused from `saved` where a
+// record's bytes are the ones it saw, built otherwise. `clean` marks reuse.
+void BuildSortEntries(const EventStore& s, const SortKeyBuilder& keys, const SavedSortKeys* saved, Host& host,
+                      std::vector<std::uint32_t>& offsets, std::vector<SortEntry>& entries,
+                      std::vector<std::uint8_t>& clean, std::string& arena) {
+  PumpThrottle pump(host);
+  offsets.reserve(s.indexCount + 1024);
+  ForEachRecord(s, s.storeSize, [&](std::uint32_t p, std::uint32_t) {
+    if (RecordKindAt(s, p) != kKindDeleted) offsets.push_back(p);
+  });
+  const auto n = static_cast<std::uint32_t>(offsets.size());
+  entries.resize(n);
+  clean.assign(n, 0);
+  arena.reserve(arena.size() + (saved != nullptr ? 0 : static_cast<std::size_t>(n) * 48));
+  ProgressReporter progress(host, "Sorting Events", n);
+  std::size_t j = 0;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    const std::uint32_t p = offsets[i];
+    if (saved != nullptr) {
+      const std::uint32_t len = RecordLength(s, p);
+      while (j < saved->offsets.size() && saved->offsets[j] < p) ++j;
+      if (j < saved->offsets.size() && saved->offsets[j] == p && std::size_t{p} + len <= saved->image.size() &&
+          std::memcmp(s.store.data() + p, saved->image.data() + p, len) == 0) {
+        entries[i] = saved->entries[j];
+        entries[i].index = i;
+        clean[i] = 1;
+        progress.Show(i + 1);
+        continue;
+      }
+    }
+    const std::size_t start = arena.size();
+    keys.AppendKey(s, p, arena);
+    const std::string_view key = std::string_view(arena).substr(start);
+    entries[i] = SortEntry{KeyPrefix(key, 0), KeyPrefix(key, 8), static_cast<std::uint32_t>(start),
+                           static_cast<std::uint32_t>(key.size()), i};
+    progress.Show(i + 1);
+    pump.Tick();
+  }
+}
+
+// Sorts by key, ties by file position. Records whose keys were reused are
+// already in key order when the last save's order still holds; then only the
+// others are sorted and the two merged, which gives the same result as the
+// whole sort because (key, position) orders strictly.
+void SortEntries(const std::string& arena, std::vector<SortEntry>& entries, const std::vector<std::uint8_t>& clean,
+                 bool reused) {
+  auto less = [&](const SortEntry& x, const SortEntry& y) {
+    const int c = CompareKeys(arena, x, y);
+    return c != 0 ? c < 0 : x.index < y.index;
+  };
+  std::vector<SortEntry> kept;
+  std::vector<SortEntry> changed;
+  if (reused) {
+    kept.reserve(entries.size());
+    for (const SortEntry& e : entries) {
+      if (!clean[e.index]) {
+        changed.push_back(e);
+      } else if (!kept.empty() && CompareKeys(arena, kept.back(), e) > 0) {
+        reused = false;
+        break;
+      } else {
+        kept.push_back(e);
+      }
+    }
+  }
+  if (!reused) {
+    std::sort(entries.begin(), entries.end(), less);
+    return;
+  }
+  std::sort(changed.begin(), changed.end(), less);
+  std::merge(kept.begin(), kept.end(), changed.begin(), changed.end(), entries.begin(), less);
+}
+
+// Keys no longer referenced pile up in the arena from save to save; once they
+// outweigh the live ones the arena is rebuilt in file order.
+void CompactArena(SavedSortKeys& saved) {
+  std::size_t live = 0;
+  for (const SortEntry& e : saved.entries) live += e.keyLength;
+  if (saved.arena.size() <= 2 * live + (1u << 20)) return;
+  std::string arena;
+  arena.reserve(live);
+  for (SortEntry& e : saved.entries) {
+    const std::size_t start = arena.size();
+    arena.append(saved.arena, e.keyStart, e.keyLength);
+    e.keyStart = static_cast<std::uint32_t>(start);
+  }
+  saved.arena = std::move(arena);
+}
+
+}  // namespace
+
 bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   if (s.readOnly) {
     host.ReportError("Could not save events to " + LiteralDialogText(s.eventFile) + "|" + s.loadError +
@@ -226,48 +331,30 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   }
   PumpThrottle pump(host);
 
-  // Collect the live records.
-  std::vector<std::uint32_t> offsets;
-  offsets.reserve(s.indexCount + 1024);
-  ForEachRecord(s, s.storeSize, [&](std::uint32_t p, std::uint32_t) {
-    if (RecordKindAt(s, p) != kKindDeleted) offsets.push_back(p);
-  });
-  const auto n = static_cast<std::uint32_t>(offsets.size());
+  // Taken out of the store for the save; put back only when the save
+  // succeeded, so a failure leaves the next save to build every key.
+  std::shared_ptr<SavedSortKeys> saved = std::move(s.savedKeys);
+  const std::string tag = keys.ReuseTag();
+  if (saved != nullptr && (tag.empty() || saved->tag != tag)) saved.reset();
 
   // Sort. The keys live in one block; each entry carries the key's first
-  // eight bytes as a big-endian number, so most comparisons are one integer
-  // compare instead of a walk over the shared "YYYYMMDD" prefix.
-  std::string arena;
-  arena.reserve(static_cast<std::size_t>(n) * 48);
-  std::vector<SortEntry> entries(n);
+  // sixteen bytes as two big-endian numbers, so most comparisons are one
+  // integer compare instead of a walk over the shared "YYYYMMDD" prefix.
+  std::vector<std::uint32_t> offsets;
+  std::vector<SortEntry> entries;
+  std::vector<std::uint8_t> clean;
+  std::string arena = saved != nullptr ? std::move(saved->arena) : std::string();
+  BuildSortEntries(s, keys, saved.get(), host, offsets, entries, clean, arena);
+  const auto n = static_cast<std::uint32_t>(offsets.size());
   std::vector<std::uint8_t> moved(n, 0);
-  {
-    ProgressReporter progress(host, "Sorting Events", n);
-    std::size_t maxSoFar = 0;
-    for (std::uint32_t i = 0; i < n; ++i) {
-      const std::size_t start = arena.size();
-      keys.AppendKey(s, offsets[i], arena);
-      entries[i] = SortEntry{0, 0, static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(arena.size() - start), i};
-      progress.Show(i + 1);
-      pump.Tick();
-    }
-    for (std::uint32_t i = 0; i < n; ++i) {
-      entries[i].prefix = KeyPrefix(KeyOf(arena, entries[i]), 0);
-      entries[i].prefix2 = KeyPrefix(KeyOf(arena, entries[i]), 8);
-      if (i > 0) {
-        if (CompareKeys(arena, entries[i], entries[maxSoFar]) < 0) {
-          moved[i] = 1;
-        } else {
-          maxSoFar = i;
-        }
-      }
+  for (std::uint32_t i = 1, maxSoFar = 0; i < n; ++i) {
+    if (CompareKeys(arena, entries[i], entries[maxSoFar]) < 0) {
+      moved[i] = 1;
+    } else {
+      maxSoFar = i;
     }
   }
-  // Ties broken by file position make the unstable sort give the stable order.
-  std::sort(entries.begin(), entries.end(), [&](const SortEntry& x, const SortEntry& y) {
-    const int c = CompareKeys(arena, x, y);
-    return c != 0 ? c < 0 : x.index < y.index;
-  });
+  SortEntries(arena, entries, clean, saved != nullptr);
   std::vector<std::uint32_t> order(n);
   for (std::uint32_t i = 0; i < n; ++i) order[i] = entries[i].index;
   auto sameKey = [&](std::uint32_t a, std::uint32_t b) { return CompareKeys(arena, entries[a], entries[b]) == 0; };
@@ -321,12 +408,47 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
     progress.Show(n);
   }
 
-  // Write.
-  AtomicFileWriter writer(s.eventFile);
-  for (std::uint32_t k = 0; k < n && writer.ok(); ++k) {
+  // Assemble the file in one block, write it with one call and keep it as
+  // the new store: it is byte for byte what a reload would read back. Each
+  // written record keeps its key (equal keys are interchangeable).
+  std::uint64_t total = 0;
+  std::uint32_t written = 0;
+  for (std::uint32_t k = 0; k < n; ++k) {
     if (dropped[k]) continue;
-    const std::uint32_t off = offsets[order[k]];
-    writer.Write(s.store.data() + off, RecordLength(s, off));
+    total += RecordLength(s, offsets[order[k]]);
+    ++written;
+  }
+  MemBuffer image;
+  if (total > 0) BufAlloc(static_cast<std::size_t>(total), image);
+  // The last save's blocks are reused: fresh ones of this size cost a page
+  // fault per page.
+  auto next = saved != nullptr ? saved : std::make_shared<SavedSortKeys>();
+  std::vector<std::uint32_t> nextOffsets = std::move(next->offsets);
+  std::vector<SortEntry> nextEntries = std::move(next->entries);
+  nextOffsets.clear();
+  nextEntries.clear();
+  AtomicFileWriter writer(s.eventFile);
+  if (image.empty()) {
+    // No block that large: write record by record and read the file back.
+    for (std::uint32_t k = 0; k < n && writer.ok(); ++k) {
+      if (dropped[k]) continue;
+      const std::uint32_t off = offsets[order[k]];
+      writer.Write(s.store.data() + off, RecordLength(s, off));
+    }
+  } else {
+    nextOffsets.reserve(written);
+    nextEntries.reserve(written);
+    std::uint32_t at = 0;
+    for (std::uint32_t k = 0; k < n; ++k) {
+      if (dropped[k]) continue;
+      const std::uint32_t off = offsets[order[k]];
+      const std::uint32_t len = RecordLength(s, off);
+      std::memcpy(image.data() + at, s.store.data() + off, len);
+      nextOffsets.push_back(at);
+      nextEntries.push_back(entries[k]);
+      at += len;
+    }
+    writer.Write(image.data(), image.size());
   }
   if (!writer.Commit()) {
     // The old file is intact and the store is exactly as it was: the
@@ -334,8 +456,23 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
     host.ReportError("Could not save events to " + LiteralDialogText(s.eventFile) + "|" + writer.error());
     return false;
   }
-
-  LoadEvents(s);
+  if (total == 0 || image.empty()) {
+    LoadEvents(s);
+    return true;
+  }
+  s.store = std::move(image);
+  s.storeSize = static_cast<std::uint32_t>(total);
+  BuildEventIndex(s);
+  s.savedKeys.reset();
+  if (!tag.empty()) {
+    next->tag = tag;
+    next->offsets = std::move(nextOffsets);
+    next->entries = std::move(nextEntries);
+    next->image.assign(s.store.data(), s.store.data() + s.storeSize);
+    next->arena = std::move(arena);
+    CompactArena(*next);
+    s.savedKeys = std::move(next);
+  }
   return true;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "store/corruption.h"
@@ -20,6 +21,8 @@
 #include "store/mem_buffer.h"
 
 namespace kal {
+
+struct SavedSortKeys;
 
 struct EventStore {
   std::string eventFile;  // full path of "Event20.dat"
@@ -42,6 +45,11 @@ struct EventStore {
   // one-line reason.
   bool readOnly = false;
   std::string loadError;
+
+  // The keys of the last save and the bytes they were built from, so that
+  // the next save builds keys only for records that changed since. Dropped
+  // by LoadEvents.
+  std::shared_ptr<SavedSortKeys> savedKeys;
 };
 
 // The largest event file the store holds: offsets are kept as 32-bit signed
@@ -114,6 +122,11 @@ class SortKeyBuilder {
   // Appends the key of the record at the offset to `out`; keys compare as
   // unsigned byte strings, a prefix first.
   virtual void AppendKey(const EventStore& s, std::uint32_t offset, std::string& out) const = 0;
+  // Names everything besides the record's own bytes that its key depends on.
+  // A save given the same tag as the last one reuses the key of every record
+  // whose bytes did not change since; the default, empty, builds every key
+  // anew each time.
+  virtual std::string ReuseTag() const { return {}; }
 };
 
 // Writes every live record, sorted by the builder's keys and without duplicates, to
