@@ -17,6 +17,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const auto& r : runs) times[r.benchmark_name()] = r.GetAdjustedRealTime();
   }
   std::map<std::string, double> times;
+
+  // A benchmark's real time; with repetitions only the aggregates are
+  // reported, so its mean then.
+  double Time(const std::string& name) {
+    const auto it = times.find(name);
+    return it != times.end() ? it->second : times[name + "_mean"];
+  }
 };
 
 }  // namespace kal::bench

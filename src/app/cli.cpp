@@ -25,7 +25,13 @@
 #include "calendar/event_list.h"
 #include "calendar/search.h"
 #include "calendar/sort_key.h"
+#include "health/health_csv.h"
 #include "health/health_records.h"
+#include "health/trends.h"
+#include "platform/freetype_text.h"
+#include "platform/images.h"
+#include "screens/health_summary.h"
+#include "screens/trend_chart.h"
 #include "store/event_store.h"
 #include "store/categories.h"
 #include "store/settings.h"
@@ -45,6 +51,12 @@ constexpr const char* kUsage =
     "                                                    add an event and save\n"
     "       kalendrina add-health YYYY-MM-DD --kind K [--category N] FIELD=VALUE ... [--data DIR]\n"
     "                                                    add a health reading and save\n"
+    "       kalendrina summary YYYY-MM-DD --kind 3|5|6|7 [--category N] [--data DIR]\n"
+    "                                                    print the evaluation of a health reading\n"
+    "       kalendrina export-csv FILE|- [options] [--data DIR]\n"
+    "                                                    write the health readings as CSV\n"
+    "       kalendrina chart OUT.png --kind 3|5|7 [options] [--data DIR]\n"
+    "                                                    render a trend chart to a PNG\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
@@ -92,11 +104,52 @@ constexpr const char* kAddHealthUsage =
     "  6 cholesterol:     description total ldl hdl triglycerides\n"
     "  7 glucose:         description glucose\n";
 
+constexpr const char* kSummaryUsage =
+    "usage: kalendrina summary YYYY-MM-DD --kind 3|5|6|7 [--category N] [--data DIR]\n"
+    "Prints what the summary screen shows for that day's latest reading of the kind\n"
+    "(of the category, when given), one 'name<TAB>value' line per figure or text:\n"
+    "  3 weight, 5 blood pressure, 6 cholesterol, 7 glucose\n";
+
+constexpr const char* kExportCsvUsage =
+    "usage: kalendrina export-csv FILE|- [--kind 3-7] [--category N] [--from YYYY-MM-DD]\n"
+    "                             [--to YYYY-MM-DD] [--data DIR]\n"
+    "Writes the health readings as CSV (RFC 4180, UTF-8, a header row): the date, the\n"
+    "category's name, without --kind the record kind, then one column per field in the\n"
+    "units of the options. '-' writes to standard output.\n";
+
+constexpr const char* kChartUsage =
+    "usage: kalendrina chart OUT.png --kind 3|5|7 [--category N] [--size WxH] [--data DIR]\n"
+    "Draws the trend chart of a category's weight (3), blood pressure (5) or glucose (7)\n"
+    "readings and writes it as a PNG picture. The default size is 1024x768.\n";
+
 struct UsageError {
   std::string message;
 };
 struct DataError {
   std::string message;
+};
+
+// A dialog message as one line for standard error: its line breaks ("|")
+// become spaces and the "|" that user text carried literally come back.
+std::string OneLine(std::string message) {
+  for (char& c : message) {
+    if (c == '|') {
+      c = ' ';
+    } else if (c == LiteralBar) {
+      c = '|';
+    }
+  }
+  return message;
+}
+
+// Keeps the last error a save reported, for the one line the command prints.
+class ErrorHost : public Host {
+ public:
+  void ReportError(const std::string& message) override { error_ = message; }
+  std::string Line() const { return OneLine(error_.empty() ? "could not save events" : error_); }
+
+ private:
+  std::string error_;
 };
 
 // Collects "--name value" options and plain arguments. An option given twice
@@ -150,6 +203,14 @@ int ParseInt(const std::string& text, int low, int high, const std::string& what
                      ", not '" + text + "'"};
   }
   return value;
+}
+
+// "WIDTHxHEIGHT", each from its least value to 10000.
+std::pair<int, int> ParseSize(const std::string& text, int minWidth, int minHeight) {
+  const auto x = text.find('x');
+  if (x == std::string::npos) throw UsageError{"--size must be WIDTHxHEIGHT, not '" + text + "'"};
+  return {ParseInt(text.substr(0, x), minWidth, 10000, "the width"),
+          ParseInt(text.substr(x + 1), minHeight, 10000, "the height")};
 }
 
 Ymd ParseDateOption(const std::string& text, const std::string& what) {
@@ -268,12 +329,17 @@ std::string TerminalText(std::string_view cp1252) {
   return out;
 }
 
-UnitModes UnitsFrom(const std::string& folder) {
+Settings SettingsFrom(const std::string& folder) {
   Settings settings;
   const std::string config = folder + "config20.dat";
   std::error_code ec;
   std::string error;
   if (std::filesystem::exists(config, ec) && !LoadSettings(settings, config, &error)) throw DataError{error};
+  return settings;
+}
+
+UnitModes UnitsFrom(const std::string& folder) {
+  const Settings settings = SettingsFrom(folder);
   return UnitModes{settings.weightMode, settings.measureMode};
 }
 
@@ -290,6 +356,20 @@ void LoadStore(EventStore& store, const std::string& folder) {
     }
   }
   if (!LoadEvents(store)) throw DataError{store.loadError};
+}
+
+// What the health reports read: the settings (units, category names) and the events.
+struct FolderData {
+  Settings settings;
+  CategoryTable categories;
+  EventStore store;
+  UnitModes Units() const { return UnitModes{settings.weightMode, settings.measureMode}; }
+};
+
+void LoadFolderData(const std::string& folder, FolderData& data) {
+  data.settings = SettingsFrom(folder);
+  BuildCategoryTable(data.categories, data.settings.categories);
+  LoadStore(data.store, folder);
 }
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
@@ -399,18 +479,8 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   PutBytes(store.workRecord, rec::kGenericText, text);
   SetWord(store.workRecord, length - 2, kEndMarker);
 
-  class ErrorHost : public Host {
-   public:
-    void ReportError(const std::string& message) override { error = message; }
-    std::string error;
-  } host;
-  if (!NewEventGroup(store, units, host)) {
-    std::string message = host.error.empty() ? "could not save events" : host.error;
-    for (char& c : message) {
-      if (c == '|') c = ' ';
-    }
-    throw DataError{message};
-  }
+  ErrorHost host;
+  if (!NewEventGroup(store, units, host)) throw DataError{host.Line()};
   (void)err;
   return kExitOk;
 }
@@ -469,23 +539,126 @@ int AddHealth(const std::vector<std::string>& args, std::ostream& out) {
   for (std::size_t i = 0; i < spec.fields.size(); ++i) {
     if (auto it = given.find(spec.fields[i].key); it != given.end()) form[i] = it->second;
   }
-  auto oneLine = [](std::string message) {
-    for (char& c : message) {
-      if (c == '|') c = ' ';
-    }
-    return message;
-  };
   const BuildFlags flags = BuildHealthRecord(store.workRecord, spec, form, units, SystemClock());
-  if (const char* refusal = RefusalMessage(spec, flags, false)) throw UsageError{oneLine(refusal)};
+  if (const char* refusal = RefusalMessage(spec, flags, false)) throw UsageError{OneLine(refusal)};
 
-  class ErrorHost : public Host {
-   public:
-    void ReportError(const std::string& message) override { error = message; }
-    std::string error;
-  } host;
-  if (!StoreHealthRecord(store, -1, RecordSortKeys(units), host)) {
-    throw DataError{oneLine(host.error.empty() ? "could not save events" : host.error)};
+  ErrorHost host;
+  if (!StoreHealthRecord(store, -1, RecordSortKeys(units), host)) throw DataError{host.Line()};
+  return kExitOk;
+}
+
+const char* KindName(int kind) {
+  switch (kind) {
+    case kKindWeight: return "weight";
+    case kKindBloodPressure: return "blood pressure";
+    case kKindCholesterol: return "cholesterol";
+    default: return "glucose";
   }
+}
+
+int Summary(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--kind", "--category", "--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kSummaryUsage;
+    return kExitOk;
+  }
+  if (options.positional().size() != 1) throw UsageError{"summary needs one date (see 'kalendrina summary --help')"};
+  const PackedDate date = PackDate(ParseDateOption(options.positional()[0], "the date"));
+  if (!options.Has("--kind")) throw UsageError{"summary needs --kind 3, 5, 6 or 7"};
+  const int kind = ParseInt(*options.Get("--kind"), 3, 7, "--kind");
+  if (kind == kKindCycle) throw UsageError{"menstrual cycles have no summary: --kind must be 3, 5, 6 or 7"};
+  std::optional<int> category;
+  if (auto v = options.Get("--category")) category = ParseInt(*v, 0, kCategoryCount - 1, "--category");
+
+  const std::string folder = DataFolderFor(options, false);
+  const UnitModes units = UnitsFrom(folder);
+  EventStore store;
+  LoadStore(store, folder);
+  std::optional<std::uint32_t> latest;
+  for (std::uint32_t i = 0; i < store.indexCount; ++i) {
+    const std::uint32_t off = IndexOffset(store, i);
+    if (IndexDate(store, i) != date || RecordKindAt(store, off) != static_cast<std::uint32_t>(kind)) continue;
+    if (category && CategoryOfByte(static_cast<int>(Byte(store.store, off + rec::kCategory))) != *category) continue;
+    latest = off;
+  }
+  if (!latest) {
+    throw DataError{std::string("no ") + KindName(kind) + " reading on " + IsoDateText(date) +
+                    (category ? " in category " + std::to_string(*category) : std::string())};
+  }
+  for (const SummaryLine& line : SummaryTexts(store.store, *latest, units)) {
+    out << line.name << '\t' << TerminalText(line.label.empty() ? line.Text() : line.value) << '\n';
+  }
+  out.flush();
+  if (!out) throw DataError{"cannot write the summary"};
+  return kExitOk;
+}
+
+int ExportCsv(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--kind", "--category", "--from", "--to", "--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kExportCsvUsage;
+    return kExitOk;
+  }
+  if (options.positional().size() != 1) throw UsageError{"export-csv needs one output file, or - for standard output"};
+  CsvFilter filter;
+  if (auto v = options.Get("--kind")) filter.kind = static_cast<std::uint32_t>(ParseInt(*v, 3, 7, "--kind"));
+  if (auto v = options.Get("--category")) filter.category = ParseInt(*v, 0, kCategoryCount - 1, "--category");
+  if (auto v = options.Get("--from")) filter.from = PackDate(ParseDateOption(*v, "--from"));
+  if (auto v = options.Get("--to")) filter.to = PackDate(ParseDateOption(*v, "--to"));
+
+  const std::string folder = DataFolderFor(options, false);
+  FolderData data;
+  LoadFolderData(folder, data);
+  std::string csv;
+  WriteHealthCsv(data.store, data.categories, data.Units(), filter, csv);
+  const std::string target = options.positional()[0];
+  if (target == "-") {
+    out.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+    out.flush();
+    if (!out) throw DataError{"cannot write to standard output"};
+    return kExitOk;
+  }
+  // Written whole beside the target and renamed over it, so a failed export
+  // never leaves half a file where the last good one was.
+  AtomicFileWriter writer(target);
+  writer.Write(csv.data(), csv.size());
+  if (!writer.Commit()) throw DataError{"cannot write " + target + ": " + writer.error()};
+  return kExitOk;
+}
+
+int Chart(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--kind", "--category", "--size", "--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kChartUsage;
+    return kExitOk;
+  }
+  if (options.positional().size() != 1) throw UsageError{"chart needs one output file"};
+  if (!options.Has("--kind")) throw UsageError{"chart needs --kind 3, 5 or 7"};
+  const int kind = ParseInt(*options.Get("--kind"), 3, 7, "--kind");
+  if (!HasTrend(static_cast<std::uint32_t>(kind))) throw UsageError{"--kind must be 3, 5 or 7 for a trend chart"};
+  const int category =
+      options.Get("--category") ? ParseInt(*options.Get("--category"), 0, kCategoryCount - 1, "--category") : 0;
+  int width = 1024, height = 768;
+  if (auto v = options.Get("--size")) std::tie(width, height) = ParseSize(*v, 200, 150);
+
+  const std::string folder = DataFolderFor(options, false);
+  FolderData data;
+  LoadFolderData(folder, data);
+  const TrendSeries series = CollectTrend(data.store, static_cast<std::uint32_t>(kind), category);
+  if (series.points.empty()) {
+    throw DataError{std::string("no ") + KindName(kind) + " readings in category " + std::to_string(category)};
+  }
+  FreeTypeTextRenderer text;
+  Surface surface(width, height, 0);
+  Gfx gfx;
+  gfx.surface = &surface;
+  gfx.text = &text;
+  gfx.clientWidth = width;
+  gfx.clientHeight = height;
+  gfx.SetupFonts("Microsoft Sans Serif", 20);
+  DrawTrendChart(gfx, surface.Bounds(), series, data.Units(),
+                 TrendTitle(static_cast<std::uint32_t>(kind), CategoryName(data.categories, category)));
+  if (!WritePng(surface, options.positional()[0])) throw DataError{"cannot write " + options.positional()[0]};
   return kExitOk;
 }
 
@@ -516,10 +689,7 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
   if (target.find_first_of("\r\n") != std::string::npos) throw UsageError{"the output file name is not usable"};
   int width = 1024, height = 768;
   if (auto v = options.Get("--size")) {
-    const auto x = v->find('x');
-    if (x == std::string::npos) throw UsageError{"--size must be WIDTHxHEIGHT, not '" + *v + "'"};
-    width = ParseInt(v->substr(0, x), MinClientWidthForCommands, 10000, "the width");
-    height = ParseInt(v->substr(x + 1), MinClientHeightForCommands, 10000, "the height");
+    std::tie(width, height) = ParseSize(*v, MinClientWidthForCommands, MinClientHeightForCommands);
   }
   std::ostringstream script;
   script << "size " << width << ' ' << height << '\n';
@@ -574,6 +744,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "list") return List(args, out);
     if (command == "add") return Add(args, out, err);
     if (command == "add-health") return AddHealth(args, out);
+    if (command == "summary") return Summary(args, out);
+    if (command == "export-csv") return ExportCsv(args, out);
+    if (command == "chart") return Chart(args, out);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {

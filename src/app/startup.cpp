@@ -16,6 +16,7 @@
 #include "platform/single_instance.h"
 #include "screens/calendar_screen.h"
 #include "screens/event_list_screen.h"
+#include "screens/health_summary.h"
 #include "screens/main_frame.h"
 #include "screens/options_screen.h"
 #include "store/files.h"
@@ -224,6 +225,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.log = [](const std::string& line) { LogLine(line); };
   p.saveSettings = [&app] { SaveGeometry(app); };
   InstallFrame(app);
+  InstallHealthSummaries();
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
   if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
   if (!app.screens[2]) app.screens[2] = [](Application& a) { OptionsScreen(a); };

@@ -220,7 +220,7 @@ bool IsDuplicateRecord(const EventStore& s, std::uint32_t a, std::uint32_t b) {
 
 bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   if (s.readOnly) {
-    host.ReportError("Could not save events to " + s.eventFile + "|" + s.loadError +
+    host.ReportError("Could not save events to " + LiteralDialogText(s.eventFile) + "|" + s.loadError +
                      "|Nothing is saved until the program is restarted.");
     return false;
   }
@@ -331,7 +331,7 @@ bool SaveEvents(EventStore& s, const SortKeyBuilder& keys, Host& host) {
   if (!writer.Commit()) {
     // The old file is intact and the store is exactly as it was: the
     // duplicates found were only noted, so a later save finds them again.
-    host.ReportError("Could not save events to " + s.eventFile + "|" + writer.error());
+    host.ReportError("Could not save events to " + LiteralDialogText(s.eventFile) + "|" + writer.error());
     return false;
   }
 

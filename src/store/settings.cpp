@@ -273,7 +273,7 @@ bool SaveSettings(const Settings& settings, const std::string& path, Host& host)
   AtomicFileWriter writer(path);
   writer.Write(image.data(), image.size());
   if (!writer.Commit()) {
-    host.ReportError("Could not save settings to " + path + "|" + writer.error());
+    host.ReportError("Could not save settings to " + LiteralDialogText(path) + "|" + writer.error());
     return false;
   }
   return true;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/block_text.h"
 #include "support/record_builder.h"
 #include "support/recording_host.h"
 #include "support/test_support.h"
@@ -18,15 +19,13 @@ namespace {
 using test::Packed;
 using Records = std::vector<std::vector<std::uint8_t>>;
 
-// Every character 7 pixels wide, one 15-pixel line: wrapping becomes arithmetic.
-class FixedWidthText : public TextRenderer {
- public:
+// Every character 7 pixels wide, one 15-pixel line; the grid measures in the small font.
+struct FixedWidthText : test::BlockText {
+  FixedWidthText() : BlockText(7, 15) {}
   TextExtent Measure(const FontDescription& font, std::string_view text) override {
     EXPECT_EQ(font, (FontDescription{"Arial", 15, 400, false}));
-    return TextExtent{7 * static_cast<int>(text.size()), 15};
+    return BlockText::Measure(font, text);
   }
-  void Layout(const FontDescription&, std::string_view, const std::function<void(const PlacedGlyph&)>&) override {}
-  bool FontInstalled(std::string_view) override { return true; }
 };
 
 std::vector<std::uint8_t> Generic(PackedDate date, std::string_view text, int id, int group = -1, int category = 0,

@@ -16,7 +16,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::int32_t Date(int y, int m, int d) { return y * 65536 + m * 256 + d; }
+// Years past 32767 wrap to negative packed dates; the bits are what matter.
+std::int32_t Date(int y, int m, int d) {
+  return static_cast<std::int32_t>((static_cast<std::uint32_t>(y) << 16) + (static_cast<std::uint32_t>(m) << 8) +
+                                   static_cast<std::uint32_t>(d));
+}
 
 struct Rec {
   std::int32_t date = Date(2024, 5, 5);

@@ -96,12 +96,18 @@ TEST(SaveCrash, AKilledSaveLeavesTheOldOrTheNewFileAndNoTemporaryFile) {
   std::mt19937 rng(20240505);
   int killed = 0, completed = 0, cutWhileWriting = 0, recordsLost = 0, tempFilesLeft = 0, torn = 0;
   Bytes old = test::ReadAll(file);
+  double scale = 1.0;
   for (int trial = 0; trial < kTrials; ++trial) {
     const pid_t pid = Start(add(trial));
     ASSERT_GT(pid, 0);
-    // Loading and sorting come first; the moments lean towards the write at the end.
-    const auto from = saveMicros / 2;
-    std::this_thread::sleep_for(std::chrono::microseconds(from + rng() % static_cast<std::uint32_t>(saveMicros * 6 / 10 + 1)));
+    // Loading and sorting come first; the moments lean towards the write at
+    // the end. A busy machine stretches the save and an idle one shrinks it,
+    // so the window follows what the trials see: a save that finished pulls
+    // it earlier, a kill before any temporary file existed pushes it later.
+    const auto window = static_cast<std::int64_t>(static_cast<double>(saveMicros) * scale);
+    const auto from = window / 2;
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(from + static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(window * 6 / 10 + 1))));
     kill(pid, SIGKILL);
     const int status = Wait(pid);
     const bool finished = WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -129,7 +135,13 @@ TEST(SaveCrash, AKilledSaveLeavesTheOldOrTheNewFileAndNoTemporaryFile) {
       for (const auto& name : test::Names(data.path().string())) count += name.find(".kalendrina-tmp.") != std::string::npos;
       return count;
     };
-    cutWhileWriting += tempFiles() > 0;
+    const bool writing = tempFiles() > 0;
+    cutWhileWriting += writing;
+    if (finished) {
+      scale *= 0.85;
+    } else if (!writing) {
+      scale = std::min(scale * 1.05, 4.0);
+    }
     // The next start removes what the killed save left (the list itself is
     // kept empty: printing 100,000 lines is not what is measured).
     ASSERT_EQ(Wait(Start({exe, "list", "--from", "1900-01-01", "--to", "1900-01-01", "--data", data.path().string()})), 0);

@@ -10,11 +10,7 @@
 namespace kal {
 namespace {
 
-HeadlessWindow Make(const std::string& script) {
-  ScriptParseResult r = ParseInputScript(script);
-  EXPECT_TRUE(r.ok()) << r.error;
-  return HeadlessWindow(std::move(r.commands));
-}
+HeadlessWindow Make(const std::string& script) { return HeadlessWindow(test::ParsedScript(script)); }
 
 // Every event up to the first close request, one word each ("downR5,6",
 // "kdS+c"), so that whole sequences compare at once.
@@ -74,15 +70,6 @@ TEST(HeadlessWindow, ScriptsBecomeEventSequences) {
   EXPECT_EQ(Trace(tray), "show trayR ");
 }
 
-TEST(HeadlessWindow, DragBandMovesTheWindowInsteadOfClicking) {
-  HeadlessWindow w = Make("press 100 10\nmove 130 5\nrelease 130 5\nclick 300 10\nclick 100 60\n");
-  ASSERT_TRUE(w.Create("Kalendrina", 50, 50, 800, 600, false));
-  w.SetDragBand(50, {Rect{250, 0, 350, 50}});
-  // Over an excluded button (300, 10) a press is a normal click.
-  EXPECT_EQ(Trace(w), "move100,10 window80,45 move300,10 downL300,10 upL300,10 move100,60 downL100,60 upL100,60 ");
-  EXPECT_EQ(w.OuterRect().x, 80);
-}
-
 TEST(HeadlessWindow, WaitFiresDueTimersInOrderAndAdvancesTheClock) {
   HeadlessWindow w = Make("today 2024-05-05\nwait 1000\nclick 1 1\n");
   w.StartTimer(300, 300);
@@ -122,23 +109,9 @@ TEST(HeadlessWindow, EndOfScriptKeepsAskingToClose) {
   }
 }
 
-// Frozen limits (no resizing at all) are pinned by the modal-loop input-state test.
-TEST(HeadlessWindow, StartStateAndResizesWithinTheLimits) {
-  HeadlessWindow w = Make("size 900 600\ntoday 2024-01-02\nwait 0\nsize 1000 700\nsize 500 500\n");
-  EXPECT_EQ(std::tuple(w.startWidth(), w.startHeight(), w.clock().Now().day), std::tuple(900, 600, 2));
-  ASSERT_TRUE(w.Create("Kalendrina", 10, 20, 900, 600, true));
-  EXPECT_FALSE(w.Visible());
-  w.SetSizeLimits(775, 575, 0, 0);
-  PlatformEvent e = w.NextEvent(true);
-  EXPECT_EQ(std::tuple(e.type, e.width, e.height, e.sizeState),
-            std::tuple(EventType::Resize, 1000, 700, SizeState::Restored));
-  e = w.NextEvent(true);  // clamped to the minimum
-  EXPECT_EQ(std::tuple(e.width, e.height), std::tuple(775, 575));
-  EXPECT_EQ(w.OuterRect(), (WindowRect{10, 20, 775, 575}));
-  EXPECT_EQ(w.image().width(), 775);
-}
-
-TEST(HeadlessWindow, PresentScreenshotAndClipboard) {
+// The drag band, the start state and the size limits are pinned through the
+// program: the header tests, the silent start and the input-state resizes.
+TEST(HeadlessWindow, PresentAndScreenshot) {
   test::TempDir dir;
   const std::string shot = dir.File("shot.png");
   HeadlessWindow w = Make("screenshot " + shot + "\nscreenshot " + dir.File("no/such/folder/x.png") + "\n");
@@ -156,13 +129,6 @@ TEST(HeadlessWindow, PresentScreenshotAndClipboard) {
   EXPECT_EQ(back.pixels(), w.image().pixels());
   ASSERT_EQ(w.errors().size(), 1u);
   EXPECT_EQ(w.errors()[0].rfind("line 2: cannot write the screenshot", 0), 0u);
-
-  std::string text = "unchanged";
-  EXPECT_FALSE(w.GetClipboardText(text));
-  EXPECT_EQ(text, "unchanged");
-  w.SetClipboardText("caf\xE9");
-  ASSERT_TRUE(w.GetClipboardText(text));
-  EXPECT_EQ(text, "caf\xE9");
 }
 
 }  // namespace

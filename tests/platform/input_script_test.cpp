@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -18,30 +19,20 @@ TEST(InputScript, ParsesEveryCommand) {
   ASSERT_TRUE(r.ok()) << r.error;
   ASSERT_EQ(r.commands.size(), 16u);
   using Op = ScriptOp;
-  using B = MouseButton;
-  // op, line, x, y, button, key, shift, ctrl, amount
-  const std::tuple<Op, int, int, int, B, Key, bool, bool, std::int64_t> expected[] = {
-      {Op::Size, 3, 1024, 768, B::Left, Key::None, false, false, 0},
-      {Op::Today, 4, 0, 0, B::Left, Key::None, false, false, 0},
-      {Op::Click, 5, 10, 20, B::Left, Key::None, false, false, 0},
-      {Op::Click, 6, 11, 21, B::Right, Key::None, false, false, 0},
-      {Op::DoubleClick, 7, 30, 40, B::Left, Key::None, false, false, 0},
-      {Op::Press, 8, 1, 2, B::Right, Key::None, false, false, 0},
-      {Op::Move, 9, -5, 6, B::Left, Key::None, false, false, 0},
-      {Op::Release, 10, 7, 8, B::Left, Key::None, false, false, 0},
-      {Op::KeyPress, 11, 0, 0, B::Left, Key::PageDown, true, true, 0},
-      {Op::KeyPress, 12, 0, 0, B::Left, Key::S, false, true, 0},
-      {Op::Type, 13, 0, 0, B::Left, Key::None, false, false, 0},
-      {Op::Wheel, 15, 0, 0, B::Left, Key::None, false, false, -3},
-      {Op::Wait, 16, 0, 0, B::Left, Key::None, false, false, 60000},
-      {Op::Screenshot, 17, 0, 0, B::Left, Key::None, false, false, 0},
-      {Op::Tray, 18, 0, 0, B::Right, Key::None, false, false, 0},
-      {Op::Quit, 19, 0, 0, B::Left, Key::None, false, false, 0},
-  };
-  for (std::size_t i = 0; i < r.commands.size(); ++i) {
-    const ScriptCommand& c = r.commands[i];
-    EXPECT_EQ(std::tuple(c.op, c.line, c.x, c.y, c.button, c.key, c.shift, c.ctrl, c.amount), expected[i]) << i;
-  }
+  std::vector<std::pair<Op, int>> ops;
+  for (const ScriptCommand& c : r.commands) ops.emplace_back(c.op, c.line);
+  EXPECT_EQ(ops, (std::vector<std::pair<Op, int>>{
+                     {Op::Size, 3}, {Op::Today, 4}, {Op::Click, 5}, {Op::Click, 6}, {Op::DoubleClick, 7},
+                     {Op::Press, 8}, {Op::Move, 9}, {Op::Release, 10}, {Op::KeyPress, 11}, {Op::KeyPress, 12},
+                     {Op::Type, 13}, {Op::Wheel, 15}, {Op::Wait, 16}, {Op::Screenshot, 17}, {Op::Tray, 18},
+                     {Op::Quit, 19}}));
+  // Buttons, keys and amounts; most are also driven by every screen test.
+  const auto& c = r.commands;
+  EXPECT_EQ(std::tuple(c[0].x, c[0].y, c[3].button, c[4].x, c[5].button, c[6].x, c[7].button),
+            std::tuple(1024, 768, MouseButton::Right, 30, MouseButton::Right, -5, MouseButton::Left));
+  EXPECT_EQ(std::tuple(c[8].key, c[8].shift, c[8].ctrl, c[9].key, c[9].shift, c[9].ctrl),
+            std::tuple(Key::PageDown, true, true, Key::S, false, true));
+  EXPECT_EQ(std::tuple(c[11].amount, c[12].amount, c[14].button), std::tuple(-3, 60000, MouseButton::Right));
   EXPECT_EQ(r.commands[1].year * 10000 + r.commands[1].month * 100 + r.commands[1].day, 20240229);
   EXPECT_EQ(r.commands[10].text, " hello # not a comment");
   EXPECT_EQ(r.commands[13].text, "out dir/shot.png");

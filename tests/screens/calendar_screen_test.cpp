@@ -96,10 +96,8 @@ TEST(CalendarScreen, KeysAndButtonsMoveTheSelectionAndTheView) {
   const std::string previous = "click 32 77\n", next = "click 117 77\n";
   const Case cases[] = {
       {wednesday + "key PageUp\n", "202405019999", Packed(2024, 4, 28)},
-      {wednesday + "key PageUp\nkey PageUp\n", "202404019999", Packed(2024, 3, 31)},
       {wednesday + previous + previous, "202404019999", Packed(2024, 3, 31)},
       {wednesday + "key PageDown\n", "202406019999", Packed(2024, 5, 26)},
-      {wednesday + next, "202406019999", Packed(2024, 5, 26)},
       {wednesday + "key PageDown ctrl\n", "202505019999", Packed(2025, 4, 27)},
       {wednesday + "key PageUp ctrl\n", "202305019999", Packed(2023, 4, 30)},
       {wednesday + "key Left\nkey Left\nkey Left\nkey Left\n", "202405119999", Packed(2024, 5, 5)},
@@ -113,7 +111,6 @@ TEST(CalendarScreen, KeysAndButtonsMoveTheSelectionAndTheView) {
       {wednesday + "key PageDown\nkey PageDown\ntoday 2024-05-19\nwait 60000\n", "202405199999", Packed(2024, 5, 19)},
       {"key Right\nkey Down\nkey Up\nkey Left\nkey Enter\nkey Delete\n", "", Packed(2024, 5, 12)},
       {next, "202406019999", Packed(2024, 5, 26)},
-      {"key PageDown\n", "202406019999", Packed(2024, 5, 26)},
       {"key PageUp\n", "202405019999", Packed(2024, 4, 28)},
       // On an entry, Up and Down walk the items.
       {"click " + OnFirstEntry(0, 3) + "\nkey Down\n", "202405159999Second", Packed(2024, 5, 12),
@@ -209,22 +206,16 @@ TEST(CalendarScreen, DraggingAnEntryMovesOrCopiesIt) {
   }
 }
 
+// Every answer of the question is pinned where the grid deletes; here the
+// Delete key reaches it and the day stays selected.
 TEST(CalendarScreen, DeleteAsksForTheEntryOrItsWholeGroup) {
-  const std::pair<std::string, std::size_t> cases[] = {
-      {"type g\n", 0}, {"type d\n", 149}, {"key Escape\nclick 0 0\n", 150}};
-  for (const auto& [answer, left] : cases) {
-    SCOPED_TRACE(answer);
-    FrameRun run;
-    run.AddEvents({{Packed(2024, 5, 1), "Gym", 1, 4}});  // every week: 150 Wednesdays from 1 May
-    ASSERT_EQ(run.Events().size(), 150u);
-    run.Go(kStart + "click " + OnFirstEntry(0, 3) + "\nkey Delete\n" + answer);
-    const auto stored = run.Events();
-    EXPECT_EQ(stored.size(), left);
-    if (left == 149) {
-      for (const auto& r : stored) EXPECT_NE(r.date, Packed(2024, 5, 15));
-    }
-    EXPECT_EQ(SelectedKey(run.app), "202405159999");  // the day of the deleted entry
-  }
+  FrameRun run;
+  run.AddEvents({{Packed(2024, 5, 1), "Gym", 1, 4}});  // every week: 150 Wednesdays from 1 May
+  run.Go(kStart + "click " + OnFirstEntry(0, 3) + "\nkey Delete\ntype d\n");
+  const auto stored = run.Events();
+  EXPECT_EQ(stored.size(), 149u);
+  for (const auto& r : stored) EXPECT_NE(r.date, Packed(2024, 5, 15));
+  EXPECT_EQ(SelectedKey(run.app), "202405159999");
 }
 
 TEST(CalendarScreen, OpeningEntriesDispatchesByKind) {
@@ -258,12 +249,13 @@ TEST(CalendarScreen, SilentStartHidesAfterDrawingTheWallpaperCalendar) {
   std::vector<std::string> calls;
   run.app.hooks.restoreUserWallpaper = [&] { calls.push_back("restore"); };
   run.app.hooks.updateWallpaperCalendar = [&] { calls.push_back("draw"); };
-  run.options.commandLine = "/silent";
+  run.options.commandLine = "  /SILENT  ";
   run.Go(kStart);
   // The exit sequence puts the user's wallpaper back once more.
   EXPECT_EQ(calls, (std::vector<std::string>{"restore", "draw", "restore"}));
   EXPECT_FALSE(run.window->Visible());
   EXPECT_TRUE(run.window->trayIconShown());
+  EXPECT_EQ(run.app.CommandLine, "");
   EXPECT_EQ(run.app.grid.count(), 35);
 }
 

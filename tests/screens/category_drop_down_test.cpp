@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "platform/images.h"
@@ -132,10 +131,8 @@ TEST(CategoryDropDownGallery, OpenOverAPanel) {
   const CategoryDropDownLayout l =
       LayOutCategoryDropDown(p.f.gfx, p.categories, 420, 420, 60, 40, CategoryDropDownOptions{0, false});
   DrawCategoryDropDown(p.f.gfx, p.categories, l, false, 7);
-  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
   test::TempDir temp;
-  const std::string path = dir != nullptr ? std::string(dir) + "/gallery-category.png" : temp.File("category.png");
-  EXPECT_TRUE(WritePng(p.f.surface, path));
+  EXPECT_TRUE(WritePng(p.f.surface, test::GalleryPath(temp, "gallery-category.png")));
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "frame_run.h"
 
 namespace kal {
@@ -100,81 +98,59 @@ TEST(EventEditor, NewBirthdayCalculatingAgeWrites150YearlyRecords) {
   EXPECT_TRUE(s.modalKept);
   const auto events = s.Events();
   ASSERT_EQ(events.size(), 150u);
-  for (int i = 0; i < 150; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(events[i].date, PackDate(2024 + i, 5, 7));
-    EXPECT_EQ(events[i].yearCount, i);
-    EXPECT_EQ(events[i].mode, RepeatCalculateAge);
-    EXPECT_EQ(events[i].text, "Ana's birthday");
-    EXPECT_EQ(events[i].group, events[0].group);
-    EXPECT_EQ(events[i].startHour, 99);  // a new event is an all-day event
-    EXPECT_EQ(events[i].endHour, 99);
+  for (const auto& e : events) {
+    EXPECT_EQ(std::tuple(e.mode, e.text, e.group), std::tuple(RepeatCalculateAge, "Ana's birthday", events[0].group));
+    EXPECT_EQ(std::pair(e.startHour, e.endHour), std::pair(99, 99));  // a new event is an all-day event
   }
   EXPECT_EQ(events[3].line, "Ana's birthday (3 yrs)");
-  EXPECT_EQ(events[0].line, "Ana's birthday");
 }
 
-TEST(EventEditor, SaveChangesOnlyTheEditedOccurrenceAndKeepsItsMode) {
-  EditorRun s;
-  s.AddEvents({{kDay, "Choir", 1, 0, 19, 0, 21, 0}, {kDay + 1, "Dentist", 0, 0, 10, 0}});
-  const auto before = s.Events();
-  ASSERT_EQ(before.size(), 151u);
-  const std::int32_t choir = before[0].text == "Choir" ? before[0].group : before[1].group;
-  // Change the text and also the repeat mode; "Save" keeps the old mode.
-  s.Edit("type  practice\n" + Click(Layout().repeatBox) + Keys("Down", 4) + "key Enter\n" + Click(Layout().save), kDay);
-  EXPECT_EQ(s.result, EditorSaved);
-  const auto after = s.Events();
-  ASSERT_EQ(after.size(), 151u);
-  for (const auto& e : after) {
-    SCOPED_TRACE(e.date);
-    const bool dentist = e.date == kDay + 1;
-    EXPECT_EQ(e.text, dentist ? "Dentist" : e.date == kDay ? "Choir practice" : "Choir");
-    EXPECT_EQ(e.mode, dentist ? 0 : 1);
-    EXPECT_EQ(e.group == choir, !dentist);
-    EXPECT_EQ(std::pair(e.startHour, e.endHour), dentist ? std::pair(10, 99) : std::pair(19, 21));
-  }
-}
-
-TEST(EventEditor, SaveAllChangesEveryOccurrenceKeepingEachDate) {
-  EditorRun s;
-  s.AddEvents({{kDay, "Choir", 1, 0, 19, 0, 21, 0}});
-  const auto before = s.Events();
-  // The third occurrence: new text, category and holiday mark.
-  s.Edit("key End ctrl\ntype  practice\n" + Click(Layout().categoryBox) + "key Down\nkey Down\nkey Enter\n" +
-             Click(Layout().holidayBox) + Click(Layout().saveAll),
-         WeeksLater(kDay, 2));
-  EXPECT_EQ(s.result, EditorSavedAll);
-  const auto after = s.Events();
-  ASSERT_EQ(after.size(), 150u);
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    EXPECT_EQ(after[i].date, before[i].date);
-    EXPECT_EQ(after[i].text, "Choir practice");
-    EXPECT_EQ(after[i].category, 2);
-    EXPECT_EQ(after[i].holiday, 1);
-    EXPECT_EQ(after[i].mode, 1);
-    EXPECT_EQ(after[i].group, before[0].group);
-  }
-}
-
-TEST(EventEditor, ChangedModeWithSaveAllReplacesTheGroupOnlyWhenConfirmed) {
-  // Every Week to Every Two Weeks from the third occurrence on.
-  const std::string edit = Click(Layout().repeatBox) + "key Down\nkey Enter\n" + Click(Layout().saveAll);
+// A weekly "Choir" group edited on its third occurrence. "Save" keeps the old
+// mode and changes one record; "Save All" changes every record but keeps each
+// date; a changed mode with "Save All" regenerates the group from the edited
+// date only after "OK".
+TEST(EventEditor, SaveAndSaveAllReachOneOccurrenceOrTheGroup) {
   const std::int32_t third = WeeksLater(kDay, 2);
-  EditorRun ok;
-  ok.AddEvents({{kDay, "Choir", 1}});
-  ok.Edit(edit + "type o\n", third);
-  const auto after = ok.Events();
-  ASSERT_EQ(after.size(), 150u);
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    EXPECT_EQ(after[i].date, WeeksLater(third, 2 * static_cast<int>(i))) << i;
-    EXPECT_EQ(after[i].mode, 2);
+  const std::string everyTwoWeeks = Click(Layout().repeatBox) + "key Down\nkey Enter\n";
+  struct Case {
+    std::string script;
+    std::int32_t result;
+    int changed, mode, category, holiday, step;  // records with the new text, ..., weeks between dates
+    std::int32_t first;
+  };
+  const Case cases[] = {
+      {"key End ctrl\ntype  practice\n" + everyTwoWeeks + Click(Layout().save), EditorSaved, 1, 1, 0, 0, 1, kDay},
+      {"key End ctrl\ntype  practice\n" + Click(Layout().categoryBox) + "key Down\nkey Down\nkey Enter\n" +
+           Click(Layout().holidayBox) + Click(Layout().saveAll),
+       EditorSavedAll, 150, 1, 2, 1, 1, kDay},
+      {everyTwoWeeks + Click(Layout().saveAll) + "type o\n", EditorSavedAll, 0, 2, 0, 0, 2, third},
+      {"key End ctrl\ntype  practice\n" + everyTwoWeeks + Click(Layout().saveAll) + "type c\n", EditorSavedAll, 0,
+       1, 0, 0, 1, kDay},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    EditorRun s;
+    s.AddEvents({{kDay, "Choir", 1, 0, 19, 0, 21, 0}});
+    const auto before = s.EventBytes();
+    s.Edit(c.script, third);
+    EXPECT_EQ(s.result, c.result);
+    const auto after = s.Events();
+    ASSERT_EQ(after.size(), 150u);
+    int changed = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+      changed += after[i].text == "Choir practice";
+      EXPECT_EQ(std::tuple(after[i].date, after[i].mode, after[i].category, after[i].holiday, after[i].group),
+                std::tuple(WeeksLater(c.first, c.step * static_cast<int>(i)), c.mode, c.category, c.holiday,
+                           after[0].group));
+    }
+    EXPECT_EQ(changed, c.changed);
+    if (c.changed == 1) {
+      EXPECT_EQ(after[2].text, "Choir practice");
+    }
+    if (c.mode == 1 && c.changed == 0) {
+      EXPECT_EQ(s.EventBytes(), before);  // cancelled
+    }
   }
-  EditorRun cancel;
-  cancel.AddEvents({{kDay, "Choir", 1}});
-  const auto before = cancel.EventBytes();
-  cancel.Edit(edit + "type c\n", third);
-  EXPECT_EQ(cancel.result, EditorSavedAll);
-  EXPECT_EQ(cancel.EventBytes(), before);
 }
 
 // Times are hour * 100 + minute; "All Day" and "No End" have hour 99.
@@ -286,9 +262,8 @@ TEST(EventEditor, CaseKeysAndTheContextMenuWorkOnTheDescription) {
 // A timed weekly event with several lines, category "Meetings" picked and the
 // second line marked; written to $KALENDRINA_GALLERY_DIR/screenshot-editor.png.
 TEST(EventEditorGallery, TimedWeeklyEventWithSeveralLines) {
-  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
   test::TempDir temp;
-  const std::string png = (dir != nullptr ? std::string(dir) : temp.path().string()) + "/screenshot-editor.png";
+  const std::string png = test::GalleryPath(temp, "screenshot-editor.png");
   EditorRun s;
   s.AddEvents({{kDay,
                 "Choir practice\rBring the new scores for the spring concert and the folder with the lyrics. "

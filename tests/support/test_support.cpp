@@ -6,10 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -44,6 +46,17 @@ std::vector<std::uint8_t> ReadAll(const std::string& path) {
 void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string GalleryPath(const TempDir& temp, const std::string& name) {
+  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
+  return dir != nullptr ? std::string(dir) + "/" + name : temp.File(name);
+}
+
+std::vector<ScriptCommand> ParsedScript(std::string_view script) {
+  ScriptParseResult parsed = ParseInputScript(script);
+  EXPECT_TRUE(parsed.ok()) << parsed.error;
+  return std::move(parsed.commands);
 }
 
 std::string Place(Occupant what, const std::string& path) {

@@ -4,7 +4,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/input_script.h"
 
 namespace kal::test {
 
@@ -25,6 +28,13 @@ class TempDir {
 
 std::vector<std::uint8_t> ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// Where a gallery test writes its picture: $KALENDRINA_GALLERY_DIR/<name>
+// when set (the copies in docs/ come from there), else `temp`.
+std::string GalleryPath(const TempDir& temp, const std::string& name);
+
+// The commands of an input script that must parse.
+std::vector<ScriptCommand> ParsedScript(std::string_view script);
 
 // Things that can stand where a data file is expected. Each Place call puts
 // one at the path (which must not exist yet) and returns a short name for

@@ -138,27 +138,19 @@ TEST(EditFieldInput, CapacityByLengthAndByWidth) {
   EXPECT_EQ(r.caret, 1);
 }
 
-TEST(EditFieldRecord, StoredLayout) {
+// The fields themselves are pinned through the message dialog's transfer
+// buffer; here the edges of a record's block.
+TEST(EditFieldRecord, StoringClearsOnlyItsOwnBlockAndLoadingStopsAtItsEnd) {
   MemBuffer buf;
   BufAlloc(400, buf);
   FillBytes(buf, 0, 400, 0xAB);
   EditFieldRecord r = Field(30);
-  r.selStart = 1;
-  r.caret = r.selEnd = 2;
-  r.backColour = Rgb(1, 2, 3);
-  r.textColour = Rgb(250, 251, 252);
   r.text = "Name";
   StoreEditField(r, buf, 200);
-  EXPECT_EQ(std::tuple(Long(buf, 200 + 8), Long(buf, 200 + 16), Long(buf, 200 + 32), Long(buf, 200 + 36)),
-            std::tuple(500, 30, 0x030201, 0xFCFBFA));
   for (std::size_t i = 244; i < 400; ++i) ASSERT_EQ(Byte(buf, i), 0u) << i;  // the text area is cleared
   EXPECT_EQ(Byte(buf, 199), 0xABu);                                          // the record before is untouched
-
-  EditFieldRecord back;
-  LoadEditField(buf, 200, back);
-  EXPECT_EQ(std::tie(back.x1, back.y2, back.selStart, back.backColour, back.textColour, back.text),
-            std::tie(r.x1, r.y2, r.selStart, r.backColour, r.textColour, r.text));
   // Without a terminator the text stops at the text area, or at the buffer's end.
+  EditFieldRecord back;
   FillBytes(buf, 0, 400, 'q');
   LoadEditField(buf, 0, back);
   EXPECT_EQ(back.text, std::string(159, 'q'));

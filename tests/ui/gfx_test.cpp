@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <set>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "support/block_text.h"
 #include "ui/images.h"
 #include "ui/ui_fixture.h"
 
@@ -23,28 +23,9 @@ constexpr Colour kRed = Rgb(255, 0, 0);
 constexpr Colour kBack = Rgb(9, 9, 9);
 Colour Grey(int v) { return Rgb(v, v, v); }
 
-// Every character is a solid block `advance` × 8 pixels, side by side; '~'
-// has half coverage and ' ' no ink.
-class FakeText : public TextRenderer {
- public:
-  int advance = 5;
-  std::set<std::string> installed;  // lower-case family names
-  TextExtent Measure(const FontDescription&, std::string_view text) override {
-    return {advance * static_cast<int>(text.size()), 8};
-  }
-  void Layout(const FontDescription&, std::string_view text,
-              const std::function<void(const PlacedGlyph&)>& sink) override {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == ' ') continue;
-      const std::vector<std::uint8_t> mask(static_cast<std::size_t>(advance) * 8, text[i] == '~' ? 128 : 255);
-      sink(PlacedGlyph{static_cast<int>(i) * advance, 0, advance, 8, advance, mask.data()});
-    }
-  }
-  bool FontInstalled(std::string_view face) override {
-    std::string lower(face);
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return installed.count(lower) > 0;
-  }
+// Characters are solid blocks 5 × 8 pixels.
+struct FakeText : test::BlockText {
+  FakeText() : BlockText(5, 8) {}
 };
 
 // The surface as rows of '#' (ink) and '.' (anything else).

@@ -26,7 +26,6 @@ int InkIn(std::string_view name, int x0, int y0, int x1, int y1) {
 }
 
 TEST(Images, BitmapsHaveInkAndTransparencyIconsTheirOpacityArrowsTheirWay) {
-  EXPECT_EQ(ImageNames().size(), 25u);
   for (std::string_view name : ImageNames()) {
     SCOPED_TRACE(std::string(name));
     const Image* image = FindImage(name);
@@ -43,7 +42,6 @@ TEST(Images, BitmapsHaveInkAndTransparencyIconsTheirOpacityArrowsTheirWay) {
       EXPECT_GT(ink * 10, w * h);  // and real ink
     }
   }
-  EXPECT_EQ(FindImage("TITLE")->pixels.width(), 173);
   EXPECT_EQ(FindImage("BIG_LEFT")->pixels.height(), 16);
   EXPECT_EQ(FindImage("arrow_up"), nullptr);
   EXPECT_EQ(FindImage(""), nullptr);

@@ -5,19 +5,14 @@
 #include <tuple>
 
 #include "platform/headless_window.h"
+#include "support/test_support.h"
 
 namespace kal {
 namespace {
 
-std::vector<ScriptCommand> Parse(const char* script) {
-  ScriptParseResult r = ParseInputScript(script);
-  EXPECT_TRUE(r.ok()) << r.error;
-  return std::move(r.commands);
-}
-
 // A program on the headless backend, with a 1024 x 768 window at (10, 20).
 struct Rig {
-  explicit Rig(const char* script) : window(Parse(script)) {
+  explicit Rig(const char* script) : window(test::ParsedScript(script)) {
     window.Create("Kalendrina", 10, 20, 1024, 768, false);
     p.window = &window;
     p.clock = &window.clock();

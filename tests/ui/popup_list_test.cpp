@@ -60,14 +60,10 @@ TEST(PopupList, KeysClicksWheelAndTheScrollBarChooseOrCancel) {
        &kFruit, 0, 4},
       {"press 210 110\nmove 900 600\nrelease 900 600\nkey Enter\n", &kFruit, 6, 0},
       {"click 900 600\nkey Enter\n", &kFruit, 6, 6},
-      // The wheel scrolls three lines; two arrow clicks; a page below the
-      // thumb, limited to 50 - 27; the thumb dragged to the bottom.
+      // The wheel scrolls three lines; the bar's own steps are pinned with
+      // the bar: here two arrow clicks reach the list.
       {"move " + row0 + "\nwheel -1\nclick " + row0 + "\n", &fifty, 0, 3},
       {"click " + down + "\nclick " + down + "\nclick " + row0 + "\n", &fifty, 0, 2},
-      {"click " + Xy(barX, l.barY2 - 40) + "\nclick " + row0 + "\n", &fifty, 0, 23},
-      {"press " + Xy(barX, l.barY1 + 22) + "\nmove " + Xy(barX, 760) + "\nrelease " + Xy(barX, 760) + "\nclick " +
-           row0 + "\n",
-       &fifty, 0, 23},
   };
   for (const Case& c : cases) {
     UiFixture f(c.script);
@@ -128,12 +124,11 @@ TEST(PopupList, ScreenAndModalStateComeBack) {
   EXPECT_EQ(f.program.input.lastKey, 0);
 }
 
-TEST(PopupItems, SlotsHoldALengthByteAndUpTo81Characters) {
+TEST(PopupItems, SlotsHoldUpTo81CharactersAndUnsetOnesAreEmpty) {
   PopupItems items;
   items.Set(2, std::string(100, 'x'));
   items.Set(0, "Mo");
-  EXPECT_EQ(std::tuple(items.size(), items.bytes().size(), items.bytes()[0], items.bytes()[1], items.bytes()[164]),
-            std::tuple(3, 3u * 82u, 2, 'M', 81));
+  EXPECT_EQ(items.size(), 3);
   EXPECT_EQ(std::vector<std::string_view>({items.Get(0), items.Get(1), items.Get(2), items.Get(3)}),
             std::vector<std::string_view>({"Mo", "", std::string(81, 'x'), ""}));
 }

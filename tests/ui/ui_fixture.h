@@ -6,14 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
-#include "platform/input_script.h"
 #include "support/test_support.h"
 #include "ui/controls.h"
 #include "ui/gfx.h"
@@ -26,12 +24,6 @@ namespace kal::test {
 inline FreeTypeTextRenderer& SharedTextRenderer() {
   static FreeTypeTextRenderer renderer;
   return renderer;
-}
-
-inline std::vector<ScriptCommand> ParsedScript(std::string_view script) {
-  ScriptParseResult parsed = ParseInputScript(script);
-  EXPECT_TRUE(parsed.ok()) << parsed.error;
-  return std::move(parsed.commands);
 }
 
 // "x y" for input scripts.
@@ -52,13 +44,6 @@ inline int CountIn(const Surface& s, Colour c, int x1, int y1, int x2, int y2) {
   for (int y = y1; y < y2; ++y)
     for (int x = x1; x < x2; ++x) n += s.At(x, y) == c;
   return n;
-}
-
-// Where a gallery test writes its picture: $KALENDRINA_GALLERY_DIR/<name>
-// when set (the copies in docs/ come from there), else `temp`.
-inline std::string GalleryPath(const TempDir& temp, const std::string& name) {
-  const char* dir = std::getenv("KALENDRINA_GALLERY_DIR");
-  return dir != nullptr ? std::string(dir) + "/" + name : temp.File(name);
 }
 
 // A control record in black on white.
