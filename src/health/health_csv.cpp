@@ -126,7 +126,11 @@ void WriteHealthCsv(const EventStore& s, const CategoryTable& categories, const 
   out.reserve(out.size() + 96u * s.indexCount);
   out += "date,category";
   if (!filter.kind) out += ",kind";
-  for (const Column& c : columns) out += "," + CsvField(Header(c, units));
+  for (const Column& c : columns) {
+    // Appended piece by piece: GCC 12 at -O3 reports a false overlap for "," + field.
+    out += ',';
+    out += CsvField(Header(c, units));
+  }
   out += "\r\n";
   std::string names[kCategoryCount];
   for (int i = 0; i < kCategoryCount; ++i) names[i] = CsvField(Cp1252ToUtf8(CategoryName(categories, i)));
