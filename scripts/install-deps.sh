@@ -10,6 +10,11 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth libx11-dev libxtst6
   desktop-file-utils appstream man-db
+  libcairo2-dev libcups2-dev cups-daemon cups-client printer-driver-cups-pdf poppler-utils
+  libical-dev khal calcurse
+  libcurl4-openssl-dev libsodium-dev openssl python3
+  libdbus-1-dev dbus-daemon trayer xdotool
+  libglib2.0-bin gsettings-desktop-schemas xfconf
 )
 
 missing=()
