@@ -1,4 +1,4 @@
-// The module's entry points (see desktop_module.h); built only into the module.
+// The desktop executable's entry points (see desktop_module.h).
 #include "app/desktop_module.h"
 
 #include <cstdio>
@@ -12,7 +12,7 @@
 
 namespace {
 
-// Nothing may unwind across the C boundary into the executable.
+// Nothing may unwind across the C boundary.
 template <typename Run>
 int Guarded(Run run) {
   try {
