@@ -91,7 +91,6 @@ ProcessResult SystemProcessRunner::Run(const std::vector<std::string>& argv) {
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  // posix_spawnp reports a missing program as exit status 127 of the child.
   if (!timedOut && WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
   return result;
 }
