@@ -1,6 +1,11 @@
 #include "app/wallpaper_hooks.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+
+#include "platform/freetype_text.h"
+#include "platform/images.h"
 
 #include "ui/message_dialog.h"
 #include "wallpaper/desktop_calendar.h"
@@ -57,6 +62,64 @@ void InstallDesktopCalendar(Application& app, DesktopWallpaper& desktop) {
       return calendar->PreviewPicture(screen.width, screen.height, w, h, out);
     };
   }
+}
+
+int WriteWallpaperPicture(const WallpaperRequest& request) {
+  static constexpr std::pair<const char*, WallpaperPlacement> kPlacements[] = {
+      {"centre", WallpaperPlacement::Centred},     {"tile", WallpaperPlacement::Tiled},
+      {"stretch", WallpaperPlacement::Stretched},  {"fit", WallpaperPlacement::Fitted},
+      {"fill", WallpaperPlacement::Filled},        {"span", WallpaperPlacement::Spanned}};
+  WallpaperPlacement placement = WallpaperPlacement::Filled;
+  for (const auto& [name, value] : kPlacements) {
+    if (request.placement == name) placement = value;
+  }
+  Settings settings;
+  std::string error;
+  if (!LoadSettings(settings, request.dataFolder + "config20.dat", &error)) {
+    std::fprintf(stderr, "kalendrina: %s\n", error.c_str());
+    return 2;
+  }
+  EventStore events;
+  events.eventFile = request.dataFolder + "Event20.dat";
+  if (!LoadEvents(events)) {
+    std::fprintf(stderr, "kalendrina: %s\n", events.loadError.c_str());
+    return 2;
+  }
+  CategoryTable categories;
+  BuildCategoryTable(categories, settings.categories);
+  FreeTypeTextRenderer text;
+  Gfx gfx;
+  gfx.text = &text;
+  gfx.SetupFonts("Microsoft Sans Serif", 20);
+
+  const std::string picture = request.picture.empty() ? settings.wallpaperFile : request.picture;
+  Surface out;
+  if (ComposeUserWallpaper(picture, request.dataFolder + "wallpaper.bmp", placement, DefaultDesktopColour,
+                           request.width, request.height, out) == ComposeOutcome::kUnsupported) {
+    std::fprintf(stderr, "kalendrina: Unsupported Image Type: %s\n", picture.c_str());
+  }
+  // A block never placed on the options screen sits where a new user's would:
+  // the size of the calendar area of a 1024 x 768 window, near the top left.
+  WallpaperBlock block{settings.calendarX, settings.calendarY, settings.calendarWide, settings.calendarHigh};
+  if (block.width <= 0 || block.height <= 0) {
+    block = WallpaperBlock{request.width / 20, request.height / 10 + 15, std::min(979, request.width * 2 / 3),
+                           std::min(629, request.height * 2 / 3)};
+  }
+  WallpaperContent content;
+  content.events = &events;
+  content.categories = &categories;
+  content.units = UnitModes{settings.weightMode, settings.measureMode};
+  if (request.year > 0) {
+    content.today = Ymd{request.year, request.month, request.day};
+  } else {
+    const LocalDateTime now = SystemClock().Now();
+    content.today = Ymd{now.year, now.month, now.day};
+  }
+  CalendarGrid grid;
+  DrawWallpaperCalendar(gfx, out, content, block, request.style >= 0 ? request.style : settings.wallpaperColor, grid);
+  if (WritePng(out, request.outputPath)) return 0;
+  std::fprintf(stderr, "kalendrina: cannot write %s\n", request.outputPath.c_str());
+  return 2;
 }
 
 }  // namespace kal
