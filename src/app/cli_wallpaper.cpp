@@ -48,7 +48,9 @@ int WallpaperCommand(const std::vector<std::string>& args, std::ostream& out, st
       output = a;
       continue;
     }
-    if (i + 1 >= args.size()) return usage("option " + a + " needs a value");
+    if (i + 1 >= args.size() || args[i + 1].empty() || args[i + 1].rfind("--", 0) == 0) {
+      return usage("option " + a + " needs a value");
+    }
     const std::string& v = args[++i];
     if (a == "--style") {
       if (!Number(v, 0, 21, request.style)) return usage("--style must be 0 to 21");
