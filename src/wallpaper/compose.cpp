@@ -80,7 +80,14 @@ ComposeOutcome ComposeUserWallpaper(const std::string& userFile, const std::stri
   }
   Surface picture;
   if (!LoadImageFile(userFile, picture)) return ComposeOutcome::kUnsupported;
-  for (const PlacedCopy& copy : PlacePicture(placement, picture.width(), picture.height(), sw, sh)) {
+  const std::vector<PlacedCopy> copies = PlacePicture(placement, picture.width(), picture.height(), sw, sh);
+  if (copies.size() == 1 && copies.front() == PlacedCopy{0, 0, sw, sh} && picture.width() == sw &&
+      picture.height() == sh) {
+    // A picture made for this screen covers it exactly: it is the result.
+    out = std::move(picture);
+    return ComposeOutcome::kPicture;
+  }
+  for (const PlacedCopy& copy : copies) {
     DrawPictureScaled(out, picture, copy);
   }
   return ComposeOutcome::kPicture;
