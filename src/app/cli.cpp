@@ -55,6 +55,8 @@ constexpr const char* kUsage =
     "                                                    write the health readings as CSV\n"
     "       kalendrina chart OUT.png --kind 3|5|7 [options] [--data DIR]\n"
     "                                                    render a trend chart to a PNG\n"
+    "       kalendrina wallpaper OUT.png [options] [--data DIR]\n"
+    "                                                    render the desktop calendar to a PNG\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
@@ -749,6 +751,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "summary") return Summary(args, out);
     if (command == "export-csv") return ExportCsv(args, out);
     if (command == "chart") return Chart(args, out);
+    if (command == "wallpaper") return WallpaperCommand(args, out, err);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {

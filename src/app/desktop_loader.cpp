@@ -18,4 +18,9 @@ int WriteChart(const ChartRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int WriteWallpaper(const WallpaperRequest& request) {
+  const auto run = reinterpret_cast<WriteWallpaperEntry>(DesktopEntry(kWriteWallpaperSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 }  // namespace kal

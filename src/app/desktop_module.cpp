@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/startup.h"
+#include "app/wallpaper_hooks.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
 #include "screens/trend_chart.h"
@@ -54,4 +55,8 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
     std::fprintf(stderr, "kalendrina: cannot write %s\n", request->outputPath.c_str());
     return 2;
   });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_write_wallpaper(const kal::WallpaperRequest* request) {
+  return Guarded([&] { return kal::WriteWallpaperPicture(*request); });
 }

@@ -41,17 +41,35 @@ struct ChartRequest {
   std::string outputPath;
 };
 
+// The desktop calendar drawn over the user's wallpaper, written as a PNG and
+// not installed. The module reads the data folder itself.
+struct WallpaperRequest {
+  std::string dataFolder;     // resolved, with its trailing slash
+  std::string outputPath;
+  int style = -1;             // -1: the settings' "wallpaper_color"
+  int width = 0;
+  int height = 0;
+  std::int32_t year = 0;      // today; 0: the system's date
+  std::int32_t month = 0;
+  std::int32_t day = 0;
+  std::string picture;        // empty: the settings' "wallpaper_file"
+  std::string placement = "fill";  // centre, tile, stretch, fit, fill, span
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
+int kalendrina_write_wallpaper(const WallpaperRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
 using WriteChartEntry = decltype(&kalendrina_write_chart);
+using WriteWallpaperEntry = decltype(&kalendrina_write_wallpaper);
 inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
 inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
 inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
+inline constexpr const char* kWriteWallpaperSymbol = "kalendrina_write_wallpaper";
 
 // From main, before anything else: remembers the arguments (the command line
 // hands them over as they are) and, in the desktop executable, takes the
@@ -74,5 +92,6 @@ void* DesktopEntry(const char* symbol);
 int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
 int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
+int WriteWallpaper(const WallpaperRequest& request);
 
 }  // namespace kal
