@@ -158,6 +158,15 @@ bool XembedTray::Show(const std::vector<IconPixels>& images) {
   hint.res_name = instance.data();
   hint.res_class = klass.data();
   XSetClassHint(d, icon_, &hint);
+  // Trays built on toolkit sockets give the icon its minimum size, one pixel without this.
+  XSizeHints* size = XAllocSizeHints();
+  if (size != nullptr) {
+    size->flags = PMinSize | PBaseSize;
+    size->min_width = size->base_width = kStartSize;
+    size->min_height = size->base_height = kStartSize;
+    XSetWMNormalHints(d, icon_, size);
+    XFree(size);
+  }
   const long info[2] = {0, kXembedMapped};
   const Atom xembedInfo = XInternAtom(d, "_XEMBED_INFO", False);
   XChangeProperty(d, icon_, xembedInfo, xembedInfo, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(info),
