@@ -164,6 +164,7 @@ class SessionBus {
     dbus_connection_register_object_path(watcher_, "/StatusNotifierWatcher", &vtable, this);
     thread_ = std::thread([this] {
       while (!stop_ && dbus_connection_read_write_dispatch(watcher_, 50)) {
+        if (drop_.exchange(false)) dbus_bus_release_name(watcher_, "org.kde.StatusNotifierWatcher", nullptr);
       }
     });
   }
@@ -183,6 +184,8 @@ class SessionBus {
     const std::lock_guard<std::mutex> lock(mutex_);
     return items_;
   }
+  // The panel goes away, as when it crashes or is restarted.
+  void DropWatcher() { drop_ = true; }
   bool HasOwner(const std::string& name) { return dbus_bus_name_has_owner(client_, name.c_str(), nullptr); }
 
   // Calls a method and returns its reply as text ("error: ..." when it failed).
@@ -251,6 +254,7 @@ class SessionBus {
   DBusConnection* client_ = nullptr;
   std::thread thread_;
   std::atomic<bool> stop_{false};
+  std::atomic<bool> drop_{false};
   std::mutex mutex_;
   std::vector<std::string> items_;
 };
@@ -418,6 +422,22 @@ TEST_F(TrayTest, StatusNotifierItemRegistersWithIconTitleAndMenuAndActivateShows
   const dbus_uint32_t time = 0;
   dbus_message_iter_append_basic(&it, DBUS_TYPE_UINT32, &time);
   EXPECT_EQ(bus.Send(event), "");
+  EXPECT_TRUE(ExitedWithItsExitSequence());
+}
+
+TEST_F(TrayTest, APanelThatGoesAwayGivesTheWindowBack) {
+  if (!OnPath("dbus-daemon")) GTEST_SKIP() << "dbus-daemon is not installed";
+  SessionBus bus(runtime.path());
+  if (!bus.ok()) GTEST_SKIP() << "the private session bus did not start";
+  setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
+  program = Launch(Args({"/silent"}));
+  ASSERT_TRUE(Eventually(20, [&] { return bus.items().size() == 1; }));
+  EXPECT_EQ(x->FindWindow(kTitle, true), 0u);
+  bus.DropWatcher();
+  const unsigned long window = x->WaitForWindow(kTitle, 10);
+  EXPECT_NE(window, 0u) << "the window stayed hidden with no icon to bring it back";
+  EXPECT_TRUE(Eventually(10, [&] { return !bus.HasOwner(bus.items()[0]); })) << "the item stayed on the bus";
+  x->Close(window);
   EXPECT_TRUE(ExitedWithItsExitSequence());
 }
 
