@@ -340,7 +340,7 @@ bool SniTray::Show(const std::vector<IconPixels>& images) {
                      "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
                      "member='NameOwnerChanged',arg0='org.kde.StatusNotifierWatcher'",
                      nullptr);
-  dbus_connection_add_filter(connection_, OnSignal, this, nullptr);
+  filterAdded_ = dbus_connection_add_filter(connection_, OnSignal, this, nullptr) != 0;
 
   DBusMessage* call = dbus_message_new_method_call(kWatcherName, kWatcherPath, kWatcherName,
                                                    "RegisterStatusNotifierItem");
@@ -359,7 +359,8 @@ bool SniTray::Show(const std::vector<IconPixels>& images) {
 void SniTray::Hide() {
   if (connection_ == nullptr) return;
   // Closing drops the bus name; the watcher takes that as the item leaving.
-  dbus_connection_remove_filter(connection_, OnSignal, this);
+  if (filterAdded_) dbus_connection_remove_filter(connection_, OnSignal, this);
+  filterAdded_ = false;
   dbus_connection_close(connection_);
   dbus_connection_unref(connection_);
   connection_ = nullptr;

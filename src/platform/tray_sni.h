@@ -46,6 +46,7 @@ class SniTray {
   std::string busName_;
   std::vector<IconPixels> images_;
   DBusConnection* connection_ = nullptr;
+  bool filterAdded_ = false;
   int serial_ = 0;
 };
 

@@ -89,8 +89,6 @@ bool XembedTray::OpenDisplay() {
   trayDisplay = d;
   const XErrorHandler before = XSetErrorHandler(IgnoreTrayErrors);
   if (before != IgnoreTrayErrors) previousHandler = before;
-  // Trays announce themselves on the root window when they start.
-  XSelectInput(d, DefaultRootWindow(d), StructureNotifyMask);
   return true;
 }
 
@@ -137,7 +135,7 @@ bool XembedTray::Show(const std::vector<IconPixels>& images) {
 
   XSetWindowAttributes attributes{};
   unsigned long mask = CWEventMask | CWColormap | CWBorderPixel;
-  attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask;
+  attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask | EnterWindowMask | LeaveWindowMask;
   attributes.colormap = colormap;
   attributes.border_pixel = 0;
   if (iconArgb_) {
@@ -187,6 +185,7 @@ bool XembedTray::Show(const std::vector<IconPixels>& images) {
 
 void XembedTray::Hide() {
   CloseMenu();
+  HideTip();
   if (display_ == nullptr || icon_ == 0) return;
   XDestroyWindow(D(display_), icon_);
   icon_ = 0;
@@ -248,13 +247,49 @@ void XembedTray::DrawIcon() {
   XFlush(d);
 }
 
-void XembedTray::ShowMenu() {
-  if (menu_ != 0 || !OpenDisplay()) return;
+bool XembedTray::LoadFont() {
   Display* d = D(display_);
-  const int screen = DefaultScreen(d);
   if (font_ == nullptr) font_ = XLoadQueryFont(d, "-misc-fixed-medium-r-normal--13-*-*-*-*-*-iso8859-1");
   if (font_ == nullptr) font_ = XLoadQueryFont(d, "fixed");
-  if (font_ == nullptr) return;
+  return font_ != nullptr;
+}
+
+void XembedTray::ShowTip(int x, int y) {
+  // XEmbed trays have no tool tips of their own: the icon shows its tip itself.
+  if (tipWindow_ != 0 || menu_ != 0 || !LoadFont()) return;
+  Display* d = D(display_);
+  const int screen = DefaultScreen(d);
+  const int width = XTextWidth(F(font_), tip_.c_str(), static_cast<int>(tip_.size())) + 8;
+  const int height = F(font_)->ascent + F(font_)->descent + 4;
+  x = std::clamp(x - width / 2, 0, std::max(0, DisplayWidth(d, screen) - width - 2));
+  // Below the pointer, or above it at the bottom of the screen.
+  y = y + 20 + height > DisplayHeight(d, screen) ? y - 20 - height : y + 20;
+  XSetWindowAttributes attributes{};
+  attributes.override_redirect = True;
+  attributes.background_pixel = PixelOf(DefaultVisual(d, screen), 255, 255, 225);
+  attributes.border_pixel = PixelOf(DefaultVisual(d, screen), 0, 0, 0);
+  attributes.event_mask = ExposureMask;
+  tipWindow_ = XCreateWindow(d, DefaultRootWindow(d), x, std::max(0, y), static_cast<unsigned>(width),
+                             static_cast<unsigned>(height), 1, CopyFromParent, InputOutput, CopyFromParent,
+                             CWOverrideRedirect | CWBackPixel | CWBorderPixel | CWEventMask, &attributes);
+  const std::string name = program_ + " tray tip";
+  XStoreName(d, tipWindow_, name.c_str());
+  XMapRaised(d, tipWindow_);
+  XFlush(d);
+}
+
+void XembedTray::HideTip() {
+  if (display_ == nullptr || tipWindow_ == 0) return;
+  XDestroyWindow(D(display_), tipWindow_);
+  tipWindow_ = 0;
+  XFlush(D(display_));
+}
+
+void XembedTray::ShowMenu() {
+  if (menu_ != 0 || !OpenDisplay() || !LoadFont()) return;
+  HideTip();
+  Display* d = D(display_);
+  const int screen = DefaultScreen(d);
   const std::string show = TrayShowLabel(program_);
   const std::string exit = "Exit " + program_;
   const int itemHeight = F(font_)->ascent + F(font_)->descent + 8;
@@ -355,14 +390,23 @@ void XembedTray::Dispatch() {
     const Window w = e.xany.window;
     if (icon_ != 0 && w == icon_) {
       if ((e.type == Expose && e.xexpose.count == 0) || e.type == ConfigureNotify) DrawIcon();
+      if (e.type == EnterNotify) ShowTip(e.xcrossing.x_root, e.xcrossing.y_root);
+      if (e.type == LeaveNotify || e.type == ButtonPress) HideTip();
       if (e.type == ButtonPress && (e.xbutton.button == Button1 || e.xbutton.button == Button3)) {
         PlatformEvent click;
         click.type = EventType::TrayClick;
         click.button = e.xbutton.button == Button1 ? MouseButton::Left : MouseButton::Right;
         post_(click);
       }
+    } else if (tipWindow_ != 0 && w == tipWindow_) {
+      if (e.type == Expose && e.xexpose.count == 0) {
+        GC gc = XCreateGC(d, tipWindow_, 0, nullptr);
+        XSetFont(d, gc, F(font_)->fid);
+        XSetForeground(d, gc, PixelOf(DefaultVisual(d, DefaultScreen(d)), 0, 0, 0));
+        XDrawString(d, tipWindow_, gc, 4, 2 + F(font_)->ascent, tip_.c_str(), static_cast<int>(tip_.size()));
+        XFreeGC(d, gc);
+      }
     } else if (menu_ != 0 && w == menu_) {
-      const bool inside = e.type != KeyPress && e.xbutton.x >= 0 && e.xbutton.x < menuWidth_;
       if (e.type == Expose && e.xexpose.count == 0) {
         DrawMenu();
       } else if (e.type == MotionNotify) {
@@ -374,6 +418,7 @@ void XembedTray::Dispatch() {
       } else if (e.type == ButtonPress || (e.type == ButtonRelease && menuHot_ >= 0)) {
         // A press picks the item under it or closes the menu; a release picks
         // only after the pointer was dragged onto an item.
+        const bool inside = e.xbutton.x >= 0 && e.xbutton.x < menuWidth_;
         const int row = inside ? MenuItemAt(e.xbutton.y) : -1;
         if (row == kRowSeparator) continue;
         CloseMenu();

@@ -32,6 +32,9 @@ class XembedTray {
 
  private:
   bool OpenDisplay();
+  bool LoadFont();
+  void ShowTip(int x, int y);
+  void HideTip();
   void DrawIcon();
   void DrawMenu();
   void CloseMenu();
@@ -50,6 +53,7 @@ class XembedTray {
   int menuWidth_ = 0;
   int menuHot_ = -1;
   void* font_ = nullptr;
+  unsigned long tipWindow_ = 0;
 };
 
 }  // namespace kal

@@ -344,9 +344,13 @@ TEST_F(TrayTest, XEmbedTrayShowsTheIconTakesItsClicksAndItsMenuExits) {
     return std::unique(colours.begin(), colours.end()) - colours.begin() >= 3;
   })) << "the icon is not drawn";
 
-  // A left click on the icon brings the window back and takes the icon away.
+  // Pointing at the icon shows its tip; a left click brings the window back and takes the icon away.
   int ix = 0, iy = 0;
   ASSERT_TRUE(x->Origin(icon, ix, iy));
+  if (OnPath("xdotool")) {
+    test::WaitExit(test::LaunchPeer({"xdotool", "mousemove", std::to_string(ix + 11), std::to_string(iy + 11)}), 10);
+    EXPECT_TRUE(Eventually(5, [&] { return x->FindWindow("Kalendrina tray tip") != 0; })) << "no tip";
+  }
   x->Click(ix + 11, iy + 11, 1);
   EXPECT_TRUE(Eventually(10, [&] { return x->IsMapped(window); })) << "the window did not come back";
   EXPECT_TRUE(Eventually(10, [&] { return view->FindByClass("kalendrina-tray") == 0; })) << "the icon stayed";
