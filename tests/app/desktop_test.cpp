@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/test_support.h"
-#include "support/xvfb.h"
+#include "support/desktop_fixture.h"
 
 namespace kal {
 namespace {
@@ -18,28 +17,7 @@ using test::Launch;
 using test::LogLines;
 using test::WaitExit;
 
-class DesktopTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { server_ = new test::XServer(); }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-  void SetUp() override {
-    if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    setenv("DISPLAY", server_->display().c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    std::filesystem::create_directory(runtime.path() / "run");
-    setenv("XDG_RUNTIME_DIR", (runtime.path() / "run").c_str(), 1);
-  }
-  std::vector<std::string> DataArgs() const { return {"--data", data.path().string()}; }
-
-  static test::XServer* server_;
-  test::TempDir data;
-  test::TempDir runtime;
-};
-
-test::XServer* DesktopTest::server_ = nullptr;
+using DesktopTest = test::DesktopFixture;
 
 TEST_F(DesktopTest, OpensDrawsTakesAClickAndClosesWithItsExitSequence) {
   test::XClient x;

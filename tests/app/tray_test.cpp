@@ -13,8 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "support/test_support.h"
-#include "support/xvfb.h"
+#include "support/desktop_fixture.h"
 
 // Last: the X headers' None macro would hit the enums above.
 #include <X11/Xlib.h>
@@ -259,21 +258,11 @@ class SessionBus {
   std::vector<std::string> items_;
 };
 
-class TrayTest : public ::testing::Test {
+class TrayTest : public test::DesktopFixture {
  protected:
-  static void SetUpTestSuite() { server_ = new test::XServer(); }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
   void SetUp() override {
-    if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    setenv("DISPLAY", server_->display().c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    // No session bus unless a test starts one: the user's own must not be reached.
-    unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    std::filesystem::create_directory(runtime.path() / "run");
-    setenv("XDG_RUNTIME_DIR", (runtime.path() / "run").c_str(), 1);
+    DesktopFixture::SetUp();
+    if (IsSkipped()) return;
     x = std::make_unique<test::XClient>();
     view = std::make_unique<XView>();
     ASSERT_TRUE(x->ok() && view->ok());
@@ -282,11 +271,6 @@ class TrayTest : public ::testing::Test {
   void TearDown() override {
     if (program > 0) WaitExit(program, 0);
     test::StopPeer(tray);
-  }
-  std::vector<std::string> Args(const std::vector<std::string>& more = {}) const {
-    std::vector<std::string> args = more;
-    args.insert(args.end(), {"--data", data.path().string()});
-    return args;
   }
   // Clicks "Minimize To Tray" in the top right corner of the header.
   void ClickMinimize(unsigned long window) {
@@ -305,23 +289,18 @@ class TrayTest : public ::testing::Test {
     return code == 0 && !log.empty() && log.back() == "Bye Bye";
   }
 
-  static test::XServer* server_;
-  test::TempDir data;
-  test::TempDir runtime;
   std::unique_ptr<test::XClient> x;
   std::unique_ptr<XView> view;
   pid_t program = -1;
   pid_t tray = -1;
 };
 
-test::XServer* TrayTest::server_ = nullptr;
-
 TEST_F(TrayTest, XEmbedTrayShowsTheIconTakesItsClicksAndItsMenuExits) {
   if (!OnPath("trayer")) GTEST_SKIP() << "trayer (an XEmbed tray) is not installed";
   tray = test::LaunchPeer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"});
   ASSERT_TRUE(Eventually(10, [&] { return view->TrayRunning(); })) << "trayer did not take the tray selection";
 
-  program = Launch(Args());
+  program = Launch(DataArgs());
   const unsigned long window = x->WaitForWindow(kTitle, 20);
   ASSERT_NE(window, 0u);
   EXPECT_EQ(view->FindByClass("kalendrina-tray"), 0u) << "an icon while the window is shown";
@@ -375,7 +354,7 @@ TEST_F(TrayTest, StatusNotifierItemRegistersWithIconTitleAndMenuAndActivateShows
   setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
 
   // "/silent" starts in the tray: registered, the window not shown.
-  program = Launch(Args({"/silent"}));
+  program = Launch(DataArgs({"/silent"}));
   ASSERT_TRUE(Eventually(20, [&] { return bus.items().size() == 1; })) << "the item never registered";
   const std::string item = bus.items()[0];
   EXPECT_NE(x->FindWindow(kTitle, false), 0u);
@@ -434,7 +413,7 @@ TEST_F(TrayTest, APanelThatGoesAwayGivesTheWindowBack) {
   SessionBus bus(runtime.path());
   if (!bus.ok()) GTEST_SKIP() << "the private session bus did not start";
   setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
-  program = Launch(Args({"/silent"}));
+  program = Launch(DataArgs({"/silent"}));
   ASSERT_TRUE(Eventually(20, [&] { return bus.items().size() == 1; }));
   EXPECT_EQ(x->FindWindow(kTitle, true), 0u);
   bus.DropWatcher();
@@ -449,7 +428,7 @@ TEST_F(TrayTest, WithNeitherHostTheWindowIsMinimisedNotHidden) {
   ASSERT_FALSE(view->TrayRunning()) << "a tray is left from another test";
   view->WatchWindowManagerRequests();
   // A "/silent" start shows the window minimised: it must not start unreachable.
-  program = Launch(Args({"/silent"}));
+  program = Launch(DataArgs({"/silent"}));
   const unsigned long window = x->WaitForWindow(kTitle, 20);
   ASSERT_NE(window, 0u) << "a /silent start without a tray left the window hidden";
   EXPECT_TRUE(Eventually(10, [&] { return view->IconifyRequested(window); })) << "not minimised at start";
