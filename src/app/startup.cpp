@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/run_steps.h"
+#include "app/update_feature.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
@@ -280,7 +281,11 @@ int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
   options.text = &text;
   options.dataFolder = dataFolder;
   options.commandLine = commandLine;
-  return RunProgram(app, options);
+  const UpdateFeature update(app);
+  const int status = RunProgram(app, options);
+  // Only now are the locks free that the new program will take.
+  if (!update.programToStart().empty()) SystemLauncher().Start(update.programToStart(), "");
+  return status;
 }
 
 int RunScript(const std::string& scriptPath, const std::string& dataFolder) {
