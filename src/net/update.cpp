@@ -99,7 +99,9 @@ struct UpdateCheck::State {
 
 UpdateCheck::UpdateCheck(UpdateConfig config) : config_(std::move(config)), state_(std::make_shared<State>()) {}
 
-UpdateCheck::~UpdateCheck() { Finish(1000); }
+UpdateCheck::~UpdateCheck() {
+  if (thread_.joinable()) Finish(1000);
+}
 
 namespace {
 
@@ -140,7 +142,6 @@ void UpdateCheck::RunNow() {
 }
 
 bool UpdateCheck::Finish(int waitMs) {
-  state_->cancel = true;
   bool done = false;
   {
     std::unique_lock<std::mutex> guard(state_->lock);
@@ -150,7 +151,8 @@ bool UpdateCheck::Finish(int waitMs) {
     if (done) {
       thread_.join();
     } else {
-      // It ends on its own at the next transfer step; the exit does not wait.
+      // It stops at its next transfer step; the exit does not wait for that.
+      state_->cancel = true;
       LogLine("Update Check: still running at exit");
       thread_.detach();
     }

@@ -71,8 +71,8 @@ class UpdateCheck {
   void Start();
   // The same check on the calling thread.
   void RunNow();
-  // Asks a running check to stop and waits at most waitMs for it; true when
-  // no check is left running.
+  // Waits at most waitMs for a running check, then asks it to stop and lets
+  // it end on its own; true when no check is left running.
   bool Finish(int waitMs);
 
   std::string VersionInfo() const;
