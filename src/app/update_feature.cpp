@@ -25,7 +25,8 @@ UpdateConfig ProgramUpdateConfig(const Application& app) {
   return config;
 }
 
-UpdateFeature::UpdateFeature(Application& app) : app_(app) {
+UpdateFeature::UpdateFeature(Application& app, std::function<void(UpdateConfig&)> adjust)
+    : app_(app), adjust_(std::move(adjust)) {
   app.hooks.startUpdateCheck = [this] {
     if (UpdateCheck* check = Check()) check->Start();
   };
@@ -45,7 +46,9 @@ UpdateFeature::UpdateFeature(Application& app) : app_(app) {
 
 UpdateCheck* UpdateFeature::Check() {
   if (check_ == nullptr && !app_.settings.updateServer.empty()) {
-    check_ = std::make_unique<UpdateCheck>(ProgramUpdateConfig(app_));
+    UpdateConfig config = ProgramUpdateConfig(app_);
+    if (adjust_) adjust_(config);
+    check_ = std::make_unique<UpdateCheck>(std::move(config));
   }
   return check_.get();
 }

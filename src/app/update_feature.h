@@ -6,6 +6,7 @@
 // starts, so a run without "update_server" never touches the network.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,13 +27,16 @@ UpdateConfig ProgramUpdateConfig(const Application& app);
 
 class UpdateFeature {
  public:
-  explicit UpdateFeature(Application& app);
+  // `adjust` changes the configuration before the check starts; tests use
+  // it for their own server key. Nothing outside the code can change it.
+  explicit UpdateFeature(Application& app, std::function<void(UpdateConfig&)> adjust = {});
   // The program an installed update left to start, once the run is over.
   const std::string& programToStart() const { return programToStart_; }
 
  private:
   UpdateCheck* Check();
   Application& app_;
+  std::function<void(UpdateConfig&)> adjust_;
   std::unique_ptr<UpdateCheck> check_;
   std::string programToStart_;
 };

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "net/test_server.h"
+#include "support/test_server.h"
 #include "platform/signature.h"
 #include "store/log.h"
 #include "support/test_support.h"
@@ -17,6 +17,7 @@ namespace kal {
 namespace {
 
 namespace fs = std::filesystem;
+using test::UstarArchive;
 
 TEST(GetVersionValue, TakesTheFirstLineUpToTheCarriageReturnWithoutMarks) {
   const std::string info =
@@ -47,27 +48,8 @@ TEST(ReleaseKey, MonthDayAndYearAsComparableText) {
   EXPECT_LT(ReleaseKey("not a date"), OwnReleaseKey);
 }
 
-// A ustar archive of regular files, as the maker's release tooling makes it.
-std::string Tar(const std::vector<std::pair<std::string, std::string>>& files, char type = '0') {
-  std::string out;
-  for (const auto& [name, data] : files) {
-    std::string h(512, '\0');
-    h.replace(0, name.size(), name);
-    std::snprintf(&h[100], 8, "%07o", 0755);
-    std::snprintf(&h[124], 12, "%011o", static_cast<unsigned>(data.size()));
-    h[156] = type;
-    h.replace(257, 6, std::string("ustar\0", 6));
-    h.replace(263, 2, "00");
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < 512; ++i) sum += (i >= 148 && i < 156) ? ' ' : static_cast<unsigned char>(h[i]);
-    std::snprintf(&h[148], 8, "%06o", sum);
-    out += h + data + std::string((512 - data.size() % 512) % 512, '\0');
-  }
-  return out + std::string(1024, '\0');
-}
-
 TEST(ReadUpdateArchive, TakesOnlyWholeRegularProgramFiles) {
-  const std::string good = Tar({{"kalendrina", "exe"}, {"./kalendrina-desktop.so", std::string(600, 'm')}});
+  const std::string good = UstarArchive({{"kalendrina", "exe"}, {"./kalendrina-desktop.so", std::string(600, 'm')}});
   std::string badSum = good;
   badSum[0] = 'K';
   const struct {
@@ -79,9 +61,9 @@ TEST(ReadUpdateArchive, TakesOnlyWholeRegularProgramFiles) {
       {"damaged header", badSum, false},
       {"cut short", good.substr(0, 512 + 100), false},
       {"no end", good.substr(0, 1024 + 512), false},
-      {"foreign file", Tar({{"kalendrina", "x"}, {"evil.so", "x"}}), false},
-      {"path", Tar({{"../kalendrina", "x"}}), false},
-      {"link", Tar({{"kalendrina", ""}}, '2'), false},
+      {"foreign file", UstarArchive({{"kalendrina", "x"}, {"evil.so", "x"}}), false},
+      {"path", UstarArchive({{"../kalendrina", "x"}}), false},
+      {"link", UstarArchive({{"kalendrina", ""}}, '2'), false},
       {"empty", std::string(1024, '\0'), false},
   };
   for (const auto& c : cases) {
@@ -154,13 +136,7 @@ class UpdateServerTest : public ::testing::Test {
 
   // Publishes version information for `release` and a signed archive.
   void Publish(const std::string& release, const std::string& archive) {
-    const std::string info = "kalendrina_release " + release + "\r\nkalendrina_version = \"2.5\";\r\n" +
-                             "kalendrina_upgrades https://kalendrina.example/news\r\nkalendrina_path " +
-                             server->address() + prefix + "\r\nkalendrina_file kalendrina-2.5.tar\r\n";
-    server->Put(prefix + "version_info.txt", info);
-    server->Put(prefix + "version_info.txt.sig", SignDetached(info, keys.secretKey));
-    server->Put(prefix + "kalendrina-2.5.tar", archive);
-    server->Put(prefix + "kalendrina-2.5.tar.sig", SignDetached(archive, keys.secretKey));
+    test::PublishRelease(*server, prefix, release, archive, keys.secretKey);
   }
   UpdateConfig Config() const {
     UpdateConfig c;
@@ -190,7 +166,7 @@ class UpdateServerTest : public ::testing::Test {
   SigningKeyPair keys = NewSigningKeyPair();
   std::string prefix;
   test::TempDir program, temp, logDir;
-  const std::string archive = Tar({{"kalendrina", "new program"}, {"kalendrina-desktop.so", "new module"}});
+  const std::string archive = UstarArchive({{"kalendrina", "new program"}, {"kalendrina-desktop.so", "new module"}});
 };
 test::TestServer* UpdateServerTest::server = nullptr;
 test::TestServer* UpdateServerTest::plain = nullptr;
@@ -269,7 +245,7 @@ TEST_F(UpdateServerTest, OfferOutcomes) {
       {"foreign file in a signed archive",
        "Mar 1, 2011",
        [](UpdateServerTest& t) {
-         const std::string evil = Tar({{"kalendrina", "x"}, {"libc.so.6", "x"}});
+         const std::string evil = UstarArchive({{"kalendrina", "x"}, {"libc.so.6", "x"}});
          t.server->Put(t.prefix + "kalendrina-2.5.tar", evil);
          t.server->Put(t.prefix + "kalendrina-2.5.tar.sig", SignDetached(evil, t.keys.secretKey));
        },

@@ -9,8 +9,10 @@
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/signature.h"
 #include "support/test_support.h"
 
 namespace kal::test {
@@ -52,5 +54,16 @@ class SilentServer {
   int fd_ = -1;
   int port_ = 0;
 };
+
+// A ustar archive of regular files (type '0' unless told), as the maker's
+// release tooling makes it.
+std::string UstarArchive(const std::vector<std::pair<std::string, std::string>>& files, char type = '0');
+
+// Puts a release into the server's folder `prefix`: version information
+// (release date as given, version written as `= "2.5";`, details page
+// https://kalendrina.example/news, update file kalendrina-2.5.tar on the same
+// server) and the update archive, each with its signature by `key`.
+void PublishRelease(const TestServer& server, const std::string& prefix, const std::string& release,
+                    const std::string& archive, const SecretKey& key);
 
 }  // namespace kal::test

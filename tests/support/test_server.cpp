@@ -1,4 +1,4 @@
-#include "net/test_server.h"
+#include "support/test_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -157,6 +158,35 @@ SilentServer::SilentServer() {
 
 SilentServer::~SilentServer() {
   if (fd_ >= 0) close(fd_);
+}
+
+std::string UstarArchive(const std::vector<std::pair<std::string, std::string>>& files, char type) {
+  std::string out;
+  for (const auto& [name, data] : files) {
+    std::string h(512, '\0');
+    h.replace(0, name.size(), name);
+    std::snprintf(&h[100], 8, "%07o", 0755);
+    std::snprintf(&h[124], 12, "%011o", static_cast<unsigned>(data.size()));
+    h[156] = type;
+    h.replace(257, 6, std::string("ustar\0", 6));
+    h.replace(263, 2, "00");
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < 512; ++i) sum += (i >= 148 && i < 156) ? ' ' : static_cast<unsigned char>(h[i]);
+    std::snprintf(&h[148], 8, "%06o", sum);
+    out += h + data + std::string((512 - data.size() % 512) % 512, '\0');
+  }
+  return out + std::string(1024, '\0');
+}
+
+void PublishRelease(const TestServer& server, const std::string& prefix, const std::string& release,
+                    const std::string& archive, const SecretKey& key) {
+  const std::string info = "kalendrina_release " + release + "\r\nkalendrina_version = \"2.5\";\r\n" +
+                           "kalendrina_upgrades https://kalendrina.example/news\r\nkalendrina_path " +
+                           server.address() + prefix + "\r\nkalendrina_file kalendrina-2.5.tar\r\n";
+  server.Put(prefix + "version_info.txt", info);
+  server.Put(prefix + "version_info.txt.sig", SignDetached(info, key));
+  server.Put(prefix + "kalendrina-2.5.tar", archive);
+  server.Put(prefix + "kalendrina-2.5.tar.sig", SignDetached(archive, key));
 }
 
 }  // namespace kal::test
