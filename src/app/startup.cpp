@@ -26,6 +26,7 @@
 #include "ui/images.h"
 #include "ui/input_state.h"
 #include "ui/textures.h"
+#include "ui/web_page.h"
 
 namespace kal {
 
@@ -284,7 +285,7 @@ int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
   const UpdateFeature update(app);
   const int status = RunProgram(app, options);
   // Only now are the locks free that the new program will take.
-  if (!update.programToStart().empty()) SystemLauncher().Start(update.programToStart(), "");
+  if (!update.programToStart().empty()) LaunchProgram(SystemLauncher(), update.programToStart(), "");
   return status;
 }
 
