@@ -110,35 +110,28 @@ void RunCheck(const UpdateConfig& config, const std::shared_ptr<UpdateCheck::Sta
 
 }  // namespace
 
-void UpdateCheck::Start() {
-  if (config_.server.empty()) return;
+bool UpdateCheck::BeginCheck() {
+  if (config_.server.empty()) return false;
   if (!config_.haveKey) {
     LogLine("Update Check: this build carries no key to verify updates with");
-    return;
+    return false;
   }
-  {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    if (state_->running) return;
-    state_->running = true;
-  }
-  if (thread_.joinable()) thread_.join();
+  std::lock_guard<std::mutex> guard(state_->lock);
+  if (state_->running) return false;
+  state_->running = true;
   state_->cancel = false;
+  return true;
+}
+
+void UpdateCheck::Start() {
+  if (!BeginCheck()) return;
+  // The previous check has ended: BeginCheck found it no longer running.
+  if (thread_.joinable()) thread_.join();
   thread_ = std::thread([config = config_, state = state_] { RunCheck(config, state); });
 }
 
 void UpdateCheck::RunNow() {
-  if (config_.server.empty()) return;
-  if (!config_.haveKey) {
-    LogLine("Update Check: this build carries no key to verify updates with");
-    return;
-  }
-  {
-    std::lock_guard<std::mutex> guard(state_->lock);
-    if (state_->running) return;
-    state_->running = true;
-  }
-  state_->cancel = false;
-  RunCheck(config_, state_);
+  if (BeginCheck()) RunCheck(config_, state_);
 }
 
 bool UpdateCheck::Finish(int waitMs) {

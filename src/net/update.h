@@ -91,6 +91,8 @@ class UpdateCheck {
   struct State;
 
  private:
+  // Claims the right to run a check; false when none may run now.
+  bool BeginCheck();
   UpdateConfig config_;
   std::shared_ptr<State> state_;
   std::thread thread_;
