@@ -55,18 +55,5 @@ TEST(UpdateFeature, NoticeAppearsAndItsOfferRunsInTheProgram) {
   EXPECT_NE(run.Log().find("Update: installed as a package, showing the details page"), std::string::npos);
 }
 
-TEST(UpdateFeature, WithoutAServerNothingIsChecked) {
-  test::FrameRun run;
-  const UpdateFeature update(run.app);
-  run.Go("size 1024 768\n");
-  run.app.hooks.startUpdateCheck();
-  std::string version;
-  EXPECT_FALSE(run.app.hooks.pollNewVersion(version));
-  // No key in a test build either: the configuration says why nothing ran.
-  const UpdateConfig config = ProgramUpdateConfig(run.app);
-  EXPECT_TRUE(config.server.empty());
-  EXPECT_EQ(config.haveKey, std::string(BuiltInUpdateKey()).size() == 64);
-}
-
 }  // namespace
 }  // namespace kal
