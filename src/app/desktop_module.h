@@ -42,7 +42,7 @@ struct ChartRequest {
 };
 
 // The desktop calendar drawn over the user's wallpaper, written as a PNG and
-// not installed. The module reads the data folder itself.
+// not installed. The desktop executable reads the data folder itself.
 struct WallpaperRequest {
   std::string dataFolder;     // resolved, with its trailing slash
   std::string outputPath;

@@ -9,6 +9,7 @@
 
 #include "app/run_steps.h"
 #include "app/wallpaper_hooks.h"
+#include "app/update_feature.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
@@ -26,6 +27,7 @@
 #include "ui/images.h"
 #include "ui/input_state.h"
 #include "ui/textures.h"
+#include "ui/web_page.h"
 
 namespace kal {
 
@@ -287,7 +289,11 @@ int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
   options.dataFolder = dataFolder;
   options.commandLine = commandLine;
   options.desktopWallpaper = desktop.get();
-  return RunProgram(app, options);
+  const UpdateFeature update(app);
+  const int status = RunProgram(app, options);
+  // Only now are the locks free that the new program will take.
+  if (!update.programToStart().empty()) LaunchProgram(SystemLauncher(), update.programToStart(), "");
+  return status;
 }
 
 int RunScript(const std::string& scriptPath, const std::string& dataFolder) {
