@@ -43,4 +43,9 @@ int WriteChart(const ChartRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int WritePrint(const PrintRequest& request) {
+  const auto run = reinterpret_cast<WritePrintEntry>(DesktopEntry(kWritePrintSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 }  // namespace kal

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
+#include "print/print_job.h"
 #include "screens/trend_chart.h"
 #include "ui/gfx.h"
 
@@ -52,6 +53,35 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
                         kal::TrendTitle(request->kind, request->categoryName));
     if (kal::WritePng(surface, request->outputPath)) return 0;
     std::fprintf(stderr, "kalendrina: cannot write %s\n", request->outputPath.c_str());
+    return 2;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_write_print(const kal::PrintRequest* request) {
+  return Guarded([&] {
+    using kal::PrintJobKind;
+    const PrintJobKind kind = request->calendar ? PrintJobKind::kCalendar : PrintJobKind::kEvents;
+    kal::PrintSettings print;
+    kal::ApplyPrintDefaults(print, kind);
+    if (!request->font.empty()) print.font = request->font;
+    if (request->size > 0) print.size = request->size;
+    std::int32_t* margins[] = {&print.left, &print.right, &print.top, &print.bottom};
+    for (int i = 0; i < 4; ++i) {
+      if (request->margins[i] >= 0) *margins[i] = request->margins[i];
+    }
+    const kal::PrinterPage page =
+        request->a4 ? kal::PaperPage(8268, 11693, kal::kPdfDpi) : kal::PaperPage(8500, 11000, kal::kPdfDpi);
+    kal::ClampMargins(print, kal::PageMetricsFrom(page));
+    const kal::PrintSource source{request->store, request->categories, request->units};
+    kal::FreeTypeTextRenderer text;
+    std::string error;
+    const bool written =
+        request->calendar
+            ? kal::WriteCalendarPdf(request->outputPath, page, print, source, request->firstSunday, request->today,
+                                    text, error)
+            : kal::WriteEventListPdf(request->outputPath, page, print, source, request->offsets, text, error);
+    if (written) return 0;
+    std::fprintf(stderr, "kalendrina: cannot write %s: %s\n", request->outputPath.c_str(), error.c_str());
     return 2;
   });
 }

@@ -13,8 +13,13 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "calendar/dates.h"
 #include "health/trends.h"
 #include "health/units.h"
+#include "store/categories.h"
+#include "store/event_store.h"
 
 namespace kal {
 
@@ -36,17 +41,37 @@ struct ChartRequest {
   std::string outputPath;
 };
 
+// Printed pages to write as a PDF file: the calendar's six weeks or the
+// marked records among `offsets`, with the job's stored font and margins.
+struct PrintRequest {
+  bool calendar = true;
+  const EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  UnitModes units;
+  std::string font;  // empty: the job's default
+  int size = 0;
+  int margins[4] = {-1, -1, -1, -1};  // left, right, top, bottom; -1 the job's default
+  bool a4 = false;
+  PackedDate firstSunday = 0;
+  Ymd today;
+  std::vector<std::uint32_t> offsets;
+  std::string outputPath;
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
+int kalendrina_write_print(const PrintRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
 using WriteChartEntry = decltype(&kalendrina_write_chart);
+using WritePrintEntry = decltype(&kalendrina_write_print);
 inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
 inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
 inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
+inline constexpr const char* kWritePrintSymbol = "kalendrina_write_print";
 
 // In the executable: load the module on first use and run the desktop program
 // or an input script in it. When the module cannot be loaded they say why on
@@ -54,5 +79,6 @@ inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
 int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
+int WritePrint(const PrintRequest& request);
 
 }  // namespace kal

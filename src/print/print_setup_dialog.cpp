@@ -258,7 +258,7 @@ class Dialog {
       if (TrimmedName(print_.font).empty()) return Say("Please select a font");
       if (IsPdf(print_.printer) && outcome_.pdfPath.empty() && !AskPdfFile()) return Draw();
       StorePrintSettings(env_.settings, kind_, print_);
-      SaveSettings(env_.settings, env_.settingsPath, env_.host);
+      if (!env_.readOnly) SaveSettings(env_.settings, env_.settingsPath, env_.host);
       outcome_.result = 1;
       done_ = true;
     } else if (ButtonClicked(ui_, cancel.left, cancel.top, cancel.right, cancel.bottom, "Cancel", -1) != 0) {
@@ -268,6 +268,11 @@ class Dialog {
   }
 
   void ReadBack() {
+    if (env_.readOnly) {
+      // Nothing was written, so the record in memory is still what was read.
+      outcome_ = PrintSetupOutcome{};
+      return;
+    }
     LoadSettings(env_.settings, env_.settingsPath);
     outcome_ = PrintSetupOutcome{};
   }

@@ -30,6 +30,7 @@ struct PrintSetupEnv {
   Settings& settings;
   std::string settingsPath;
   Host& host;  // reports a failed save
+  bool readOnly = false;  // the settings file could not be read: never write over it
 };
 
 PrintSetupOutcome PrintSetupDialog(UiContext& ui, PrintSetupEnv& env, PrintJobKind kind);
