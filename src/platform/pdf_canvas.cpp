@@ -9,10 +9,16 @@
 #include <utility>
 
 #include "platform/encoding.h"
+#include "platform/file_system.h"
 
 namespace kal {
 
 struct PdfCanvas::State {
+  explicit State(const std::string& path) : file(path) {}
+  // The document goes to a temporary file renamed over the target once it is
+  // whole, so a full disk is noticed (cairo's own file output drops the error
+  // of the final flush) and never leaves half a file behind.
+  AtomicFileWriter file;
   cairo_surface_t* surface = nullptr;
   cairo_t* cr = nullptr;
   TextRenderer* measurer = nullptr;
@@ -44,14 +50,20 @@ struct PdfCanvas::State {
 
 PdfCanvas::PdfCanvas(const std::string& path, int pageWidth, int pageHeight, int dpi, TextRenderer& measurer,
                      const std::string& title)
-    : state_(std::make_unique<State>()) {
+    : state_(std::make_unique<State>(path)) {
   State& s = *state_;
   s.measurer = &measurer;
   s.width = pageWidth;
   s.height = pageHeight;
   s.clip = Rect{0, 0, pageWidth, pageHeight};
   const double points = 72.0 / std::max(dpi, 1);
-  s.surface = cairo_pdf_surface_create(path.c_str(), pageWidth * points, pageHeight * points);
+  if (!s.file.ok()) return;
+  const auto write = [](void* closure, const unsigned char* data, unsigned int length) {
+    auto* file = static_cast<AtomicFileWriter*>(closure);
+    file->Write(data, length);
+    return file->ok() ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+  };
+  s.surface = cairo_pdf_surface_create_for_stream(write, &s.file, pageWidth * points, pageHeight * points);
   if (cairo_surface_status(s.surface) != CAIRO_STATUS_SUCCESS) return;
   cairo_pdf_surface_set_metadata(s.surface, CAIRO_PDF_METADATA_TITLE, Cp1252ToUtf8(title).c_str());
   cairo_pdf_surface_set_metadata(s.surface, CAIRO_PDF_METADATA_CREATOR, "Kalendrina");
@@ -161,7 +173,7 @@ TextRenderer& PdfCanvas::Measurer() { return *state_->measurer; }
 bool PdfCanvas::Finish(std::string& error) {
   State& s = *state_;
   if (s.surface == nullptr) {
-    error = "cannot create the PDF";
+    error = s.file.ok() ? "cannot create the PDF" : s.file.error();
     return false;
   }
   if (s.cr != nullptr) {
@@ -173,8 +185,12 @@ bool PdfCanvas::Finish(std::string& error) {
   const cairo_status_t status = cairo_surface_status(s.surface);
   cairo_surface_destroy(s.surface);
   s.surface = nullptr;
-  if (status == CAIRO_STATUS_SUCCESS) return true;
-  error = cairo_status_to_string(status);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    error = s.file.ok() ? cairo_status_to_string(status) : s.file.error();
+    return false;
+  }
+  if (s.file.Commit()) return true;
+  error = s.file.error();
   return false;
 }
 

@@ -89,8 +89,24 @@ class CupsPrinters : public PrinterSystem {
     const int parsedCount = cupsParseOptions(options.c_str(), 0, &parsed);
     const char* media = cupsGetOption("media", parsedCount, parsed);
     cups_size_t size{};
-    bool found = media != nullptr &&
-                 cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, media, CUPS_MEDIA_FLAGS_DEFAULT, &size) != 0;
+    bool found = false;
+    if (const pwg_media_t* named = media != nullptr ? pwgMediaForPWG(media) : nullptr) {
+      // The size comes from the name itself: looking a "..._borderless" name
+      // up at the printer can answer with a sheet twice as wide. The
+      // printer's own entry only adds its margins, when it is that size.
+      // (The lookup reuses the buffer `named` points into: copy first.)
+      const int width = named->width;
+      const int length = named->length;
+      cups_size_t exact{};
+      if (cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, media, CUPS_MEDIA_FLAGS_DEFAULT, &exact) != 0 &&
+          exact.width == width && exact.length == length) {
+        size = exact;
+      } else {
+        size.width = width;
+        size.length = length;
+      }
+      found = true;
+    }
     if (!found) found = cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, 0, &size) != 0;
     if (!found) {
       // A queue that knows no paper (a raw or file queue) gets US Letter,
@@ -154,7 +170,12 @@ class CupsPrinters : public PrinterSystem {
 
 }  // namespace
 
-std::unique_ptr<PrinterSystem> MakeCupsPrinters() { return std::make_unique<CupsPrinters>(); }
+std::unique_ptr<PrinterSystem> MakeCupsPrinters() {
+  // Back to the default server, so that CUPS_SERVER is read again rather
+  // than the one the process asked first.
+  cupsSetServer(nullptr);
+  return std::make_unique<CupsPrinters>();
+}
 
 PrinterPage PaperPage(int widthThousandths, int heightThousandths, int dpi) {
   PrinterPage page;

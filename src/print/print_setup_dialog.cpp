@@ -241,7 +241,6 @@ class Dialog {
       const ControlRecord rec = FieldRecord(field);
       DrawChoiceField(g_, 1, 1, rec);
       g_.PresentRect(rec.x1, rec.y1, rec.x2 - rec.x1 + 2, rec.y2 - rec.y1 + 2);
-      WaitInputRelease(ui_.program);
       switch (field) {
         case kPrinter: PrinterList(); break;
         case kFont: FontList(); break;

@@ -315,7 +315,8 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     // An empty answer must mean "none loaded", not "no trace".
     if (out.find("calling init:") == std::string::npos) return std::string("no loader trace");
     std::string found;
-    for (const char* library : {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig"}) {
+    for (const char* library :
+         {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig", "libcairo.so", "libcups.so"}) {
       for (const auto& line : Split(out, '\n')) {
         if (line.find("calling init:") != std::string::npos && line.find(library) != std::string::npos) {
           found += std::string(found.empty() ? "" : " ") + library;
@@ -329,7 +330,7 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, args), "") << args;
   }
   EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, "screenshot '" + dir.File("shot.png") + "'" + Data()),
-            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig");
+            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig libcairo.so libcups.so");
 
   // The executable alone, without its module.
   const std::string alone = runtime.File("kalendrina");
