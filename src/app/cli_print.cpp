@@ -59,21 +59,7 @@ int PrintCommand(const std::vector<std::string>& args, std::ostream& out) {
   request.a4 = paper == "a4";
   request.today = today;
   request.outputPath = options.positional()[1];
-  const Settings& s = data.settings;
-  const bool stored = request.calendar ? (!s.calPrintFont.empty() && s.calPrintSize > 0)
-                                       : (!s.eventPrintFont.empty() && s.eventPrintSize > 0);
-  if (stored && request.calendar) {
-    request.font = s.calPrintFont;
-    request.size = s.calPrintSize;
-    request.margins[0] = s.calPrintLm, request.margins[1] = s.calPrintRm;
-    request.margins[2] = s.calPrintTm, request.margins[3] = s.calPrintBm;
-  } else if (stored) {
-    request.font = s.eventPrintFont;
-    request.size = s.eventPrintSize;
-    request.margins[0] = s.eventPrintLm, request.margins[1] = s.eventPrintRm;
-    request.margins[2] = s.eventPrintTm, request.margins[3] = s.eventPrintBm;
-  }
-
+  request.settings = &data.settings;
   if (request.calendar) {
     AppDates dates;
     dates.display = from;

@@ -61,14 +61,8 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_print(con
   return Guarded([&] {
     using kal::PrintJobKind;
     const PrintJobKind kind = request->calendar ? PrintJobKind::kCalendar : PrintJobKind::kEvents;
-    kal::PrintSettings print;
-    kal::ApplyPrintDefaults(print, kind);
-    if (!request->font.empty()) print.font = request->font;
-    if (request->size > 0) print.size = request->size;
-    std::int32_t* margins[] = {&print.left, &print.right, &print.top, &print.bottom};
-    for (int i = 0; i < 4; ++i) {
-      if (request->margins[i] >= 0) *margins[i] = request->margins[i];
-    }
+    kal::PrintSettings print = kal::LoadPrintSettings(*request->settings, kind);
+    if (print.font.empty() || print.size <= 0) kal::ApplyPrintDefaults(print, kind);
     const kal::PrinterPage page =
         request->a4 ? kal::PaperPage(8268, 11693, kal::kPdfDpi) : kal::PaperPage(8500, 11000, kal::kPdfDpi);
     kal::ClampMargins(print, kal::PageMetricsFrom(page));

@@ -20,6 +20,7 @@
 #include "health/units.h"
 #include "store/categories.h"
 #include "store/event_store.h"
+#include "store/settings.h"
 
 namespace kal {
 
@@ -42,15 +43,14 @@ struct ChartRequest {
 };
 
 // Printed pages to write as a PDF file: the calendar's six weeks or the
-// marked records among `offsets`, with the job's stored font and margins.
+// marked records among `offsets`, with the job's font and margins from the
+// settings (the job's defaults when none were chosen yet).
 struct PrintRequest {
   bool calendar = true;
   const EventStore* store = nullptr;
   const CategoryTable* categories = nullptr;
+  const Settings* settings = nullptr;
   UnitModes units;
-  std::string font;  // empty: the job's default
-  int size = 0;
-  int margins[4] = {-1, -1, -1, -1};  // left, right, top, bottom; -1 the job's default
   bool a4 = false;
   PackedDate firstSunday = 0;
   Ymd today;

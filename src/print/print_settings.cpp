@@ -13,37 +13,47 @@ int Round(double v) { return static_cast<int>(std::nearbyint(v)); }  // halves t
 
 }  // namespace
 
+namespace {
+
+// Where each job's record lives in the settings.
+struct JobFields {
+  std::string Settings::*printer;
+  std::string Settings::*font;
+  std::int32_t Settings::*size;
+  std::int32_t Settings::*left;
+  std::int32_t Settings::*right;
+  std::int32_t Settings::*top;
+  std::int32_t Settings::*bottom;
+  std::string Settings::*deviceMode;
+};
+
+constexpr JobFields kCalendarFields{&Settings::calPrintDevice, &Settings::calPrintFont, &Settings::calPrintSize,
+                                    &Settings::calPrintLm,     &Settings::calPrintRm,   &Settings::calPrintTm,
+                                    &Settings::calPrintBm,     &Settings::calendarDevmode};
+constexpr JobFields kEventFields{&Settings::eventPrintDevice, &Settings::eventPrintFont, &Settings::eventPrintSize,
+                                 &Settings::eventPrintLm,     &Settings::eventPrintRm,   &Settings::eventPrintTm,
+                                 &Settings::eventPrintBm,     &Settings::eventDevmode};
+
+const JobFields& FieldsOf(PrintJobKind kind) { return kind == PrintJobKind::kCalendar ? kCalendarFields : kEventFields; }
+
+}  // namespace
+
 PrintSettings LoadPrintSettings(const Settings& s, PrintJobKind kind) {
-  if (kind == PrintJobKind::kCalendar) {
-    return PrintSettings{s.calPrintDevice, s.calPrintFont, s.calPrintSize, s.calPrintLm,
-                         s.calPrintRm,     s.calPrintTm,   s.calPrintBm,   s.calendarDevmode};
-  }
-  return PrintSettings{s.eventPrintDevice, s.eventPrintFont, s.eventPrintSize, s.eventPrintLm,
-                       s.eventPrintRm,     s.eventPrintTm,   s.eventPrintBm,   s.eventDevmode};
+  const JobFields& f = FieldsOf(kind);
+  return PrintSettings{s.*f.printer, s.*f.font, s.*f.size,   s.*f.left,
+                       s.*f.right,   s.*f.top,  s.*f.bottom, s.*f.deviceMode};
 }
 
 void StorePrintSettings(Settings& s, PrintJobKind kind, const PrintSettings& p) {
-  const std::string printer = FitTextField(p.printer, kSettingsPathField);
-  const std::string font = FitTextField(p.font, kSettingsFontField);
-  if (kind == PrintJobKind::kCalendar) {
-    s.calPrintDevice = printer;
-    s.calPrintFont = font;
-    s.calPrintSize = p.size;
-    s.calPrintLm = p.left;
-    s.calPrintRm = p.right;
-    s.calPrintTm = p.top;
-    s.calPrintBm = p.bottom;
-    s.calendarDevmode = p.deviceMode;
-  } else {
-    s.eventPrintDevice = printer;
-    s.eventPrintFont = font;
-    s.eventPrintSize = p.size;
-    s.eventPrintLm = p.left;
-    s.eventPrintRm = p.right;
-    s.eventPrintTm = p.top;
-    s.eventPrintBm = p.bottom;
-    s.eventDevmode = p.deviceMode;
-  }
+  const JobFields& f = FieldsOf(kind);
+  s.*f.printer = FitTextField(p.printer, kSettingsPathField);
+  s.*f.font = FitTextField(p.font, kSettingsFontField);
+  s.*f.size = p.size;
+  s.*f.left = p.left;
+  s.*f.right = p.right;
+  s.*f.top = p.top;
+  s.*f.bottom = p.bottom;
+  s.*f.deviceMode = p.deviceMode;
 }
 
 void ApplyPrintDefaults(PrintSettings& p, PrintJobKind kind) {
