@@ -1,11 +1,11 @@
 #include "app/cli.h"
+#include "app/cli_support.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <string_view>
-#include <map>
 #include <tuple>
 #include <filesystem>
 #include <iostream>
@@ -57,6 +57,8 @@ constexpr const char* kUsage =
     "                                                    render a trend chart to a PNG\n"
     "       kalendrina wallpaper OUT.png [options] [--data DIR]\n"
     "                                                    render the desktop calendar to a PNG\n"
+    "       kalendrina print calendar|events OUT.pdf [options] [--data DIR]\n"
+    "                                                    write the printed pages as a PDF\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
@@ -122,12 +124,6 @@ constexpr const char* kChartUsage =
     "Draws the trend chart of a category's weight (3), blood pressure (5) or glucose (7)\n"
     "readings and writes it as a PNG picture. The default size is 1024x768.\n";
 
-struct UsageError {
-  std::string message;
-};
-struct DataError {
-  std::string message;
-};
 
 // A dialog message as one line for standard error: its line breaks ("|")
 // become spaces and the "|" that user text carried literally come back.
@@ -152,48 +148,6 @@ class ErrorHost : public Host {
   std::string error_;
 };
 
-// Collects "--name value" options and plain arguments. An option given twice
-// is refused rather than letting the last one win silently, and so is a
-// value that is empty or is itself one of the command's options: "--data ''"
-// from an unset shell variable must not fall back to the user's own diary.
-class Options {
- public:
-  Options(const std::vector<std::string>& args, std::size_t first, const std::vector<std::string>& valued,
-          const std::vector<std::string>& flags) {
-    const auto known = [&](const std::string& name) {
-      return std::find(valued.begin(), valued.end(), name) != valued.end() ||
-             std::find(flags.begin(), flags.end(), name) != flags.end();
-    };
-    for (std::size_t i = first; i < args.size(); ++i) {
-      const std::string& a = args[i];
-      if (a.rfind("--", 0) == 0 && a.size() > 2) {
-        if (!known(a)) throw UsageError{"unknown option " + a};
-        if (values_.count(a) != 0) throw UsageError{"option " + a + " is given more than once"};
-        if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-          values_[a] = "";
-          continue;
-        }
-        if (i + 1 >= args.size() || args[i + 1].empty() || known(args[i + 1])) {
-          throw UsageError{"option " + a + " needs a value"};
-        }
-        values_[a] = args[++i];
-      } else {
-        positional_.push_back(a);
-      }
-    }
-  }
-  bool Has(const std::string& name) const { return values_.count(name) != 0; }
-  std::optional<std::string> Get(const std::string& name) const {
-    auto it = values_.find(name);
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
-  }
-  const std::vector<std::string>& positional() const { return positional_; }
-
- private:
-  std::map<std::string, std::string> values_;
-  std::vector<std::string> positional_;
-};
 
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {
   int value = 0;
@@ -213,6 +167,8 @@ std::pair<int, int> ParseSize(const std::string& text, int minWidth, int minHeig
           ParseInt(text.substr(x + 1), minHeight, 10000, "the height")};
 }
 
+}  // namespace
+
 Ymd ParseDateOption(const std::string& text, const std::string& what) {
   Ymd d;
   if (!ParseIsoDate(text, d)) {
@@ -220,6 +176,8 @@ Ymd ParseDateOption(const std::string& text, const std::string& what) {
   }
   return d;
 }
+
+namespace {
 
 // "9:30", "9:30am", "9:30 pm", "14:05", "12am". Returns hour 0-23 and minute.
 std::pair<int, int> ParseClock(const std::string& text, const std::string& what) {
@@ -261,6 +219,8 @@ std::pair<int, int> ParseClock(const std::string& text, const std::string& what)
 // --data must exist for reading; for writing it is created only when its
 // parent exists, so a mistyped path is refused instead of silently starting a
 // new, empty diary somewhere. The default folder is created on first write.
+}  // namespace
+
 std::string DataFolderFor(const Options& options, bool forWriting) {
   namespace fs = std::filesystem;
   const std::string override = options.Get("--data").value_or("");
@@ -288,6 +248,8 @@ std::string DataFolderFor(const Options& options, bool forWriting) {
   }
   return folder;
 }
+
+namespace {
 
 // Text to be stored must fit the file's single-byte character set; a
 // character outside it is refused by name rather than stored as "?".
@@ -361,19 +323,16 @@ void LoadStore(EventStore& store, const std::string& folder, bool index = true) 
   if (index ? !LoadEvents(store) : !ReadEventFile(store)) throw DataError{store.loadError};
 }
 
-// What the health reports read: the settings (units, category names) and the events.
-struct FolderData {
-  Settings settings;
-  CategoryTable categories;
-  EventStore store;
-  UnitModes Units() const { return UnitModes{settings.weightMode, settings.measureMode}; }
-};
+
+}  // namespace
 
 void LoadFolderData(const std::string& folder, FolderData& data) {
   data.settings = SettingsFrom(folder);
   BuildCategoryTable(data.categories, data.settings.categories);
   LoadStore(data.store, folder);
 }
+
+namespace {
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
   const Options options(args, 1, {"--from", "--to", "--search", "--category", "--kind", "--data"},
@@ -752,6 +711,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "export-csv") return ExportCsv(args, out);
     if (command == "chart") return Chart(args, out);
     if (command == "wallpaper") return WallpaperCommand(args, out, err);
+    if (command == "print") return PrintCommand(args, out);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {

@@ -23,4 +23,9 @@ int WriteWallpaper(const WallpaperRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int WritePrint(const PrintRequest& request) {
+  const auto run = reinterpret_cast<WritePrintEntry>(DesktopEntry(kWritePrintSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 }  // namespace kal

@@ -16,8 +16,14 @@
 #include <string>
 #include <vector>
 
+#include <vector>
+
+#include "calendar/dates.h"
 #include "health/trends.h"
 #include "health/units.h"
+#include "store/categories.h"
+#include "store/event_store.h"
+#include "store/settings.h"
 
 namespace kal {
 
@@ -56,11 +62,28 @@ struct WallpaperRequest {
   std::string placement = "fill";  // centre, tile, stretch, fit, fill, span
 };
 
+// Printed pages to write as a PDF file: the calendar's six weeks or the
+// marked records among `offsets`, with the job's font and margins from the
+// settings (the job's defaults when none were chosen yet).
+struct PrintRequest {
+  bool calendar = true;
+  const EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  const Settings* settings = nullptr;
+  UnitModes units;
+  bool a4 = false;
+  PackedDate firstSunday = 0;
+  Ymd today;
+  std::vector<std::uint32_t> offsets;
+  std::string outputPath;
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
 int kalendrina_write_wallpaper(const WallpaperRequest* request);
+int kalendrina_write_print(const PrintRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
@@ -70,6 +93,8 @@ inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
 inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
 inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 inline constexpr const char* kWriteWallpaperSymbol = "kalendrina_write_wallpaper";
+using WritePrintEntry = decltype(&kalendrina_write_print);
+inline constexpr const char* kWritePrintSymbol = "kalendrina_write_print";
 
 // From main, before anything else: remembers the arguments (the command line
 // hands them over as they are) and, in the desktop executable, takes the
@@ -93,5 +118,6 @@ int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
 int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
 int WriteWallpaper(const WallpaperRequest& request);
+int WritePrint(const PrintRequest& request);
 
 }  // namespace kal

@@ -316,7 +316,8 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     // A statically linked command line leaves no trace at all; that the loader
     // does trace here is shown by the drawing command below.
     std::string found;
-    for (const char* library : {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig"}) {
+    for (const char* library :
+         {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig", "libcairo.so", "libcups.so"}) {
       for (const auto& line : Split(out, '\n')) {
         if (line.find("calling init:") != std::string::npos && line.find(library) != std::string::npos) {
           found += std::string(found.empty() ? "" : " ") + library;
@@ -330,9 +331,9 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, args), "") << args;
   }
   EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, "screenshot '" + dir.File("shot.png") + "'" + Data()),
-            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig");
+            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig libcairo.so libcups.so");
 
-  // The executable alone, without its module.
+  // The command line alone, without the desktop executable.
   const std::string alone = runtime.File("kalendrina");
   std::filesystem::copy_file(KALENDRINA_EXE, alone);
   std::string out;
