@@ -60,7 +60,6 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
 
 extern "C" __attribute__((visibility("default"))) int kalendrina_write_wallpaper(const kal::WallpaperRequest* request) {
   return Guarded([&] { return kal::WriteWallpaperPicture(*request); });
-  });
 }
 
 extern "C" __attribute__((visibility("default"))) int kalendrina_write_print(const kal::PrintRequest* request) {
