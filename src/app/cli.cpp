@@ -1,4 +1,6 @@
 #include "app/cli.h"
+#include "app/cli_ical.h"
+#include "app/cli_support.h"
 
 #include <algorithm>
 #include <cctype>
@@ -56,8 +58,9 @@ constexpr const char* kUsage =
     "                                                    render a trend chart to a PNG\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
-    "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
-    "Run 'kalendrina COMMAND --help' for the options of a command.\n";
+    "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n";
+// After the commands that live in files of their own.
+constexpr const char* kUsageTail = "Run 'kalendrina COMMAND --help' for the options of a command.\n";
 
 constexpr const char* kScreenshotUsage =
     "usage: kalendrina screenshot OUT.png [--screen calendar|events|options] [--size WxH]\n"
@@ -119,78 +122,7 @@ constexpr const char* kChartUsage =
     "Draws the trend chart of a category's weight (3), blood pressure (5) or glucose (7)\n"
     "readings and writes it as a PNG picture. The default size is 1024x768.\n";
 
-struct UsageError {
-  std::string message;
-};
-struct DataError {
-  std::string message;
-};
-
-// A dialog message as one line for standard error: its line breaks ("|")
-// become spaces and the "|" that user text carried literally come back.
-std::string OneLine(std::string message) {
-  for (char& c : message) {
-    if (c == '|') {
-      c = ' ';
-    } else if (c == LiteralBar) {
-      c = '|';
-    }
-  }
-  return message;
-}
-
-// Keeps the last error a save reported, for the one line the command prints.
-class ErrorHost : public Host {
- public:
-  void ReportError(const std::string& message) override { error_ = message; }
-  std::string Line() const { return OneLine(error_.empty() ? "could not save events" : error_); }
-
- private:
-  std::string error_;
-};
-
-// Collects "--name value" options and plain arguments. An option given twice
-// is refused rather than letting the last one win silently, and so is a
-// value that is empty or is itself one of the command's options: "--data ''"
-// from an unset shell variable must not fall back to the user's own diary.
-class Options {
- public:
-  Options(const std::vector<std::string>& args, std::size_t first, const std::vector<std::string>& valued,
-          const std::vector<std::string>& flags) {
-    const auto known = [&](const std::string& name) {
-      return std::find(valued.begin(), valued.end(), name) != valued.end() ||
-             std::find(flags.begin(), flags.end(), name) != flags.end();
-    };
-    for (std::size_t i = first; i < args.size(); ++i) {
-      const std::string& a = args[i];
-      if (a.rfind("--", 0) == 0 && a.size() > 2) {
-        if (!known(a)) throw UsageError{"unknown option " + a};
-        if (values_.count(a) != 0) throw UsageError{"option " + a + " is given more than once"};
-        if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-          values_[a] = "";
-          continue;
-        }
-        if (i + 1 >= args.size() || args[i + 1].empty() || known(args[i + 1])) {
-          throw UsageError{"option " + a + " needs a value"};
-        }
-        values_[a] = args[++i];
-      } else {
-        positional_.push_back(a);
-      }
-    }
-  }
-  bool Has(const std::string& name) const { return values_.count(name) != 0; }
-  std::optional<std::string> Get(const std::string& name) const {
-    auto it = values_.find(name);
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
-  }
-  const std::vector<std::string>& positional() const { return positional_; }
-
- private:
-  std::map<std::string, std::string> values_;
-  std::vector<std::string> positional_;
-};
+}  // namespace
 
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {
   int value = 0;
@@ -355,19 +287,25 @@ void LoadStore(EventStore& store, const std::string& folder) {
   if (!LoadEvents(store)) throw DataError{store.loadError};
 }
 
-// What the health reports read: the settings (units, category names) and the events.
-struct FolderData {
-  Settings settings;
-  CategoryTable categories;
-  EventStore store;
-  UnitModes Units() const { return UnitModes{settings.weightMode, settings.measureMode}; }
-};
-
 void LoadFolderData(const std::string& folder, FolderData& data) {
   data.settings = SettingsFrom(folder);
   BuildCategoryTable(data.categories, data.settings.categories);
   LoadStore(data.store, folder);
 }
+
+void LockForWriting(SingleInstance& guard) {
+  // A running copy holds the whole file in memory and would write its own
+  // version over ours at its next save.
+  if (!guard.Acquire()) {
+    if (guard.HeldByOtherCopy()) {
+      throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
+    }
+    // Without the lock another writer could save over the new records unseen.
+    throw DataError{"nothing written without the data-folder lock: " + guard.error()};
+  }
+}
+
+namespace {
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
   const Options options(args, 1, {"--from", "--to", "--search", "--category", "--kind", "--data"},
@@ -445,16 +383,8 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       options.Get("--category") ? ParseInt(*options.Get("--category"), 0, kCategoryCount - 1, "--category") : 0;
 
   const std::string folder = DataFolderFor(options, true);
-  // A running copy holds the whole file in memory and would write its own
-  // version over ours at its next save.
   SingleInstance guard(folder, kAddLockHolder);
-  if (!guard.Acquire()) {
-    if (guard.HeldByOtherCopy()) {
-      throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
-    }
-    // Without the lock another writer could save over this event unseen.
-    throw DataError{"nothing written without the data-folder lock: " + guard.error()};
-  }
+  LockForWriting(guard);
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
   LoadStore(store, folder);
@@ -732,7 +662,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
-      out << kUsage;
+      out << kUsage << kIcalUsageLines << kUsageTail;
       return kExitOk;
     }
     if (command == "list") return List(args, out);
@@ -743,6 +673,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "chart") return Chart(args, out);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
+    if (command == "export-ics") return ExportIcsCommand(args, out);
+    if (command == "import-ics") return ImportIcsCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {
       // The desktop program's own options, held to the same rules as the
       // commands' before the program starts on them.

@@ -43,4 +43,14 @@ int WriteChart(const ChartRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int ImportIcs(IcsImportRequest& request) {
+  const auto run = reinterpret_cast<ImportIcsEntry>(DesktopEntry(kImportIcsSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
+int ExportIcs(IcsExportRequest& request) {
+  const auto run = reinterpret_cast<ExportIcsEntry>(DesktopEntry(kExportIcsSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 }  // namespace kal

@@ -5,6 +5,9 @@
 #include <exception>
 
 #include "app/startup.h"
+#include "import/ical_export.h"
+#include "import/ical_import.h"
+#include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
 #include "screens/trend_chart.h"
@@ -53,5 +56,32 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
     if (kal::WritePng(surface, request->outputPath)) return 0;
     std::fprintf(stderr, "kalendrina: cannot write %s\n", request->outputPath.c_str());
     return 2;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_import_ics(kal::IcsImportRequest* request) {
+  return Guarded([&] {
+    const kal::IcsImportResult result =
+        kal::ImportIcsFile(*request->store, *request->categories, request->units, request->path, kal::SilentHost());
+    request->message = kal::IcsImportMessage(result, request->path);
+    return result.readable && result.error.empty() ? 0 : 2;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_export_ics(kal::IcsExportRequest* request) {
+  return Guarded([&] {
+    const kal::IcsExport ics =
+        kal::ExportIcs(*request->store, *request->categories, request->filter, kal::IcsStampNow());
+    // Written whole beside the target and renamed over it, so a failed export
+    // never leaves half a file where the last good one was.
+    kal::AtomicFileWriter writer(request->path);
+    writer.Write(ics.text.data(), ics.text.size());
+    if (!writer.Commit()) {
+      request->message = "cannot write " + request->path + ": " + writer.error();
+      return 2;
+    }
+    request->message = "wrote " + std::to_string(ics.events) + " events (" + std::to_string(ics.records) +
+                       " entries) to " + request->path;
+    return 0;
   });
 }

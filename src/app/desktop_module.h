@@ -15,6 +15,9 @@
 
 #include "health/trends.h"
 #include "health/units.h"
+#include "import/ical_export.h"
+#include "store/categories.h"
+#include "store/event_store.h"
 
 namespace kal {
 
@@ -36,10 +39,32 @@ struct ChartRequest {
   std::string outputPath;
 };
 
+// An iCalendar file to read into the store (which the command line has
+// loaded under the data-folder lock) and save; `message` is the closing
+// message or what went wrong.
+struct IcsImportRequest {
+  EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  UnitModes units;
+  std::string path;
+  std::string message;
+};
+
+// The store's events to write to `path` as an iCalendar file.
+struct IcsExportRequest {
+  const EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  IcsExportFilter filter;
+  std::string path;
+  std::string message;
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
+int kalendrina_import_ics(IcsImportRequest* request);
+int kalendrina_export_ics(IcsExportRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
@@ -47,6 +72,10 @@ using WriteChartEntry = decltype(&kalendrina_write_chart);
 inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
 inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
 inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
+using ImportIcsEntry = decltype(&kalendrina_import_ics);
+using ExportIcsEntry = decltype(&kalendrina_export_ics);
+inline constexpr const char* kImportIcsSymbol = "kalendrina_import_ics";
+inline constexpr const char* kExportIcsSymbol = "kalendrina_export_ics";
 
 // In the executable: load the module on first use and run the desktop program
 // or an input script in it. When the module cannot be loaded they say why on
@@ -54,5 +83,7 @@ inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
 int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
+int ImportIcs(IcsImportRequest& request);
+int ExportIcs(IcsExportRequest& request);
 
 }  // namespace kal
