@@ -17,4 +17,9 @@ void EventFile(const std::uint8_t* data, std::size_t size);
 // survive unchanged and the second save writes the same bytes.
 void SettingsFile(const std::uint8_t* data, std::size_t size);
 
+// Imports the bytes as an iCalendar file into an empty store: every record is
+// whole, every event has a group of its own of at most GroupSize records, and
+// exporting the store and importing that gives the same records again.
+void IcalImport(const std::uint8_t* data, std::size_t size);
+
 }  // namespace kal::fuzz
