@@ -8,6 +8,9 @@
 
 namespace kal::fuzz {
 
+// Aborts with the broken invariant's name when `ok` is false.
+void Check(bool ok, const char* what);
+
 // Loads the bytes as an event file, builds every text of every record, saves
 // and reloads: the saved file holds only whole live records, and saving it
 // again changes nothing.

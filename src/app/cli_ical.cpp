@@ -11,17 +11,18 @@
 namespace kal {
 
 const char* const kIcalUsageLines =
-    "       kalendrina export-ics FILE [--from D] [--to D] [--category N] [--data DIR]\n"
+    "       kalendrina export-ics FILE|- [--from D] [--to D] [--category N] [--data DIR]\n"
     "                                                    write the events as an iCalendar file\n"
     "       kalendrina import-ics FILE [--data DIR]      add the events of an iCalendar file\n";
 
 namespace {
 
 constexpr const char* kExportUsage =
-    "usage: kalendrina export-ics FILE [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--category N] [--data DIR]\n"
+    "usage: kalendrina export-ics FILE|- [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--category N] [--data DIR]\n"
     "Writes the events (not the health readings) as an iCalendar file: one VEVENT per\n"
     "series, with an RRULE where the series' repeat rule has one, else its dates as\n"
-    "RDATEs. Times are local (floating); all-day events are dates.\n";
+    "RDATEs. Times are local (floating); all-day events are dates. '-' writes to\n"
+    "standard output.\n";
 
 constexpr const char* kImportUsage =
     "usage: kalendrina import-ics FILE [--data DIR]\n"

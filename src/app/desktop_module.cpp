@@ -72,6 +72,12 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_export_ics(kal:
   return Guarded([&] {
     const kal::IcsExport ics =
         kal::ExportIcs(*request->store, *request->categories, request->filter, kal::IcsStampNow());
+    if (request->path == "-") {
+      const bool written = std::fwrite(ics.text.data(), 1, ics.text.size(), stdout) == ics.text.size();
+      if (std::fflush(stdout) == 0 && written) return 0;
+      request->message = "cannot write to standard output";
+      return 2;
+    }
     // Written whole beside the target and renamed over it, so a failed export
     // never leaves half a file where the last good one was.
     kal::AtomicFileWriter writer(request->path);

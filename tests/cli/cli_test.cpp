@@ -322,6 +322,7 @@ TEST_F(CliTest, IcsExportImportsIntoTheSameList) {
     return text;
   };
   EXPECT_EQ(listed(otherData), listed(Data()));
+  EXPECT_EQ(Kal("export-ics -" + otherData).out.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
   const std::pair<std::string, int> errors[] = {
       {"export-ics" + Data(), 1},
       {"import-ics '" + runtime.File("missing.ics") + "'" + Data(), 2},
