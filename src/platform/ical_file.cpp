@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 #include <strings.h>
@@ -301,6 +302,28 @@ icaltimetype MakeTime(const IcsDay& d, int hour, int minute) {
   return t;
 }
 
+// A date or date-time property made from its text: libical's value
+// constructors write a year after 3000 as 00000000, its parser keeps it.
+icalproperty* DateProperty(const char* name, const IcsDay& d, int hour, int minute) {
+  char value[32];
+  if (hour < 0) {
+    std::snprintf(value, sizeof value, ";VALUE=DATE:%04d%02d%02d", d.year, d.month, d.day);
+  } else {
+    std::snprintf(value, sizeof value, ":%04d%02d%02dT%02d%02d00", d.year, d.month, d.day, hour, minute);
+  }
+  return icalproperty_new_from_string((std::string(name) + value).c_str());
+}
+
+void AddDate(icalcomponent* ev, const char* name, const IcsDay& d, int hour, int minute) {
+  if (icalproperty* p = DateProperty(name, d, hour, minute)) icalcomponent_add_property(ev, p);
+}
+
+IcsDay NextDayOf(const IcsDay& d) {
+  if (d.day < icaltime_days_in_month(d.month, d.year)) return {d.year, d.month, d.day + 1};
+  if (d.month < 12) return {d.year, d.month + 1, 1};
+  return {d.year + 1, 1, 1};
+}
+
 }  // namespace
 
 IcsCalendar ReadIcs(std::string_view text, std::size_t maxOccurrences) {
@@ -347,13 +370,11 @@ std::string WriteIcs(const std::vector<IcsOutEvent>& events, const std::string& 
     icalcomponent* ev = icalcomponent_new_vevent();
     icalcomponent_add_property(ev, icalproperty_new_uid(e.uid.c_str()));
     icalcomponent_add_property(ev, icalproperty_new_dtstamp(dtstamp));
-    icalcomponent_add_property(ev, icalproperty_new_dtstart(MakeTime(e.days[0], e.startHour, e.startMinute)));
+    AddDate(ev, "DTSTART", e.days[0], e.startHour, e.startMinute);
     if (e.startHour < 0) {
-      icaltimetype next = MakeTime(e.days[0], -1, 0);
-      icaltime_adjust(&next, 1, 0, 0, 0);
-      icalcomponent_add_property(ev, icalproperty_new_dtend(next));
+      AddDate(ev, "DTEND", NextDayOf(e.days[0]), -1, 0);
     } else if (e.endHour >= 0) {
-      icalcomponent_add_property(ev, icalproperty_new_dtend(MakeTime(e.days[0], e.endHour, e.endMinute)));
+      AddDate(ev, "DTEND", e.days[0], e.endHour, e.endMinute);
     }
     icalcomponent_add_property(ev, icalproperty_new_summary(e.summary.c_str()));
     if (!e.description.empty()) icalcomponent_add_property(ev, icalproperty_new_description(e.description.c_str()));
@@ -365,16 +386,9 @@ std::string WriteIcs(const std::vector<IcsOutEvent>& events, const std::string& 
     }
     if (!e.rrule.empty()) {
       icalcomponent_add_property(ev, icalproperty_new_rrule(icalrecurrencetype_from_string(e.rrule.c_str())));
-      for (const IcsDay& d : e.exdates) {
-        icalcomponent_add_property(ev, icalproperty_new_exdate(MakeTime(d, e.startHour, e.startMinute)));
-      }
+      for (const IcsDay& d : e.exdates) AddDate(ev, "EXDATE", d, e.startHour, e.startMinute);
     } else {
-      for (std::size_t i = 1; i < e.days.size(); ++i) {
-        icaldatetimeperiodtype when{};
-        when.time = MakeTime(e.days[i], e.startHour, e.startMinute);
-        when.period = icalperiodtype_null_period();
-        icalcomponent_add_property(ev, icalproperty_new_rdate(when));
-      }
+      for (std::size_t i = 1; i < e.days.size(); ++i) AddDate(ev, "RDATE", e.days[i], e.startHour, e.startMinute);
     }
     icalcomponent_add_component(cal, ev);
   }
