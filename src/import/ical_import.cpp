@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <set>
+#include <tuple>
 #include <vector>
 
 #include "calendar/repeat.h"
@@ -68,8 +70,15 @@ struct Entry {
   int startHour = kNoTime, startMinute = 0, endHour = kNoTime, endMinute = 0;
 };
 
+// Occurrences that overlap (a daily event lasting two days) or meet on one
+// local time (the hour the clocks go back) give one entry, not two alike.
 std::vector<Entry> EntriesOf(const IcsEvent& e) {
   std::vector<Entry> entries;
+  std::set<std::tuple<IcsDay, int, int>> seen;
+  const auto add = [&](const Entry& entry) {
+    if (seen.emplace(entry.day, entry.startHour, entry.startMinute).second) entries.push_back(entry);
+    return entries.size() < static_cast<std::size_t>(GroupSize);
+  };
   for (const IcsOccurrence& o : e.occurrences) {
     if (o.startHour >= 0) {
       Entry entry{o.day, o.startHour, o.startMinute};
@@ -78,14 +87,12 @@ std::vector<Entry> EntriesOf(const IcsEvent& e) {
         entry.endHour = o.endHour;
         entry.endMinute = o.endMinute;
       }
-      entries.push_back(entry);
-      if (entries.size() >= static_cast<std::size_t>(GroupSize)) break;
+      if (!add(entry)) break;
       continue;
     }
     Ymd d{o.day.year, o.day.month, o.day.day};
     for (;;) {
-      entries.push_back(Entry{{d.year, d.month, d.day}});
-      if (entries.size() >= static_cast<std::size_t>(GroupSize)) return entries;
+      if (!add(Entry{{d.year, d.month, d.day}})) return entries;
       if (!(IcsDay{d.year, d.month, d.day} < o.lastDay) || d.year >= LastGroupYear) break;
       NextDay(d);
     }

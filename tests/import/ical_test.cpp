@@ -254,6 +254,10 @@ TEST(IcalImport, FilesOfOtherProgramsGiveTheRightLocalDates) {
                 "BEGIN:VEVENT\r\nUID:h@x\r\nSUMMARY:Kept\r\nDTSTART;VALUE=DATE:20240301\r\n"
                 "RRULE:FREQ=DAILY\r\nEXRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\n"),
        1, 4, {"2024-03-01 99-99 Kept"}, 150},
+      {"a daily two-day event gives each day once",
+       Calendar("BEGIN:VEVENT\r\nUID:i@x\r\nSUMMARY:Fair\r\nDTSTART;VALUE=DATE:20240501\r\n"
+                "DTEND;VALUE=DATE:20240503\r\nRRULE:FREQ=DAILY;COUNT=3\r\nEND:VEVENT\r\n"),
+       1, 0, {"2024-05-01 99-99 Fair", "2024-05-02 99-99 Fair", "2024-05-03 99-99 Fair", "2024-05-04 99-99 Fair"}, 4},
       {"not a calendar", "hello\r\nworld\r\n", 0, 0, {}, 0},
   };
   const CategoryTable categories = Categories();
