@@ -33,6 +33,7 @@
 #include "calendar/health_summary_text.h"
 #include "store/event_store.h"
 #include "store/categories.h"
+#include "store/corruption.h"
 #include "store/settings.h"
 
 namespace kal {
@@ -56,6 +57,8 @@ constexpr const char* kUsage =
     "                                                    write the health readings as CSV\n"
     "       kalendrina chart OUT.png --kind 3|5|7 [options] [--data DIR]\n"
     "                                                    render a trend chart to a PNG\n"
+    "       kalendrina wallpaper OUT.png [options] [--data DIR]\n"
+    "                                                    render the desktop calendar to a PNG\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n";
@@ -272,8 +275,11 @@ UnitModes UnitsFrom(const std::string& folder) {
   return UnitModes{settings.weightMode, settings.measureMode};
 }
 
-void LoadStore(EventStore& store, const std::string& folder) {
+// `index` false leaves the index unbuilt, for a reader that walks the
+// records once.
+void LoadStore(EventStore& store, const std::string& folder, bool index = true) {
   store.eventFile = folder + "Event20.dat";
+  store.mapFile = true;
   std::error_code ec;
   if (std::filesystem::exists(store.eventFile, ec) && !FileReadable(store.eventFile)) {
     throw DataError{"cannot read " + store.eventFile + ": permission denied"};
@@ -284,7 +290,7 @@ void LoadStore(EventStore& store, const std::string& folder) {
       std::cerr << "kalendrina: removed leftover temporary file " << name << '\n';
     }
   }
-  if (!LoadEvents(store)) throw DataError{store.loadError};
+  if (index ? !LoadEvents(store) : !ReadEventFile(store)) throw DataError{store.loadError};
 }
 
 void LoadFolderData(const std::string& folder, FolderData& data) {
@@ -327,27 +333,31 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
   const std::string folder = DataFolderFor(options, false);
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
-  LoadStore(store, folder);
+  LoadStore(store, folder, false);
 
-  // A sorted index (as every save leaves it) holds the range in one stretch.
-  const std::uint32_t first = from && store.indexSorted ? FirstIndexFrom(store, *from) : 0;
-  for (std::uint32_t i = first; i < store.indexCount; ++i) {
-    if (to && store.indexSorted && IndexDate(store, i) > *to) break;
-    const std::uint32_t off = IndexOffset(store, i);
-    const std::uint32_t k = RecordKindAt(store, off);
-    if (k == kKindDeleted) continue;
-    const PackedDate date = IndexDate(store, i);
-    if ((from && date < *from) || (to && date > *to)) continue;
-    const int cat = CategoryOfByte(static_cast<int>(Byte(store.store, off + rec::kCategory)));
-    if (category && cat != *category) continue;
-    if (kind && static_cast<int>(k) != *kind) continue;
-    if (options.Has("--marked") && !IsMarked(store, off)) continue;
-    if (terms && !RecordMatches(store, off, *terms, units)) continue;
-    const DisplayText text = EventDisplayText(store, off, 170, units);
-    const std::string line = TerminalText(text.text);
-    out << IsoDateText(date) << '\t' << k << '\t' << cat << '\t' << Long(store.store, off + rec::kRecordId) << '\t'
-        << Long(store.store, off + rec::kGroupId) << '\t' << line << '\n';
-  }
+  // One pass in file order, without an index: building one would cost more
+  // than the walk itself.
+  const bool marked = options.Has("--marked");
+  CountingReporter damage;
+  ForEachRecord(
+      store, store.storeSize,
+      [&](std::uint32_t off, std::uint32_t) {
+        const PackedDate date = Long(store.store, off + rec::kDate);
+        if ((from && date < *from) || (to && date > *to)) return;
+        const std::uint32_t k = RecordKindAt(store, off);
+        if (k == kKindDeleted) return;
+        const int cat = CategoryOfByte(static_cast<int>(Byte(store.store, off + rec::kCategory)));
+        if (category && cat != *category) return;
+        if (kind && static_cast<int>(k) != *kind) return;
+        if (marked && !IsMarked(store, off)) return;
+        if (terms && !RecordMatches(store, off, *terms, units)) return;
+        const DisplayText text = EventDisplayText(store, off, 170, units);
+        const std::string line = TerminalText(text.text);
+        out << IsoDateText(date) << '\t' << k << '\t' << cat << '\t' << Long(store.store, off + rec::kRecordId) << '\t'
+            << Long(store.store, off + rec::kGroupId) << '\t' << line << '\n';
+      },
+      &damage);
+  damage.LogSummary(store.eventFile);
   out.flush();
   if (!out) throw DataError{"cannot write the list"};
   return kExitOk;
@@ -671,6 +681,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "summary") return Summary(args, out);
     if (command == "export-csv") return ExportCsv(args, out);
     if (command == "chart") return Chart(args, out);
+    if (command == "wallpaper") return WallpaperCommand(args, out, err);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "export-ics") return ExportIcsCommand(args, out);

@@ -16,6 +16,9 @@ constexpr int kExitData = 2;
 // Runs the command named by args[0] (the arguments after the program name).
 // Returns false in `handled` when args name no command, so the caller starts
 // the desktop program instead.
+// The `wallpaper` command (cli_wallpaper.cpp).
+int WallpaperCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool& handled);
 
 }  // namespace kal

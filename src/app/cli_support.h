@@ -114,9 +114,6 @@ std::string DataFolderFor(const Options& options, bool forWriting);
 // Takes the data-folder lock or throws DataError saying who holds it.
 void LockForWriting(SingleInstance& guard);
 
-Settings SettingsFrom(const std::string& folder);
-UnitModes UnitsFrom(const std::string& folder);
-void LoadStore(EventStore& store, const std::string& folder);
 void LoadFolderData(const std::string& folder, FolderData& data);
 
 }  // namespace kal

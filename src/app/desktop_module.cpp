@@ -1,10 +1,11 @@
-// The module's entry points (see desktop_module.h); built only into the module.
+// The desktop executable's entry points (see desktop_module.h).
 #include "app/desktop_module.h"
 
 #include <cstdio>
 #include <exception>
 
 #include "app/startup.h"
+#include "app/wallpaper_hooks.h"
 #include "import/ical_export.h"
 #include "import/ical_import.h"
 #include "platform/file_system.h"
@@ -15,7 +16,7 @@
 
 namespace {
 
-// Nothing may unwind across the C boundary into the executable.
+// Nothing may unwind across the C boundary.
 template <typename Run>
 int Guarded(Run run) {
   try {
@@ -57,6 +58,10 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
     std::fprintf(stderr, "kalendrina: cannot write %s\n", request->outputPath.c_str());
     return 2;
   });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_write_wallpaper(const kal::WallpaperRequest* request) {
+  return Guarded([&] { return kal::WriteWallpaperPicture(*request); });
 }
 
 extern "C" __attribute__((visibility("default"))) int kalendrina_import_ics(kal::IcsImportRequest* request) {

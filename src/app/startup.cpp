@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/run_steps.h"
+#include "app/wallpaper_hooks.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
@@ -225,6 +226,9 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.log = [](const std::string& line) { LogLine(line); };
   p.saveSettings = [&app] { SaveGeometry(app); };
   InstallFrame(app);
+  static SystemProcessRunner noRunner;
+  static const std::unique_ptr<DesktopWallpaper> noDesktop = MakeDesktopWallpaper("none", noRunner);
+  InstallDesktopCalendar(app, options.desktopWallpaper != nullptr ? *options.desktopWallpaper : *noDesktop);
   InstallHealthSummaries();
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
   if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
@@ -242,7 +246,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
   DrawFrame(app);
   app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
-  // FIXME: remember the user's desktop wallpaper once wallpapers exist.
+  if (app.hooks.rememberUserWallpaper) app.hooks.rememberUserWallpaper();
   SaveGeometry(app);
   UpdateDragBand(app);
 
@@ -274,12 +278,15 @@ int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
     return 1;
   }
   FreeTypeTextRenderer text;
+  SystemProcessRunner runner;
+  const std::unique_ptr<DesktopWallpaper> desktop = MakeDesktopWallpaper(DetectSessionDesktop(), runner);
   Application app;
   StartupOptions options;
   options.window = &window;
   options.text = &text;
   options.dataFolder = dataFolder;
   options.commandLine = commandLine;
+  options.desktopWallpaper = desktop.get();
   return RunProgram(app, options);
 }
 

@@ -37,6 +37,9 @@ struct Application {
   AppDates dates;
   CalendarGrid grid;  // the five weeks on screen; the calendar screen rebuilds it
   Surface offscreen;  // as large as the screen, so every window size fits
+  // The user's wallpaper scaled into the options screen's preview; made again
+  // whenever the options screen is drawn whole. Empty: the plain desktop colour.
+  Surface previewPicture;
   Gfx gfx;
   WindowPresenter presenter;
   // What every control and dialog works with; its frameInput is the main frame's.

@@ -11,7 +11,7 @@
 #include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/calendar_parts.h"
-#include "screens/entry_box.h"
+#include "ui/entry_box.h"
 #include "screens/event_editor.h"
 #include "screens/health_editor.h"
 #include "screens/main_frame.h"

@@ -293,6 +293,9 @@ void FrameInput(Application& app, int wait, std::int32_t& requestedScreen) {
   }
 
   if (in.currentDay != app.dates.rememberedDay) DayChange(app);
+  if (app.hooks.checkDesktopWallpaper && in.quitRequested == 0 && p.ModalActive == 0) {
+    app.hooks.checkDesktopWallpaper();
+  }
 
   const std::int32_t minimize = Clicked(ui, h.minimize, "Minimize To Tray");
 

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "screens/screen_layout.h"
+#include "platform/surface.h"
 #include "store/settings.h"
 
 namespace kal {
@@ -36,8 +37,18 @@ struct FeatureHooks {
   std::function<void()> restoreUserWallpaper;
   // Composes and installs the wallpaper with the calendar of today's weeks.
   std::function<void()> updateWallpaperCalendar;
-  // The file name of the current desktop wallpaper, lower case.
+  // The file name of the user's current desktop wallpaper.
   std::function<std::string()> currentDesktopWallpaper;
+  // Start-up: remember the desktop's picture as the user's wallpaper.
+  std::function<void()> rememberUserWallpaper;
+  // Called on every frame pass; looks for a wallpaper the user changed
+  // outside the program now and then.
+  std::function<void()> checkDesktopWallpaper;
+  // The options changed the wallpaper switch, style or place.
+  std::function<void()> wallpaperOptionsChanged;
+  // The user's wallpaper as the desktop shows it, scaled to w x h; false
+  // (and `out` untouched) when there is nothing to show.
+  std::function<bool(int w, int h, Surface& out)> wallpaperPreview;
   // The options screen's two imports.
   std::function<void()> importPreviousVersion;
   std::function<void()> importHealthDiary;
