@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cstdio>
 #include <string_view>
-#include <map>
 #include <tuple>
 #include <filesystem>
 #include <iostream>
@@ -59,6 +58,8 @@ constexpr const char* kUsage =
     "                                                    render a trend chart to a PNG\n"
     "       kalendrina wallpaper OUT.png [options] [--data DIR]\n"
     "                                                    render the desktop calendar to a PNG\n"
+    "       kalendrina print calendar|events OUT.pdf [options] [--data DIR]\n"
+    "                                                    write the printed pages as a PDF\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n";
@@ -127,6 +128,30 @@ constexpr const char* kChartUsage =
 
 }  // namespace
 
+// A dialog message as one line for standard error: its line breaks ("|")
+// become spaces and the "|" that user text carried literally come back.
+std::string OneLine(std::string message) {
+  for (char& c : message) {
+    if (c == '|') {
+      c = ' ';
+    } else if (c == LiteralBar) {
+      c = '|';
+    }
+  }
+  return message;
+}
+
+// Keeps the last error a save reported, for the one line the command prints.
+class ErrorHost : public Host {
+ public:
+  void ReportError(const std::string& message) override { error_ = message; }
+  std::string Line() const { return OneLine(error_.empty() ? "could not save events" : error_); }
+
+ private:
+  std::string error_;
+};
+
+
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {
   int value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -152,6 +177,8 @@ Ymd ParseDateOption(const std::string& text, const std::string& what) {
   }
   return d;
 }
+
+namespace {
 
 // "9:30", "9:30am", "9:30 pm", "14:05", "12am". Returns hour 0-23 and minute.
 std::pair<int, int> ParseClock(const std::string& text, const std::string& what) {
@@ -193,6 +220,8 @@ std::pair<int, int> ParseClock(const std::string& text, const std::string& what)
 // --data must exist for reading; for writing it is created only when its
 // parent exists, so a mistyped path is refused instead of silently starting a
 // new, empty diary somewhere. The default folder is created on first write.
+}  // namespace
+
 std::string DataFolderFor(const Options& options, bool forWriting) {
   namespace fs = std::filesystem;
   const std::string override = options.Get("--data").value_or("");
@@ -220,6 +249,8 @@ std::string DataFolderFor(const Options& options, bool forWriting) {
   }
   return folder;
 }
+
+namespace {
 
 // Text to be stored must fit the file's single-byte character set; a
 // character outside it is refused by name rather than stored as "?".
@@ -293,11 +324,8 @@ void LoadStore(EventStore& store, const std::string& folder, bool index = true) 
   if (index ? !LoadEvents(store) : !ReadEventFile(store)) throw DataError{store.loadError};
 }
 
-void LoadFolderData(const std::string& folder, FolderData& data) {
-  data.settings = SettingsFrom(folder);
-  BuildCategoryTable(data.categories, data.settings.categories);
-  LoadStore(data.store, folder);
-}
+
+}  // namespace
 
 void LockForWriting(SingleInstance& guard) {
   // A running copy holds the whole file in memory and would write its own
@@ -309,6 +337,12 @@ void LockForWriting(SingleInstance& guard) {
     // Without the lock another writer could save over the new records unseen.
     throw DataError{"nothing written without the data-folder lock: " + guard.error()};
   }
+}
+
+void LoadFolderData(const std::string& folder, FolderData& data) {
+  data.settings = SettingsFrom(folder);
+  BuildCategoryTable(data.categories, data.settings.categories);
+  LoadStore(data.store, folder);
 }
 
 namespace {
@@ -682,10 +716,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "export-csv") return ExportCsv(args, out);
     if (command == "chart") return Chart(args, out);
     if (command == "wallpaper") return WallpaperCommand(args, out, err);
-    if (command == "screenshot") return Screenshot(args, out);
-    if (command == "run-script") return RunScriptCommand(args, out);
+    if (command == "print") return PrintCommand(args, out);
     if (command == "export-ics") return ExportIcsCommand(args, out);
     if (command == "import-ics") return ImportIcsCommand(args, out);
+    if (command == "screenshot") return Screenshot(args, out);
+    if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {
       // The desktop program's own options, held to the same rules as the
       // commands' before the program starts on them.

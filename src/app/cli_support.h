@@ -1,11 +1,13 @@
-// What the command-line commands share: their errors, option parsing, the
-// data folder and its lock, and loading the event file. Each command lives in
-// app/cli.cpp or in a file app/cli_<command>.cpp of its own.
+// What the command-line commands share: their errors, their option parser
+// and the loading of a data folder. Commands in files of their own
+// (cli_<name>.cpp) use these so that every command refuses the same things
+// in the same words.
 #pragma once
 
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,41 +16,15 @@
 #include "platform/single_instance.h"
 #include "store/categories.h"
 #include "store/event_store.h"
-#include "store/host.h"
 #include "store/settings.h"
 
 namespace kal {
 
-// Thrown by the commands and turned by RunCommandLine into one line on
-// standard error and the exit status kExitUsage or kExitData.
 struct UsageError {
   std::string message;
 };
 struct DataError {
   std::string message;
-};
-
-// A dialog message as one line for standard error: its line breaks ("|")
-// become spaces and the "|" that user text carried literally come back.
-inline std::string OneLine(std::string message) {
-  for (char& c : message) {
-    if (c == '|') {
-      c = ' ';
-    } else if (c == LiteralBar) {
-      c = '|';
-    }
-  }
-  return message;
-}
-
-// Keeps the last error a save reported, for the one line the command prints.
-class ErrorHost : public Host {
- public:
-  void ReportError(const std::string& message) override { error_ = message; }
-  std::string Line() const { return OneLine(error_.empty() ? "could not save events" : error_); }
-
- private:
-  std::string error_;
 };
 
 // Collects "--name value" options and plain arguments. An option given twice
@@ -94,6 +70,14 @@ class Options {
   std::vector<std::string> positional_;
 };
 
+// A dialog message as one line for standard error: its line breaks ("|")
+// become spaces and the "|" that user text carried literally come back.
+std::string OneLine(std::string message);
+int ParseInt(const std::string& text, int low, int high, const std::string& what);
+Ymd ParseDateOption(const std::string& text, const std::string& what);
+// Resolves the data folder of --data (or the default) and checks that it can
+// be used for reading or writing.
+std::string DataFolderFor(const Options& options, bool forWriting);
 
 // What the health reports read: the settings (units, category names) and the events.
 struct FolderData {
@@ -103,17 +87,11 @@ struct FolderData {
   UnitModes Units() const { return UnitModes{settings.weightMode, settings.measureMode}; }
 };
 
-int ParseInt(const std::string& text, int low, int high, const std::string& what);
-Ymd ParseDateOption(const std::string& text, const std::string& what);
-
-// Resolves the data folder and checks that it can be used. A folder named with
-// --data must exist for reading; for writing it is created only when its
-// parent exists, so a mistyped path is refused instead of silently starting a
-// new, empty diary somewhere. The default folder is created on first write.
-std::string DataFolderFor(const Options& options, bool forWriting);
+void LoadFolderData(const std::string& folder, FolderData& data);
 // Takes the data-folder lock or throws DataError saying who holds it.
 void LockForWriting(SingleInstance& guard);
 
-void LoadFolderData(const std::string& folder, FolderData& data);
+// The command `print calendar|events OUT.pdf ...` (app/cli_print.cpp).
+int PrintCommand(const std::vector<std::string>& args, std::ostream& out);
 
 }  // namespace kal

@@ -1,5 +1,5 @@
 // The `wallpaper` command: the desktop calendar over the user's picture,
-// drawn by the desktop module into a PNG without installing anything.
+// drawn by the desktop executable into a PNG without installing anything.
 #include <cstdio>
 #include <ostream>
 

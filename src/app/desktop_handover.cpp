@@ -19,11 +19,10 @@ void PrepareProgram(char** argv) { arguments = argv; }
 
 bool HandsOver(const std::vector<std::string>& args) {
   // Without a command (or with only the desktop's own options) the window
-  // opens. The commands that draw or need libical are handed over before they
-  // do anything, so
+  // opens. The commands that draw are handed over before they do anything, so
   // nothing they prepare (a temporary script) is left behind by the handover.
   if (args.empty() || args[0] == "--data" || args[0].rfind('/', 0) == 0) return true;
-  for (const char* command : {"screenshot", "run-script", "chart", "wallpaper", "export-ics", "import-ics"}) {
+  for (const char* command : {"screenshot", "run-script", "chart", "wallpaper", "print", "export-ics", "import-ics"}) {
     if (args[0] == command) return true;
   }
   return false;

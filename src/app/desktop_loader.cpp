@@ -23,6 +23,11 @@ int WriteWallpaper(const WallpaperRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int WritePrint(const PrintRequest& request) {
+  const auto run = reinterpret_cast<WritePrintEntry>(DesktopEntry(kWritePrintSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 int ImportIcs(IcsImportRequest& request) {
   const auto run = reinterpret_cast<ImportIcsEntry>(DesktopEntry(kImportIcsSymbol));
   return run != nullptr ? run(&request) : 2;

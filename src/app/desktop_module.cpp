@@ -11,6 +11,7 @@
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
+#include "print/print_job.h"
 #include "screens/trend_chart.h"
 #include "ui/gfx.h"
 
@@ -62,6 +63,29 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
 
 extern "C" __attribute__((visibility("default"))) int kalendrina_write_wallpaper(const kal::WallpaperRequest* request) {
   return Guarded([&] { return kal::WriteWallpaperPicture(*request); });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_write_print(const kal::PrintRequest* request) {
+  return Guarded([&] {
+    using kal::PrintJobKind;
+    const PrintJobKind kind = request->calendar ? PrintJobKind::kCalendar : PrintJobKind::kEvents;
+    kal::PrintSettings print = kal::LoadPrintSettings(*request->settings, kind);
+    if (print.font.empty() || print.size <= 0) kal::ApplyPrintDefaults(print, kind);
+    const kal::PrinterPage page =
+        request->a4 ? kal::PaperPage(8268, 11693, kal::kPdfDpi) : kal::PaperPage(8500, 11000, kal::kPdfDpi);
+    kal::ClampMargins(print, kal::PageMetricsFrom(page));
+    const kal::PrintSource source{request->store, request->categories, request->units};
+    kal::FreeTypeTextRenderer text;
+    std::string error;
+    const bool written =
+        request->calendar
+            ? kal::WriteCalendarPdf(request->outputPath, page, print, source, request->firstSunday, request->today,
+                                    text, error)
+            : kal::WriteEventListPdf(request->outputPath, page, print, source, request->offsets, text, error);
+    if (written) return 0;
+    std::fprintf(stderr, "kalendrina: cannot write %s: %s\n", request->outputPath.c_str(), error.c_str());
+    return 2;
+  });
 }
 
 extern "C" __attribute__((visibility("default"))) int kalendrina_import_ics(kal::IcsImportRequest* request) {

@@ -16,11 +16,15 @@
 #include <string>
 #include <vector>
 
+#include <vector>
+
+#include "calendar/dates.h"
 #include "health/trends.h"
 #include "health/units.h"
 #include "import/ical_export.h"
 #include "store/categories.h"
 #include "store/event_store.h"
+#include "store/settings.h"
 
 namespace kal {
 
@@ -45,7 +49,7 @@ struct ChartRequest {
 };
 
 // The desktop calendar drawn over the user's wallpaper, written as a PNG and
-// not installed. The module reads the data folder itself.
+// not installed. The desktop executable reads the data folder itself.
 struct WallpaperRequest {
   std::string dataFolder;     // resolved, with its trailing slash
   std::string outputPath;
@@ -57,6 +61,22 @@ struct WallpaperRequest {
   std::int32_t day = 0;
   std::string picture;        // empty: the settings' "wallpaper_file"
   std::string placement = "fill";  // centre, tile, stretch, fit, fill, span
+};
+
+// Printed pages to write as a PDF file: the calendar's six weeks or the
+// marked records among `offsets`, with the job's font and margins from the
+// settings (the job's defaults when none were chosen yet).
+struct PrintRequest {
+  bool calendar = true;
+  const EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  const Settings* settings = nullptr;
+  UnitModes units;
+  bool a4 = false;
+  PackedDate firstSunday = 0;
+  Ymd today;
+  std::vector<std::uint32_t> offsets;
+  std::string outputPath;
 };
 
 // An iCalendar file to read into the store (which the command line has
@@ -85,6 +105,7 @@ int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
 int kalendrina_write_wallpaper(const WallpaperRequest* request);
+int kalendrina_write_print(const PrintRequest* request);
 int kalendrina_import_ics(IcsImportRequest* request);
 int kalendrina_export_ics(IcsExportRequest* request);
 }
@@ -96,6 +117,8 @@ inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
 inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
 inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 inline constexpr const char* kWriteWallpaperSymbol = "kalendrina_write_wallpaper";
+using WritePrintEntry = decltype(&kalendrina_write_print);
+inline constexpr const char* kWritePrintSymbol = "kalendrina_write_print";
 using ImportIcsEntry = decltype(&kalendrina_import_ics);
 using ExportIcsEntry = decltype(&kalendrina_export_ics);
 inline constexpr const char* kImportIcsSymbol = "kalendrina_import_ics";
@@ -123,6 +146,7 @@ int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
 int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
 int WriteWallpaper(const WallpaperRequest& request);
+int WritePrint(const PrintRequest& request);
 int ImportIcs(IcsImportRequest& request);
 int ExportIcs(IcsExportRequest& request);
 

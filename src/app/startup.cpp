@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/print_hooks.h"
 #include "app/run_steps.h"
 #include "app/wallpaper_hooks.h"
+#include "app/update_feature.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
@@ -26,6 +28,7 @@
 #include "ui/images.h"
 #include "ui/input_state.h"
 #include "ui/textures.h"
+#include "ui/web_page.h"
 
 namespace kal {
 
@@ -230,6 +233,8 @@ int RunProgram(Application& app, const StartupOptions& options) {
   static const std::unique_ptr<DesktopWallpaper> noDesktop = MakeDesktopWallpaper("none", noRunner);
   InstallDesktopCalendar(app, options.desktopWallpaper != nullptr ? *options.desktopWallpaper : *noDesktop);
   InstallHealthSummaries();
+  // A test may have put its own printing in place.
+  if (!CalendarScreenHooks().printCalendar && !EventListScreenHooks().printEvents) InstallPrintHooks();
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
   if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
   if (!app.screens[2]) app.screens[2] = [](Application& a) { OptionsScreen(a); };
@@ -287,7 +292,11 @@ int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
   options.dataFolder = dataFolder;
   options.commandLine = commandLine;
   options.desktopWallpaper = desktop.get();
-  return RunProgram(app, options);
+  const UpdateFeature update(app);
+  const int status = RunProgram(app, options);
+  // Only now are the locks free that the new program will take.
+  if (!update.programToStart().empty()) LaunchProgram(SystemLauncher(), update.programToStart(), "");
+  return status;
 }
 
 int RunScript(const std::string& scriptPath, const std::string& dataFolder) {

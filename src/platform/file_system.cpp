@@ -384,6 +384,14 @@ std::string ResolveDataFolder(const std::string& override) {
   return WithSlash(home != nullptr && home[0] != '\0' ? home : "/tmp") + ".local/share/kalendrina/";
 }
 
+std::string MakePrivateFolder(const std::string& parent, const std::string& prefix) {
+  std::string pattern = parent;
+  if (!pattern.empty() && pattern.back() != '/') pattern.push_back('/');
+  pattern += prefix + "XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return std::string();
+  return pattern + "/";
+}
+
 bool MakePath(const std::string& folder) {
   std::string prefix;
   std::size_t from = 0;

@@ -113,6 +113,9 @@ std::string ResolveDataFolder(const std::string& override);
 // Creates every missing level of the folder, each one for its owner only
 // (mode 700); true when the folder exists afterwards.
 bool MakePath(const std::string& folder);
+// A new folder "<parent><prefix>XXXXXX" that only the user can enter (mode
+// 700), ending in "/"; empty when it could not be made.
+std::string MakePrivateFolder(const std::string& parent, const std::string& prefix);
 // True when the path names a folder that can be listed and written.
 bool FolderWritable(const std::string& folder);
 // True when the folder can be listed and entered.

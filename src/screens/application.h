@@ -51,6 +51,8 @@ struct Application {
   FeatureHooks hooks;
   // Opens the help file and web pages; null: the desktop's own handler.
   Launcher* launcher = nullptr;
+  // The web browser found by the first page opened; empty until then.
+  std::string BrowserPath;
 
   std::string TempFolder;
   std::string ProgramFolder;

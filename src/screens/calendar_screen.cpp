@@ -399,7 +399,7 @@ void CalendarScreen(Application& app) {
         // Printing builds the grid for its page; the screen's weeks start at its first day.
         if (app.grid.count() > 0) app.dates.display = KeyDate(app.grid.items.front().key);
       } else {
-        // FIXME: printing, once it is part of the build.
+        // Printing not plugged in (a test that runs the screen alone).
         ShowPlaceholder(app, "Printing is not available in this version.");
       }
       RebuildCalendarGrid(app, keep);

@@ -33,6 +33,14 @@ struct FeatureHooks {
   std::function<void()> startUpdateCheck;
   // The download and installation offer (update notice, About box).
   std::function<void()> updateOffer;
+  // Called on every pass: sets `version` to the newest version the update
+  // check found (empty: none) and returns true when it changed.
+  std::function<bool(std::string& version)> pollNewVersion;
+  // At exit: ends the update check (waiting at most a second) and installs a
+  // downloaded update.
+  std::function<void()> finishUpdate;
+  // Asks the user for the web browser when none is found; empty: no asking.
+  std::function<std::string()> chooseBrowser;
   // Puts the user's own desktop wallpaper back.
   std::function<void()> restoreUserWallpaper;
   // Composes and installs the wallpaper with the calendar of today's weeks.
@@ -93,7 +101,7 @@ void InstallFrame(Application& app);
 void ToggleMaximized(Application& app);
 void OpenHelp(Application& app);
 void AboutBox(Application& app);
-// Opens a local file or web address and logs the outcome.
+// Opens a local file or web address in the browser and logs the outcome.
 void OpenDocument(Application& app, const std::string& target);
 
 // "2.4 - Released Feb 18, 2011" as the About box says it, after "Version ".

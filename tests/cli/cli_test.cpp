@@ -302,7 +302,7 @@ TEST_F(CliTest, ScreenshotAndRunScriptWorkWithoutADisplay) {
   EXPECT_EQ(Kal("run-script '" + dir.File("missing.txt") + "'" + Data()).status, 1);
 }
 
-// export-ics and import-ics through the module: what one folder exports, an
+// export-ics and import-ics in the desktop executable: what one folder exports, an
 // empty one imports to the same list; the errors are one line each.
 TEST_F(CliTest, IcsExportImportsIntoTheSameList) {
   ASSERT_EQ(Kal("add 2024-05-06 'Yoga' --start 7am --end 8am --repeat 2 --category 3" + Data()).status, 0);
@@ -349,7 +349,8 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     // A statically linked command line leaves no trace at all; that the loader
     // does trace here is shown by the drawing command below.
     std::string found;
-    for (const char* library : {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig", "libical.so"}) {
+    for (const char* library :
+         {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig", "libcairo.so", "libcups.so", "libical.so"}) {
       for (const auto& line : Split(out, '\n')) {
         if (line.find("calling init:") != std::string::npos && line.find(library) != std::string::npos) {
           found += std::string(found.empty() ? "" : " ") + library;
@@ -363,9 +364,9 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, args), "") << args;
   }
   EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, "screenshot '" + dir.File("shot.png") + "'" + Data()),
-            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig libical.so");
+            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig libcairo.so libcups.so libical.so");
 
-  // The executable alone, without its module.
+  // The command line alone, without the desktop executable.
   const std::string alone = runtime.File("kalendrina");
   std::filesystem::copy_file(KALENDRINA_EXE, alone);
   std::string out;
