@@ -230,8 +230,10 @@ std::string IcsImportMessage(const IcsImportResult& result, const std::string& p
                         " (" + std::to_string(result.records) + (result.records == 1 ? " entry" : " entries") +
                         ") from " + name + ".";
   if (result.skipped > 0) {
-    message += "|" + std::to_string(result.skipped) +
-               (result.skipped == 1 ? " unsupported part was skipped." : " unsupported parts were skipped.");
+    // Appended piece by piece: GCC 12 at -O3 misreads a joined literal as an overlap.
+    message += '|';
+    message += std::to_string(result.skipped);
+    message += result.skipped == 1 ? " unsupported part was skipped." : " unsupported parts were skipped.";
   }
   if (!result.error.empty()) message += "|" + result.error;
   return message;

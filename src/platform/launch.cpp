@@ -34,9 +34,11 @@ class PathLauncher : public Launcher {
     std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
     while (true) {
       const std::size_t colon = dirs.find(':');
-      std::string dir(dirs.substr(0, colon));
-      if (dir.empty()) dir = ".";
-      const std::string candidate = dir + "/" + name;
+      // Built by appending: GCC 12 at -O3 misreads a joined literal as an overlap.
+      std::string candidate(dirs.substr(0, colon));
+      if (candidate.empty()) candidate.push_back('.');
+      candidate += '/';
+      candidate += name;
       if (IsExecutableFile(candidate)) return candidate;
       if (colon == std::string_view::npos) return std::string();
       dirs.remove_prefix(colon + 1);
