@@ -2,9 +2,11 @@
 #include "app/desktop_module.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "app/startup.h"
+#include "net/update.h"
 #include "app/wallpaper_hooks.h"
 #include "import/ical_export.h"
 #include "import/ical_import.h"
@@ -34,7 +36,15 @@ int Guarded(Run run) {
 
 extern "C" __attribute__((visibility("default"))) int kalendrina_run_desktop(const char* dataFolder,
                                                                               const char* commandLine) {
-  return Guarded([&] { return kal::RunDesktop(dataFolder, commandLine); });
+  const int status = Guarded([&] { return kal::RunDesktop(dataFolder, commandLine); });
+  // An update check the exit stopped waiting for may still be inside the
+  // network library, which the static destructors would tear down under it.
+  // Everything of the program is saved and closed by now.
+  if (kal::UpdateCheckStillRunning()) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }
 
 extern "C" __attribute__((visibility("default"))) int kalendrina_run_script(const char* scriptPath,

@@ -1,5 +1,6 @@
 #include "net/update.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -92,6 +93,7 @@ struct UpdateCheck::State {
   std::condition_variable ended;
   bool running = false;
   std::atomic<bool> cancel{false};
+  bool letGo = false;  // Finish stopped waiting for it
   std::string versionInfo;
   std::string newVersion;
   bool checked = false;
@@ -130,6 +132,23 @@ void UpdateCheck::Start() {
   thread_ = std::thread([config = config_, state = state_] { RunCheck(config, state); });
 }
 
+namespace {
+
+// Checks Finish let go and that have not ended yet.
+std::atomic<int>& ChecksLetGo() {
+  static std::atomic<int> count{0};
+  return count;
+}
+
+}  // namespace
+
+bool UpdateCheckStillRunning() { return ChecksLetGo().load() > 0; }
+
+bool UpdateCheck::WaitEnded(int waitMs) const {
+  std::unique_lock<std::mutex> guard(state_->lock);
+  return state_->ended.wait_for(guard, std::chrono::milliseconds(waitMs), [this] { return !state_->running; });
+}
+
 void UpdateCheck::RunNow() {
   if (BeginCheck()) RunCheck(config_, state_);
 }
@@ -145,8 +164,16 @@ bool UpdateCheck::Finish(int waitMs) {
       thread_.join();
     } else {
       // It stops at its next transfer step; the exit does not wait for that.
-      state_->cancel = true;
       LogLine("Update Check: still running at exit");
+      {
+        std::lock_guard<std::mutex> guard(state_->lock);
+        // Counted under the lock, so the thread's own end sees it.
+        if (state_->running) {
+          state_->letGo = true;
+          ++ChecksLetGo();
+        }
+        state_->cancel = true;
+      }
       thread_.detach();
     }
   }
@@ -206,7 +233,7 @@ void RunCheck(const UpdateConfig& config, const std::shared_ptr<UpdateCheck::Sta
     const HttpResponse r = Fetch(config, url, config.maxVersionInfo, config.checkTimeoutMs, &state->cancel);
     if (r.ok) {
       info = r.body;
-    } else {
+    } else if (!state->cancel) {
       LogLine("Update Check: " + url + ": " + r.error);
     }
   }
@@ -214,7 +241,7 @@ void RunCheck(const UpdateConfig& config, const std::shared_ptr<UpdateCheck::Sta
     const HttpResponse sig =
         Fetch(config, url + kSignatureSuffix, kMaxSignature, config.checkTimeoutMs, &state->cancel);
     if (!sig.ok || !VerifySignature(info, sig.body, config.publicKey)) {
-      LogLine("Update Check: the version information could not be verified");
+      if (!state->cancel) LogLine("Update Check: the version information could not be verified");
       info.clear();
     }
   }
@@ -225,6 +252,7 @@ void RunCheck(const UpdateConfig& config, const std::shared_ptr<UpdateCheck::Sta
   }
   state->checked = true;
   state->running = false;
+  if (state->letGo) --ChecksLetGo();
   state->ended.notify_all();
 }
 

@@ -74,6 +74,9 @@ class UpdateCheck {
   // Waits at most waitMs for a running check, then asks it to stop and lets
   // it end on its own; true when no check is left running.
   bool Finish(int waitMs);
+  // Waits at most waitMs for a check, also one Finish let go, to end; true
+  // when none is running.
+  bool WaitEnded(int waitMs) const;
 
   std::string VersionInfo() const;
   std::string NewVersion() const;
@@ -98,6 +101,11 @@ class UpdateCheck {
   std::thread thread_;
   std::string lastPolled_;
 };
+
+// True while a check that Finish let go is still running. The process must
+// then end without running the static destructors of the libraries and the
+// log, which that thread may still be using.
+bool UpdateCheckStillRunning();
 
 // What UpdateOffer asks of the user interface.
 class UpdateUi {
