@@ -18,14 +18,14 @@
 
 namespace kal::fuzz {
 
-namespace {
-
 void Check(bool ok, const char* what) {
   if (!ok) {
     std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
     std::abort();
   }
 }
+
+namespace {
 
 std::string Scratch(const char* name) {
   static const std::filesystem::path dir = [] {

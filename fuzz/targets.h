@@ -8,6 +8,9 @@
 
 namespace kal::fuzz {
 
+// Aborts with the broken invariant's name when `ok` is false.
+void Check(bool ok, const char* what);
+
 // Loads the bytes as an event file, builds every text of every record, saves
 // and reloads: the saved file holds only whole live records, and saving it
 // again changes nothing.
@@ -16,5 +19,10 @@ void EventFile(const std::uint8_t* data, std::size_t size);
 // Loads the bytes as a settings file, saves and loads again: the settings
 // survive unchanged and the second save writes the same bytes.
 void SettingsFile(const std::uint8_t* data, std::size_t size);
+
+// Imports the bytes as an iCalendar file into an empty store: every record is
+// whole, every event has a group of its own of at most GroupSize records, and
+// exporting the store and importing that gives the same records again.
+void IcalImport(const std::uint8_t* data, std::size_t size);
 
 }  // namespace kal::fuzz

@@ -21,6 +21,7 @@
 #include "calendar/dates.h"
 #include "health/trends.h"
 #include "health/units.h"
+#include "import/ical_export.h"
 #include "store/categories.h"
 #include "store/event_store.h"
 #include "store/settings.h"
@@ -78,12 +79,35 @@ struct PrintRequest {
   std::string outputPath;
 };
 
+// An iCalendar file to read into the store (which the command line has
+// loaded under the data-folder lock) and save; `message` is the closing
+// message or what went wrong.
+struct IcsImportRequest {
+  EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  UnitModes units;
+  std::string path;
+  std::string message;
+};
+
+// The store's events to write to `path` ("-": standard output) as an
+// iCalendar file.
+struct IcsExportRequest {
+  const EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  IcsExportFilter filter;
+  std::string path;
+  std::string message;
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
 int kalendrina_write_wallpaper(const WallpaperRequest* request);
 int kalendrina_write_print(const PrintRequest* request);
+int kalendrina_import_ics(IcsImportRequest* request);
+int kalendrina_export_ics(IcsExportRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
@@ -95,6 +119,10 @@ inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 inline constexpr const char* kWriteWallpaperSymbol = "kalendrina_write_wallpaper";
 using WritePrintEntry = decltype(&kalendrina_write_print);
 inline constexpr const char* kWritePrintSymbol = "kalendrina_write_print";
+using ImportIcsEntry = decltype(&kalendrina_import_ics);
+using ExportIcsEntry = decltype(&kalendrina_export_ics);
+inline constexpr const char* kImportIcsSymbol = "kalendrina_import_ics";
+inline constexpr const char* kExportIcsSymbol = "kalendrina_export_ics";
 
 // From main, before anything else: remembers the arguments (the command line
 // hands them over as they are) and, in the desktop executable, takes the
@@ -119,5 +147,7 @@ int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
 int WriteWallpaper(const WallpaperRequest& request);
 int WritePrint(const PrintRequest& request);
+int ImportIcs(IcsImportRequest& request);
+int ExportIcs(IcsExportRequest& request);
 
 }  // namespace kal
