@@ -14,7 +14,8 @@ packages=(
   libical-dev khal calcurse
   libcurl4-openssl-dev libsodium-dev openssl python3
   libdbus-1-dev dbus-daemon trayer xdotool
-  libglib2.0-bin gsettings-desktop-schemas xfconf
+  # xfconf only recommends the library its xfconf-query cannot start without.
+  libglib2.0-bin gsettings-desktop-schemas xfconf libxfconf-0-3
 )
 
 missing=()

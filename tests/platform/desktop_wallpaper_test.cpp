@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <optional>
 
 #include "platform/images.h"
 #include "support/test_support.h"
@@ -38,10 +41,33 @@ struct RecordingRunner : ProcessRunner {
 
 using Argv = std::vector<std::string>;
 
+// Environment variables set for a test's duration; the ones there before come
+// back when it ends, however it ends.
+class ScopedEnv {
+ public:
+  ScopedEnv() = default;
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  ~ScopedEnv() {
+    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+      it->second ? setenv(it->first.c_str(), it->second->c_str(), 1) : unsetenv(it->first.c_str());
+    }
+  }
+  void Set(const std::string& name, const std::string& value) {
+    const char* old = std::getenv(name.c_str());
+    saved_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+    setenv(name.c_str(), value.c_str(), 1);
+  }
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 TEST(DesktopWallpaper, SettingsToolsAreCalledWithTheExactArguments) {
-  // Cinnamon's and MATE's schemas, xfconfd and Plasma are not installed on
-  // the test machine, so these backends are checked by the calls they make
-  // and by reading back answers in each tool's real output format.
+  // Cinnamon's and MATE's schemas and Plasma are not installed on the test
+  // machine, so these backends are checked by the calls they make and by
+  // reading back answers in each tool's real output format; XFCE's calls are
+  // pinned here too, and run against a real xfconfd below.
   const std::string pic = "/home/me/My Sea's.jpg";
   const std::string uri = "file:///home/me/My%20Sea%27s.jpg";
   struct Row {
@@ -157,11 +183,9 @@ TEST(DesktopWallpaper, GnomeBackendSetsReadsAndRestoresThroughRealGsettings) {
   // The keyfile backend in a private configuration folder: the test never
   // touches a real desktop's settings.
   test::TempDir config;
-  const char* oldBackend = std::getenv("GSETTINGS_BACKEND");
-  const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedBackend = oldBackend ? oldBackend : "", savedConfig = oldConfig ? oldConfig : "";
-  setenv("GSETTINGS_BACKEND", "keyfile", 1);
-  setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+  ScopedEnv env;
+  env.Set("GSETTINGS_BACKEND", "keyfile");
+  env.Set("XDG_CONFIG_HOME", config.path().string());
   SystemProcessRunner runner;
   auto gnome = MakeDesktopWallpaper("gnome", runner);
   const std::string user = config.File("user's picture.jpg");
@@ -180,8 +204,87 @@ TEST(DesktopWallpaper, GnomeBackendSetsReadsAndRestoresThroughRealGsettings) {
   EXPECT_EQ(gnome->Read().placement, WallpaperPlacement::Fitted);
   EXPECT_TRUE(gnome->SetPicture(""));
   EXPECT_EQ(gnome->Read().picture, std::string());
-  savedBackend.empty() ? unsetenv("GSETTINGS_BACKEND") : setenv("GSETTINGS_BACKEND", savedBackend.c_str(), 1);
-  savedConfig.empty() ? unsetenv("XDG_CONFIG_HOME") : setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+}
+
+// The session bus starts xfconfd on demand; its service file says where it is installed.
+std::string XfconfdProgram() {
+  std::ifstream in("/usr/share/dbus-1/services/org.xfce.Xfconf.service");
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("Exec=", 0) == 0) return line.substr(5);
+  }
+  return {};
+}
+
+// Peers started for a test, stopped last-started first when it ends.
+struct Peers {
+  ~Peers() {
+    for (auto it = pids.rbegin(); it != pids.rend(); ++it) test::StopPeer(*it);
+  }
+  std::vector<pid_t> pids;
+};
+
+TEST(DesktopWallpaper, XfceBackendSetsAndRestoresEveryMonitorAndWorkspaceThroughRealXfconfd) {
+  const std::string xfconfd = XfconfdProgram();
+  if (!ProgramInPath("dbus-daemon")) GTEST_SKIP() << "dbus-daemon is not installed";
+  if (!ProgramInPath("xfconf-query")) GTEST_SKIP() << "xfconf-query is not installed";
+  if (xfconfd.empty() || !ProgramInPath(xfconfd)) GTEST_SKIP() << "xfconfd is not installed";
+  SystemProcessRunner runner;
+  // Without its library (only recommended by the package) the tool cannot start.
+  if (!runner.Run({"xfconf-query", "--version"}).ok()) GTEST_SKIP() << "xfconf-query does not run";
+  // A bus of its own that knows no services, so only the xfconfd started
+  // here answers, storing into the temporary folder, never the user's.
+  test::TempDir temp;
+  const std::string socket = temp.File("bus");
+  std::ofstream(temp.File("bus.conf"))
+      << "<busconfig><type>session</type><listen>unix:path=" << socket
+      << "</listen><policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+         "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n";
+  ScopedEnv env;
+  env.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + socket);
+  env.Set("XDG_CONFIG_HOME", temp.File("config"));
+  env.Set("XDG_CONFIG_DIRS", temp.File("system"));  // no system-wide defaults either
+  Peers peers;
+  peers.pids.push_back(
+      test::LaunchPeer({"dbus-daemon", "--config-file=" + temp.File("bus.conf"), "--nofork", "--nopidfile"}));
+  if (!test::Eventually(10, [&] { return std::filesystem::exists(socket); })) {
+    GTEST_SKIP() << "dbus-daemon did not start";
+  }
+  peers.pids.push_back(test::LaunchPeer({xfconfd}));
+  const auto create = [&](const std::string& property, const char* type, const std::string& value) {
+    return runner.Run({"xfconf-query", "-c", "xfce4-desktop", "-p", property, "-n", "-t", type, "-s", value}).ok();
+  };
+  // Listing reports an empty channel even with no daemon; only a write shows
+  // that xfconfd has taken its name on the bus.
+  if (!test::Eventually(10, [&] { return create("/backdrop/single-workspace-mode", "bool", "false"); })) {
+    GTEST_SKIP() << "xfconfd (" << xfconfd << ") did not start on a private session bus";
+  }
+  // What a desktop with two monitors and two workspaces holds.
+  const std::string user = temp.File("user's picture.jpg");
+  std::vector<std::string> images;
+  for (const char* monitor : {"monitorVirtual1", "monitorHDMI-2"}) {
+    for (const char* workspace : {"workspace0", "workspace1"}) {
+      const std::string folder = std::string("/backdrop/screen0/") + monitor + "/" + workspace + "/";
+      ASSERT_TRUE(create(folder + "color-style", "int", "0"));
+      ASSERT_TRUE(create(folder + "image-style", "int", "4"));
+      ASSERT_TRUE(create(folder + "last-image", "string", user));
+      images.push_back(folder + "last-image");
+    }
+  }
+  const auto everyImageShows = [&](const std::string& file) {
+    for (const std::string& property : images) {
+      EXPECT_EQ(runner.Run({"xfconf-query", "-c", "xfce4-desktop", "-p", property}).output, file + "\n") << property;
+    }
+  };
+  auto xfce = MakeDesktopWallpaper("xfce", runner);
+  const DesktopBackground shown = xfce->Read();
+  ASSERT_EQ(shown.picture, user);
+  EXPECT_EQ(shown.placement, WallpaperPlacement::Fitted);
+  const std::string ours = temp.File("wallpaper.bmp");
+  EXPECT_TRUE(xfce->SetPicture(ours));
+  everyImageShows(ours);
+  EXPECT_EQ(xfce->Read().picture, ours);
+  EXPECT_TRUE(xfce->SetPicture(*shown.picture));
+  everyImageShows(user);
 }
 
 // The pixel (x, y) of the pixmap a root-window property names.
