@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/import_hooks.h"
 #include "app/run_steps.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
@@ -226,6 +227,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.saveSettings = [&app] { SaveGeometry(app); };
   InstallFrame(app);
   InstallHealthSummaries();
+  InstallImportHooks(app);
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
   if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
   if (!app.screens[2]) app.screens[2] = [](Application& a) { OptionsScreen(a); };
