@@ -54,6 +54,8 @@ constexpr const char* kUsage =
     "                                                    write the health readings as CSV\n"
     "       kalendrina chart OUT.png --kind 3|5|7 [options] [--data DIR]\n"
     "                                                    render a trend chart to a PNG\n"
+    "       kalendrina import event10|corvit10 FILE [--data DIR]\n"
+    "                                                    import an old event file or health diary\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
@@ -340,6 +342,17 @@ UnitModes UnitsFrom(const std::string& folder) {
   return UnitModes{settings.weightMode, settings.measureMode};
 }
 
+// A running copy holds the whole file in memory and would write its own
+// version over ours at its next save; without the lock another writer could
+// save over our change unseen.
+void HoldDataLock(SingleInstance& guard) {
+  if (guard.Acquire()) return;
+  if (guard.HeldByOtherCopy()) {
+    throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
+  }
+  throw DataError{"nothing written without the data-folder lock: " + guard.error()};
+}
+
 void LoadStore(EventStore& store, const std::string& folder) {
   store.eventFile = folder + "Event20.dat";
   std::error_code ec;
@@ -448,13 +461,7 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   // A running copy holds the whole file in memory and would write its own
   // version over ours at its next save.
   SingleInstance guard(folder, kAddLockHolder);
-  if (!guard.Acquire()) {
-    if (guard.HeldByOtherCopy()) {
-      throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
-    }
-    // Without the lock another writer could save over this event unseen.
-    throw DataError{"nothing written without the data-folder lock: " + guard.error()};
-  }
+  HoldDataLock(guard);
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
   LoadStore(store, folder);
@@ -723,6 +730,28 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
 
 }  // namespace
 
+int WithLockedEvents(const std::string& dataFolder, const char* holder, std::ostream& err,
+                     const std::function<int(EventStore&, const UnitModes&, Host&)>& work) {
+  try {
+    std::vector<std::string> args;
+    if (!dataFolder.empty()) args = {"--data", dataFolder};
+    const std::string folder = DataFolderFor(Options(args, 0, {"--data"}, {}), true);
+    SingleInstance guard(folder, holder);
+    HoldDataLock(guard);
+    const UnitModes units = UnitsFrom(folder);
+    EventStore store;
+    LoadStore(store, folder);
+    ErrorHost host;
+    return work(store, units, host);
+  } catch (const UsageError& e) {
+    err << "kalendrina: " << e.message << '\n';
+    return kExitUsage;
+  } catch (const DataError& e) {
+    err << "kalendrina: " << e.message << '\n';
+    return kExitData;
+  }
+}
+
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool& handled) {
   handled = true;
   try {
@@ -741,6 +770,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "summary") return Summary(args, out);
     if (command == "export-csv") return ExportCsv(args, out);
     if (command == "chart") return Chart(args, out);
+    if (command == "import") return ImportCommand(args, out, err);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {

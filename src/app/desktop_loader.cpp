@@ -43,4 +43,9 @@ int WriteChart(const ChartRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int RunImport(ImportRequest& request) {
+  const auto run = reinterpret_cast<ImportEntry>(DesktopEntry(kImportSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 }  // namespace kal

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "app/startup.h"
+#include "import/imports.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
 #include "screens/trend_chart.h"
@@ -53,5 +54,19 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
     if (kal::WritePng(surface, request->outputPath)) return 0;
     std::fprintf(stderr, "kalendrina: cannot write %s\n", request->outputPath.c_str());
     return 2;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_import(kal::ImportRequest* request) {
+  return Guarded([&] {
+    const auto format = request->format == 0 ? kal::ImportFormat::kPreviousVersion : kal::ImportFormat::kHealthDiary;
+    const kal::ImportOutcome outcome =
+        kal::ImportFile(format, request->source, *request->events, request->units, *request->host);
+    request->imported = outcome.result.imported;
+    request->skipped = outcome.result.skipped;
+    request->damagedBytes = outcome.result.damage.bytes;
+    request->error = outcome.error;
+    if (outcome.result.damage.stretches != 0) outcome.result.damage.LogSummary(request->source);
+    return outcome.error.empty() ? 0 : 2;
   });
 }

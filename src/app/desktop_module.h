@@ -14,6 +14,8 @@
 #include <string>
 
 #include "health/trends.h"
+#include "store/event_store.h"
+#include "store/host.h"
 #include "health/units.h"
 
 namespace kal {
@@ -36,17 +38,35 @@ struct ChartRequest {
   std::string outputPath;
 };
 
+// An import file to read into the loaded event store and save; the command
+// line holds the data-folder lock. format: 0 "event10.dat", 1 "corvit10.dat".
+struct ImportRequest {
+  int format = 0;
+  std::string source;
+  EventStore* events = nullptr;
+  UnitModes units;
+  Host* host = nullptr;
+  // Filled in by the module.
+  std::uint32_t imported = 0;
+  std::uint32_t skipped = 0;
+  std::uint64_t damagedBytes = 0;
+  std::string error;
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
+int kalendrina_import(ImportRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
 using WriteChartEntry = decltype(&kalendrina_write_chart);
+using ImportEntry = decltype(&kalendrina_import);
 inline constexpr const char* kRunDesktopSymbol = "kalendrina_run_desktop";
 inline constexpr const char* kRunScriptSymbol = "kalendrina_run_script";
 inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
+inline constexpr const char* kImportSymbol = "kalendrina_import";
 
 // In the executable: load the module on first use and run the desktop program
 // or an input script in it. When the module cannot be loaded they say why on
@@ -54,5 +74,7 @@ inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 int StartDesktop(const std::string& dataFolder, const std::string& commandLine);
 int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
+// 0 when the import ran (request.error empty), 2 when it could not.
+int RunImport(ImportRequest& request);
 
 }  // namespace kal

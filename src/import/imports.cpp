@@ -1,5 +1,6 @@
 #include "import/imports.h"
 
+#include <chrono>
 #include <filesystem>
 #include <vector>
 
@@ -78,6 +79,9 @@ void RunImportDialog(const ImportPlace& place, ImportFormat format) {
   ProgressPanel& panel = host.panel();
   std::string lastTitle;
   std::string lastLabel;
+  // The window is kept alive every 20 ms; a pass per record would let the
+  // pump, not the import, take the time.
+  auto lastPump = std::chrono::steady_clock::now();
   const ImportProgress progress = [&](std::string_view title, std::string_view label, std::uint64_t done,
                                       std::uint64_t total) {
     // Each pass of the walk is a run of the panel of its own.
@@ -88,9 +92,12 @@ void RunImportDialog(const ImportPlace& place, ImportFormat format) {
       lastLabel = label;
     }
     std::int64_t all = static_cast<std::int64_t>(total);
-    const std::int32_t before = panel.lastPercent;
     ShowProgress(ui.gfx, panel, title, label, static_cast<std::int64_t>(done), all);
-    if (panel.lastPercent != before) host.PumpMessages();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPump >= std::chrono::milliseconds(20)) {
+      host.PumpMessages();
+      lastPump = now;
+    }
   };
   const ImportOutcome outcome = ImportBytesInto(format, bytes, place.events, place.units, host, progress);
   if (!lastTitle.empty()) CloseProgress(ui.gfx, panel);

@@ -8,7 +8,7 @@
 
 #include "calendar/repeat.h"
 #include "import/imports.h"
-#include "import_files.h"
+#include "support/import_files.h"
 #include "store/event_store.h"
 #include "support/record_builder.h"
 #include "support/test_support.h"
@@ -195,7 +195,7 @@ TEST(Corvit10, ImportPredictsCyclesLeavesTheSourceAndNoDuplicates) {
     int n = 0;
     for (std::uint32_t i = 0; i < s.indexCount; ++i) {
       const std::uint32_t off = IndexOffset(s, i);
-      n += RecordKindAt(s, off) == kKindCycle && Byte(s.store, off + rec::kPredicted) == predicted;
+      n += RecordKindAt(s, off) == kKindCycle && static_cast<int>(Byte(s.store, off + rec::kPredicted)) == predicted;
     }
     return n;
   };

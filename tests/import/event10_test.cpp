@@ -9,7 +9,7 @@
 
 #include "calendar/repeat.h"
 #include "import/imports.h"
-#include "import_files.h"
+#include "support/import_files.h"
 #include "store/event_store.h"
 #include "support/record_builder.h"
 #include "support/test_support.h"

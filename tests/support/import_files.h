@@ -2,6 +2,7 @@
 // layouts, for the import tests and the fuzz seeds.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -28,7 +29,7 @@ struct OldRecord {
   int secondDay = -1;  // -1: the same date twice
 
   Bytes Build() const {
-    Bytes b(40, 0xEE);  // bytes the reader must not use
+    Bytes b(40 + text.size(), 0xEE);  // 0xEE: bytes the reader must not use
     PutLe(b, 4, static_cast<std::uint32_t>(year), 2);
     b[6] = static_cast<std::uint8_t>(month);
     b[7] = static_cast<std::uint8_t>(day);
@@ -44,7 +45,7 @@ struct OldRecord {
     b[25] = static_cast<std::uint8_t>(green);
     b[26] = static_cast<std::uint8_t>(blue);
     b[27] = 0;
-    b.insert(b.end(), text.begin(), text.end());
+    std::copy(text.begin(), text.end(), b.begin() + 40);
     PutLe(b, 0, static_cast<std::uint32_t>(b.size()), 4);
     return b;
   }
