@@ -11,7 +11,7 @@ namespace kal::fuzz {
 // Imports the bytes as "event10.dat" (format 0) or "corvit10.dat" (format 1)
 // into an empty store: every record appended is well-formed and of a kind
 // the program writes, with a category of the table, the input is unchanged,
-// and the store saves and reloads to the same records.
+// and the index built over the store holds every appended record.
 void ImportFile(int format, const std::uint8_t* data, std::size_t size);
 
 }  // namespace kal::fuzz
