@@ -151,7 +151,10 @@ ImportOutcome ImportFile(ImportFormat format, const std::string& path, EventStor
 
 std::string DamageMessage(const ImportResult& result, const std::string& name) {
   if (result.damage.stretches == 0) return {};
-  return "Damaged File: " + LiteralDialogText(name) + "|" + std::to_string(result.damage.bytes) + " Bytes Skipped";
+  const std::string head = "Damaged File: " + LiteralDialogText(name) + "|";
+  // Only a record cut short by the end of the file skips nothing.
+  if (result.damage.bytes == 0) return head + "The Last Record Is Cut Short";
+  return head + std::to_string(result.damage.bytes) + " Bytes Skipped";
 }
 
 void ImportPreviousVersion(const ImportPlace& place) { RunImportDialog(place, ImportFormat::kPreviousVersion); }

@@ -54,7 +54,8 @@ ImportOutcome ImportBytesInto(ImportFormat format, ImportBytes bytes, EventStore
 ImportOutcome ImportFile(ImportFormat format, const std::string& path, EventStore& events, UnitModes units,
                          Host& host);
 
-// "Damaged File: <name>|12 Bytes Skipped" when anything was skipped, else "".
+// "Damaged File: <name>|12 Bytes Skipped" when anything was skipped, or
+// "...|The Last Record Is Cut Short", else "".
 std::string DamageMessage(const ImportResult& result, const std::string& name);
 
 }  // namespace kal
