@@ -1,7 +1,7 @@
 #include "import_targets.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "check.h"
+
 #include <filesystem>
 #include <random>
 #include <string>
@@ -15,13 +15,6 @@
 namespace kal::fuzz {
 
 namespace {
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 std::string ScratchEventFile() {
   static const std::filesystem::path dir = [] {

@@ -1,5 +1,7 @@
 #include "targets.h"
 
+#include "check.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,13 +21,6 @@
 namespace kal::fuzz {
 
 namespace {
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 std::string Scratch(const char* name) {
   static const std::filesystem::path dir = [] {

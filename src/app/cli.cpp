@@ -730,26 +730,18 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
 
 }  // namespace
 
-int WithLockedEvents(const std::string& dataFolder, const char* holder, std::ostream& err,
+int WithLockedEvents(const std::string& dataFolder, const char* holder,
                      const std::function<int(EventStore&, const UnitModes&, Host&)>& work) {
-  try {
-    std::vector<std::string> args;
-    if (!dataFolder.empty()) args = {"--data", dataFolder};
-    const std::string folder = DataFolderFor(Options(args, 0, {"--data"}, {}), true);
-    SingleInstance guard(folder, holder);
-    HoldDataLock(guard);
-    const UnitModes units = UnitsFrom(folder);
-    EventStore store;
-    LoadStore(store, folder);
-    ErrorHost host;
-    return work(store, units, host);
-  } catch (const UsageError& e) {
-    err << "kalendrina: " << e.message << '\n';
-    return kExitUsage;
-  } catch (const DataError& e) {
-    err << "kalendrina: " << e.message << '\n';
-    return kExitData;
-  }
+  std::vector<std::string> args;
+  if (!dataFolder.empty()) args = {"--data", dataFolder};
+  const std::string folder = DataFolderFor(Options(args, 0, {"--data"}, {}), true);
+  SingleInstance guard(folder, holder);
+  HoldDataLock(guard);
+  const UnitModes units = UnitsFrom(folder);
+  EventStore store;
+  LoadStore(store, folder);
+  ErrorHost host;
+  return work(store, units, host);
 }
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool& handled) {

@@ -26,9 +26,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 // For commands in files of their own (cli_<name>.cpp): loads the event store
 // of the data folder (dataFolder, or the default when empty) under the
 // data-folder lock, as "add" does, and runs `work` on it with the units of the
-// settings and a host that keeps the last error. Failures to get there are
-// printed on err and give the exit status.
-int WithLockedEvents(const std::string& dataFolder, const char* holder, std::ostream& err,
+// settings and a host that keeps the last error. Called from a command that
+// RunCommandLine runs: failures to get there end the command as its own
+// usage and data errors do (status 1 or 2, one line on standard error).
+int WithLockedEvents(const std::string& dataFolder, const char* holder,
                      const std::function<int(EventStore&, const UnitModes&, Host&)>& work);
 
 // kalendrina import event10|corvit10 FILE [--data DIR] (cli_import.cpp).

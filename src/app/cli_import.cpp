@@ -49,7 +49,7 @@ int ImportCommand(const std::vector<std::string>& args, std::ostream& out, std::
     err << "kalendrina: cannot read " << plain[1] << ": not a file\n";
     return kExitData;
   }
-  return WithLockedEvents(data, "the import command", err, [&](EventStore& events, const UnitModes& units, Host& host) {
+  return WithLockedEvents(data, "the import command", [&](EventStore& events, const UnitModes& units, Host& host) {
     ImportRequest request;
     request.format = plain[0] == "event10" ? 0 : 1;
     request.source = plain[1];

@@ -77,6 +77,7 @@ class Chooser {
   void MouseInList();
   void NewFolder();
   void SelectByName(const std::string& name);
+  void SelectParentEntry();
   int Count() const { return static_cast<int>(entries_.size()); }
   const ChooserEntry* Selected() const { return selected_ < Count() ? &entries_[selected_] : nullptr; }
   bool DriveReady(char letter, bool warn);
@@ -175,27 +176,26 @@ void Chooser::OpenSelection() {
     case kChooserParent:
       folder_ = ParentFolder(folder_);
       List();
-      for (int i = 0; i < Count(); ++i) {
-        if (entries_[i].kind == kChooserParent) {
-          selected_ = i;
-          break;
-        }
-      }
+      SelectParentEntry();
       break;
     case kChooserFolder:
       folder_ += entry.name + "/";
       List();
-      for (int i = 0; i < Count(); ++i) {
-        if (entries_[i].kind == kChooserParent) {
-          selected_ = i;
-          break;
-        }
-      }
+      SelectParentEntry();
       break;
     case kChooserFile:
       return;
   }
   ScrollIntoView();
+}
+
+void Chooser::SelectParentEntry() {
+  for (int i = 0; i < Count(); ++i) {
+    if (entries_[i].kind == kChooserParent) {
+      selected_ = i;
+      return;
+    }
+  }
 }
 
 void Chooser::SelectByName(const std::string& name) {

@@ -149,34 +149,19 @@ TEST(Corvit10, DamagedFilesKeepWhatIsReadable) {
   test::PutLe(tooShort, 0, 3, 4);
   Bytes cutText = DiaryRecordBytes(1, 9, 2012, 3, 4, Body().Text("a note"));
   cutText[16] = 200;  // the text claims more than the record holds
-  const auto with = [](std::initializer_list<Bytes> parts) {
-    Bytes b;
-    for (const Bytes& p : parts) test::Append(b, p);
-    return b;
-  };
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::uint32_t imported;
-    std::uint64_t skippedBytes;
-    std::uint32_t places;
-  };
-  const std::vector<Case> cases = {
-      {"garbage between records is stepped over", with({person, Bytes{9, 9, 9, 9, 9}, note}), 1, 5, 1},
-      {"a bad length does not hide the records after it", with({person, badLength, note}), 1, 23, 1},
-      {"a length below the header is stepped over", with({person, tooShort, note}), 1, 23, 1},
-      {"the last record cut short is read to the end", with({person, note, Bytes(note.begin(), note.end() - 3)}),
+  const std::vector<test::DamageCase> cases = {
+      {"garbage between records is stepped over", test::Joined({person, Bytes{9, 9, 9, 9, 9}, note}), 1, 5, 1},
+      {"a bad length does not hide the records after it", test::Joined({person, badLength, note}), 1, 23, 1},
+      {"a length below the header is stepped over", test::Joined({person, tooShort, note}), 1, 23, 1},
+      {"the last record cut short is read to the end", test::Joined({person, note, Bytes(note.begin(), note.end() - 3)}),
        2, 0, 1},
-      {"a text longer than its record is cut", with({person, cutText}), 1, 0, 0},
-      {"a tail of three bytes", with({person, note, Bytes{1, 2, 3}}), 1, 3, 1},
-      {"records before their person's record still count", with({note, person}), 1, 0, 0},
+      {"a text longer than its record is cut", test::Joined({person, cutText}), 1, 0, 0},
+      {"a tail of three bytes", test::Joined({person, note, Bytes{1, 2, 3}}), 1, 3, 1},
+      {"records before their person's record still count", test::Joined({note, person}), 1, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const test::DamageCase& c : cases) {
     EventStore s;
-    const ImportResult r = AppendCorvit10(s, c.file, nullptr, 12);
-    EXPECT_EQ(r.imported, c.imported) << c.what;
-    EXPECT_EQ(r.damage.bytes, c.skippedBytes) << c.what;
-    EXPECT_EQ(r.damage.stretches, c.places) << c.what;
+    c.Expect(AppendCorvit10(s, c.file, nullptr, 12));
   }
 }
 

@@ -96,38 +96,23 @@ TEST(Event10, RecordsBecomeEventsByteForByte) {
 
 TEST(Event10, DamagedFilesKeepWhatIsReadable) {
   const Bytes good = OldRecord().Build();  // 47 bytes
-  const auto with = [&](std::initializer_list<Bytes> parts) {
-    Bytes b;
-    for (const Bytes& p : parts) test::Append(b, p);
-    return b;
-  };
   Bytes shortLength = good;
   test::PutLe(shortLength, 0, 12, 4);
   Bytes negative = good;
   test::PutLe(negative, 0, 0xFFFFFFF0u, 4);
   Bytes pastEnd = good;
   test::PutLe(pastEnd, 0, 4000, 4);
-  struct Case {
-    const char* what;
-    Bytes file;
-    std::uint32_t imported;
-    std::uint64_t skippedBytes;
-    std::uint32_t places;
-  };
-  const std::vector<Case> cases = {
-      {"a tail of three bytes", with({good, Bytes{1, 2, 3}}), 1, 3, 1},
-      {"a length below the fixed part ends the walk", with({good, shortLength, good}), 1, 94, 1},
-      {"a negative length too", with({good, negative, good}), 1, 94, 1},
-      {"a zero length too", with({good, Bytes(47, 0)}), 1, 47, 1},
-      {"a length past the end is cut there", with({good, pastEnd}), 2, 0, 1},
+  const std::vector<test::DamageCase> cases = {
+      {"a tail of three bytes", test::Joined({good, Bytes{1, 2, 3}}), 1, 3, 1},
+      {"a length below the fixed part ends the walk", test::Joined({good, shortLength, good}), 1, 94, 1},
+      {"a negative length too", test::Joined({good, negative, good}), 1, 94, 1},
+      {"a zero length too", test::Joined({good, Bytes(47, 0)}), 1, 47, 1},
+      {"a length past the end is cut there", test::Joined({good, pastEnd}), 2, 0, 1},
       {"an empty file", {}, 0, 0, 0},
   };
-  for (const Case& c : cases) {
+  for (const test::DamageCase& c : cases) {
     EventStore s;
-    const ImportResult r = AppendEvent10(s, c.file, nullptr);
-    EXPECT_EQ(r.imported, c.imported) << c.what;
-    EXPECT_EQ(r.damage.bytes, c.skippedBytes) << c.what;
-    EXPECT_EQ(r.damage.stretches, c.places) << c.what;
+    c.Expect(AppendEvent10(s, c.file, nullptr));
   }
 }
 

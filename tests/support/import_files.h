@@ -2,12 +2,16 @@
 // layouts, for the import tests and the fuzz seeds.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "import/import_common.h"
 
 namespace kal::test {
 
@@ -19,6 +23,27 @@ inline void PutLe(Bytes& b, std::size_t at, std::uint32_t v, int size) {
 }
 
 inline void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+
+inline Bytes Joined(std::initializer_list<Bytes> parts) {
+  Bytes b;
+  for (const Bytes& p : parts) Append(b, p);
+  return b;
+}
+
+// A damaged file and what reading it should give.
+struct DamageCase {
+  const char* what;
+  Bytes file;
+  std::uint32_t imported;
+  std::uint64_t skippedBytes;
+  std::uint32_t places;
+
+  void Expect(const ImportResult& r) const {
+    EXPECT_EQ(r.imported, imported) << what;
+    EXPECT_EQ(r.damage.bytes, skippedBytes) << what;
+    EXPECT_EQ(r.damage.stretches, places) << what;
+  }
+};
 
 struct OldRecord {
   int year = 2009, month = 3, day = 14;
