@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs a built tree into a temporary prefix and checks what a packager
 # ships: the desktop entry and the AppStream file validate, every icon size is
-# there, the manual page reads, and the installed program finds its desktop
-# module (a headless screenshot) while `list` runs without it.
+# there, the manual page reads, and the installed command line finds its desktop
+# executable (a headless screenshot) while `list` runs without it.
 #   scripts/check-install.sh [BUILD_DIR]      (default build/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,11 +28,11 @@ export XDG_RUNTIME_DIR=$prefix
 "$prefix/bin/kalendrina" list --data "$data" | grep -q Installed
 "$prefix/bin/kalendrina" screenshot "$prefix/shot.png" --data "$data"
 test -s "$prefix/shot.png"
-module=$(find "$prefix" -name kalendrina-desktop.so)
+module=$(find "$prefix" -name kalendrina-desktop -type f)
 mv "$module" "$module.away"
 "$prefix/bin/kalendrina" list --data "$data" | grep -q Installed
 if "$prefix/bin/kalendrina" screenshot "$prefix/none.png" --data "$data" 2>/dev/null; then
-  echo "screenshot worked without the desktop module" >&2
+  echo "screenshot worked without the desktop executable" >&2
   exit 1
 fi
-echo "Install: $(find "$prefix" -type f | wc -l) files, desktop entry, metainfo, icons and manual page valid, module found."
+echo "Install: $(find "$prefix" -type f | wc -l) files, desktop entry, metainfo, icons and manual page valid, desktop executable found."

@@ -1,11 +1,11 @@
 #include "app/cli.h"
+#include "app/cli_support.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <string_view>
-#include <map>
 #include <tuple>
 #include <filesystem>
 #include <iostream>
@@ -31,6 +31,7 @@
 #include "calendar/health_summary_text.h"
 #include "store/event_store.h"
 #include "store/categories.h"
+#include "store/corruption.h"
 #include "store/settings.h"
 
 namespace kal {
@@ -56,6 +57,10 @@ constexpr const char* kUsage =
     "                                                    render a trend chart to a PNG\n"
     "       kalendrina import event10|corvit10 FILE [--data DIR]\n"
     "                                                    import an old event file or health diary\n"
+    "       kalendrina wallpaper OUT.png [options] [--data DIR]\n"
+    "                                                    render the desktop calendar to a PNG\n"
+    "       kalendrina print calendar|events OUT.pdf [options] [--data DIR]\n"
+    "                                                    write the printed pages as a PDF\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
     "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
@@ -121,12 +126,6 @@ constexpr const char* kChartUsage =
     "Draws the trend chart of a category's weight (3), blood pressure (5) or glucose (7)\n"
     "readings and writes it as a PNG picture. The default size is 1024x768.\n";
 
-struct UsageError {
-  std::string message;
-};
-struct DataError {
-  std::string message;
-};
 
 // A dialog message as one line for standard error: its line breaks ("|")
 // become spaces and the "|" that user text carried literally come back.
@@ -151,48 +150,6 @@ class ErrorHost : public Host {
   std::string error_;
 };
 
-// Collects "--name value" options and plain arguments. An option given twice
-// is refused rather than letting the last one win silently, and so is a
-// value that is empty or is itself one of the command's options: "--data ''"
-// from an unset shell variable must not fall back to the user's own diary.
-class Options {
- public:
-  Options(const std::vector<std::string>& args, std::size_t first, const std::vector<std::string>& valued,
-          const std::vector<std::string>& flags) {
-    const auto known = [&](const std::string& name) {
-      return std::find(valued.begin(), valued.end(), name) != valued.end() ||
-             std::find(flags.begin(), flags.end(), name) != flags.end();
-    };
-    for (std::size_t i = first; i < args.size(); ++i) {
-      const std::string& a = args[i];
-      if (a.rfind("--", 0) == 0 && a.size() > 2) {
-        if (!known(a)) throw UsageError{"unknown option " + a};
-        if (values_.count(a) != 0) throw UsageError{"option " + a + " is given more than once"};
-        if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
-          values_[a] = "";
-          continue;
-        }
-        if (i + 1 >= args.size() || args[i + 1].empty() || known(args[i + 1])) {
-          throw UsageError{"option " + a + " needs a value"};
-        }
-        values_[a] = args[++i];
-      } else {
-        positional_.push_back(a);
-      }
-    }
-  }
-  bool Has(const std::string& name) const { return values_.count(name) != 0; }
-  std::optional<std::string> Get(const std::string& name) const {
-    auto it = values_.find(name);
-    if (it == values_.end()) return std::nullopt;
-    return it->second;
-  }
-  const std::vector<std::string>& positional() const { return positional_; }
-
- private:
-  std::map<std::string, std::string> values_;
-  std::vector<std::string> positional_;
-};
 
 int ParseInt(const std::string& text, int low, int high, const std::string& what) {
   int value = 0;
@@ -212,6 +169,8 @@ std::pair<int, int> ParseSize(const std::string& text, int minWidth, int minHeig
           ParseInt(text.substr(x + 1), minHeight, 10000, "the height")};
 }
 
+}  // namespace
+
 Ymd ParseDateOption(const std::string& text, const std::string& what) {
   Ymd d;
   if (!ParseIsoDate(text, d)) {
@@ -219,6 +178,8 @@ Ymd ParseDateOption(const std::string& text, const std::string& what) {
   }
   return d;
 }
+
+namespace {
 
 // "9:30", "9:30am", "9:30 pm", "14:05", "12am". Returns hour 0-23 and minute.
 std::pair<int, int> ParseClock(const std::string& text, const std::string& what) {
@@ -260,6 +221,8 @@ std::pair<int, int> ParseClock(const std::string& text, const std::string& what)
 // --data must exist for reading; for writing it is created only when its
 // parent exists, so a mistyped path is refused instead of silently starting a
 // new, empty diary somewhere. The default folder is created on first write.
+}  // namespace
+
 std::string DataFolderFor(const Options& options, bool forWriting) {
   namespace fs = std::filesystem;
   const std::string override = options.Get("--data").value_or("");
@@ -287,6 +250,8 @@ std::string DataFolderFor(const Options& options, bool forWriting) {
   }
   return folder;
 }
+
+namespace {
 
 // Text to be stored must fit the file's single-byte character set; a
 // character outside it is refused by name rather than stored as "?".
@@ -353,8 +318,11 @@ void HoldDataLock(SingleInstance& guard) {
   throw DataError{"nothing written without the data-folder lock: " + guard.error()};
 }
 
-void LoadStore(EventStore& store, const std::string& folder) {
+// `index` false leaves the index unbuilt, for a reader that walks the
+// records once.
+void LoadStore(EventStore& store, const std::string& folder, bool index = true) {
   store.eventFile = folder + "Event20.dat";
+  store.mapFile = true;
   std::error_code ec;
   if (std::filesystem::exists(store.eventFile, ec) && !FileReadable(store.eventFile)) {
     throw DataError{"cannot read " + store.eventFile + ": permission denied"};
@@ -365,22 +333,19 @@ void LoadStore(EventStore& store, const std::string& folder) {
       std::cerr << "kalendrina: removed leftover temporary file " << name << '\n';
     }
   }
-  if (!LoadEvents(store)) throw DataError{store.loadError};
+  if (index ? !LoadEvents(store) : !ReadEventFile(store)) throw DataError{store.loadError};
 }
 
-// What the health reports read: the settings (units, category names) and the events.
-struct FolderData {
-  Settings settings;
-  CategoryTable categories;
-  EventStore store;
-  UnitModes Units() const { return UnitModes{settings.weightMode, settings.measureMode}; }
-};
+
+}  // namespace
 
 void LoadFolderData(const std::string& folder, FolderData& data) {
   data.settings = SettingsFrom(folder);
   BuildCategoryTable(data.categories, data.settings.categories);
   LoadStore(data.store, folder);
 }
+
+namespace {
 
 int List(const std::vector<std::string>& args, std::ostream& out) {
   const Options options(args, 1, {"--from", "--to", "--search", "--category", "--kind", "--data"},
@@ -402,27 +367,31 @@ int List(const std::vector<std::string>& args, std::ostream& out) {
   const std::string folder = DataFolderFor(options, false);
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
-  LoadStore(store, folder);
+  LoadStore(store, folder, false);
 
-  // A sorted index (as every save leaves it) holds the range in one stretch.
-  const std::uint32_t first = from && store.indexSorted ? FirstIndexFrom(store, *from) : 0;
-  for (std::uint32_t i = first; i < store.indexCount; ++i) {
-    if (to && store.indexSorted && IndexDate(store, i) > *to) break;
-    const std::uint32_t off = IndexOffset(store, i);
-    const std::uint32_t k = RecordKindAt(store, off);
-    if (k == kKindDeleted) continue;
-    const PackedDate date = IndexDate(store, i);
-    if ((from && date < *from) || (to && date > *to)) continue;
-    const int cat = CategoryOfByte(static_cast<int>(Byte(store.store, off + rec::kCategory)));
-    if (category && cat != *category) continue;
-    if (kind && static_cast<int>(k) != *kind) continue;
-    if (options.Has("--marked") && !IsMarked(store, off)) continue;
-    if (terms && !RecordMatches(store, off, *terms, units)) continue;
-    const DisplayText text = EventDisplayText(store, off, 170, units);
-    const std::string line = TerminalText(text.text);
-    out << IsoDateText(date) << '\t' << k << '\t' << cat << '\t' << Long(store.store, off + rec::kRecordId) << '\t'
-        << Long(store.store, off + rec::kGroupId) << '\t' << line << '\n';
-  }
+  // One pass in file order, without an index: building one would cost more
+  // than the walk itself.
+  const bool marked = options.Has("--marked");
+  CountingReporter damage;
+  ForEachRecord(
+      store, store.storeSize,
+      [&](std::uint32_t off, std::uint32_t) {
+        const PackedDate date = Long(store.store, off + rec::kDate);
+        if ((from && date < *from) || (to && date > *to)) return;
+        const std::uint32_t k = RecordKindAt(store, off);
+        if (k == kKindDeleted) return;
+        const int cat = CategoryOfByte(static_cast<int>(Byte(store.store, off + rec::kCategory)));
+        if (category && cat != *category) return;
+        if (kind && static_cast<int>(k) != *kind) return;
+        if (marked && !IsMarked(store, off)) return;
+        if (terms && !RecordMatches(store, off, *terms, units)) return;
+        const DisplayText text = EventDisplayText(store, off, 170, units);
+        const std::string line = TerminalText(text.text);
+        out << IsoDateText(date) << '\t' << k << '\t' << cat << '\t' << Long(store.store, off + rec::kRecordId) << '\t'
+            << Long(store.store, off + rec::kGroupId) << '\t' << line << '\n';
+      },
+      &damage);
+  damage.LogSummary(store.eventFile);
   out.flush();
   if (!out) throw DataError{"cannot write the list"};
   return kExitOk;
@@ -730,11 +699,9 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
 
 }  // namespace
 
-int WithLockedEvents(const std::string& dataFolder, const char* holder,
+int WithLockedEvents(const Options& options, const char* holder,
                      const std::function<int(EventStore&, const UnitModes&, Host&)>& work) {
-  std::vector<std::string> args;
-  if (!dataFolder.empty()) args = {"--data", dataFolder};
-  const std::string folder = DataFolderFor(Options(args, 0, {"--data"}, {}), true);
+  const std::string folder = DataFolderFor(options, true);
   SingleInstance guard(folder, holder);
   HoldDataLock(guard);
   const UnitModes units = UnitsFrom(folder);
@@ -762,7 +729,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "summary") return Summary(args, out);
     if (command == "export-csv") return ExportCsv(args, out);
     if (command == "chart") return Chart(args, out);
-    if (command == "import") return ImportCommand(args, out, err);
+    if (command == "import") return ImportCommand(args, out);
+    if (command == "wallpaper") return WallpaperCommand(args, out, err);
+    if (command == "print") return PrintCommand(args, out);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {

@@ -1,9 +1,11 @@
 // kalendrina import event10|corvit10 FILE: the options screen's two imports
-// without the window. The readers live in the desktop module.
+// without the window. The readers live in the desktop part, which runs this
+// command.
 #include <filesystem>
 #include <ostream>
 
 #include "app/cli.h"
+#include "app/cli_support.h"
 #include "app/desktop_module.h"
 
 namespace kal {
@@ -19,48 +21,26 @@ constexpr const char* kImportUsage =
 
 }  // namespace
 
-int ImportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  std::vector<std::string> plain;
-  std::string data;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--help") {
-      out << kImportUsage;
-      return kExitOk;
-    }
-    if (args[i] == "--data") {
-      if (i + 1 >= args.size() || args[i + 1].empty() || !data.empty()) {
-        err << "kalendrina: option --data needs one value\n";
-        return kExitUsage;
-      }
-      data = args[++i];
-    } else if (args[i].rfind("--", 0) == 0) {
-      err << "kalendrina: unknown option " << args[i] << '\n';
-      return kExitUsage;
-    } else {
-      plain.push_back(args[i]);
-    }
+int ImportCommand(const std::vector<std::string>& args, std::ostream& out) {
+  const Options options(args, 1, {"--data"}, {"--help"});
+  if (options.Has("--help")) {
+    out << kImportUsage;
+    return kExitOk;
   }
+  const std::vector<std::string>& plain = options.positional();
   if (plain.size() != 2 || (plain[0] != "event10" && plain[0] != "corvit10")) {
-    err << "kalendrina: import needs event10 or corvit10 and a file (see 'kalendrina import --help')\n";
-    return kExitUsage;
+    throw UsageError{"import needs event10 or corvit10 and a file (see 'kalendrina import --help')"};
   }
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(plain[1], ec)) {
-    err << "kalendrina: cannot read " << plain[1] << ": not a file\n";
-    return kExitData;
-  }
-  return WithLockedEvents(data, "the import command", [&](EventStore& events, const UnitModes& units, Host& host) {
+  if (!std::filesystem::is_regular_file(plain[1], ec)) throw DataError{"cannot read " + plain[1] + ": not a file"};
+  return WithLockedEvents(options, "the import command", [&](EventStore& events, const UnitModes& units, Host& host) {
     ImportRequest request;
     request.format = plain[0] == "event10" ? 0 : 1;
     request.source = plain[1];
     request.events = &events;
     request.units = units;
     request.host = &host;
-    const int status = RunImport(request);
-    if (status != kExitOk) {
-      if (!request.error.empty()) err << "kalendrina: " << request.error << '\n';
-      return kExitData;
-    }
+    if (RunImport(request) != kExitOk) throw DataError{request.error.empty() ? "the import failed" : request.error};
     out << request.imported << " records imported, " << request.skipped << " skipped";
     if (request.damagedBytes != 0) out << ", " << request.damagedBytes << " damaged bytes skipped";
     out << '\n';

@@ -1,19 +1,21 @@
-// The module's entry points (see desktop_module.h); built only into the module.
+// The desktop executable's entry points (see desktop_module.h).
 #include "app/desktop_module.h"
 
 #include <cstdio>
 #include <exception>
 
 #include "app/startup.h"
+#include "app/wallpaper_hooks.h"
 #include "import/imports.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
+#include "print/print_job.h"
 #include "screens/trend_chart.h"
 #include "ui/gfx.h"
 
 namespace {
 
-// Nothing may unwind across the C boundary into the executable.
+// Nothing may unwind across the C boundary.
 template <typename Run>
 int Guarded(Run run) {
   try {
@@ -53,6 +55,33 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_chart(con
                         kal::TrendTitle(request->kind, request->categoryName));
     if (kal::WritePng(surface, request->outputPath)) return 0;
     std::fprintf(stderr, "kalendrina: cannot write %s\n", request->outputPath.c_str());
+    return 2;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_write_wallpaper(const kal::WallpaperRequest* request) {
+  return Guarded([&] { return kal::WriteWallpaperPicture(*request); });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_write_print(const kal::PrintRequest* request) {
+  return Guarded([&] {
+    using kal::PrintJobKind;
+    const PrintJobKind kind = request->calendar ? PrintJobKind::kCalendar : PrintJobKind::kEvents;
+    kal::PrintSettings print = kal::LoadPrintSettings(*request->settings, kind);
+    if (print.font.empty() || print.size <= 0) kal::ApplyPrintDefaults(print, kind);
+    const kal::PrinterPage page =
+        request->a4 ? kal::PaperPage(8268, 11693, kal::kPdfDpi) : kal::PaperPage(8500, 11000, kal::kPdfDpi);
+    kal::ClampMargins(print, kal::PageMetricsFrom(page));
+    const kal::PrintSource source{request->store, request->categories, request->units};
+    kal::FreeTypeTextRenderer text;
+    std::string error;
+    const bool written =
+        request->calendar
+            ? kal::WriteCalendarPdf(request->outputPath, page, print, source, request->firstSunday, request->today,
+                                    text, error)
+            : kal::WriteEventListPdf(request->outputPath, page, print, source, request->offsets, text, error);
+    if (written) return 0;
+    std::fprintf(stderr, "kalendrina: cannot write %s: %s\n", request->outputPath.c_str(), error.c_str());
     return 2;
   });
 }

@@ -23,7 +23,6 @@ void RunExitSequence(Application& app) {
   LogLine("Exit Kill Wallpaper Timer");
   p.window->KillTimer(DayTimerId);
   p.window->KillTimer(CaretTimerId);
-  // FIXME: close the update check thread once it exists.
   SaveGeometry(app);
   app.gfx.backgroundTexture = Surface();
   app.gfx.popupTexture = Surface();
@@ -38,7 +37,8 @@ void RunExitSequence(Application& app) {
   LogLine("Program Cleanup");
   WaitInputRelease(p);
   FreeBuffers(app);
-  // FIXME: start a downloaded installer once the update check exists.
+  // The update check may still be running: it gets at most a second.
+  if (app.hooks.finishUpdate) app.hooks.finishUpdate();
 }
 
 }  // namespace kal

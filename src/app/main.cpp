@@ -6,7 +6,9 @@
 #include "app/desktop_module.h"
 
 int main(int argc, char** argv) {
+  kal::PrepareProgram(argv);
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (kal::HandsOver(args)) return kal::HandOver();
   bool handled = false;
   const int status = kal::RunCommandLine(args, std::cout, std::cerr, handled);
   if (handled) return status;

@@ -8,7 +8,10 @@
 #include <optional>
 
 #include "app/import_hooks.h"
+#include "app/print_hooks.h"
 #include "app/run_steps.h"
+#include "app/wallpaper_hooks.h"
+#include "app/update_feature.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/headless_window.h"
@@ -26,6 +29,7 @@
 #include "ui/images.h"
 #include "ui/input_state.h"
 #include "ui/textures.h"
+#include "ui/web_page.h"
 
 namespace kal {
 
@@ -226,7 +230,12 @@ int RunProgram(Application& app, const StartupOptions& options) {
   p.log = [](const std::string& line) { LogLine(line); };
   p.saveSettings = [&app] { SaveGeometry(app); };
   InstallFrame(app);
+  static SystemProcessRunner noRunner;
+  static const std::unique_ptr<DesktopWallpaper> noDesktop = MakeDesktopWallpaper("none", noRunner);
+  InstallDesktopCalendar(app, options.desktopWallpaper != nullptr ? *options.desktopWallpaper : *noDesktop);
   InstallHealthSummaries();
+  // A test may have put its own printing in place.
+  if (!CalendarScreenHooks().printCalendar && !EventListScreenHooks().printEvents) InstallPrintHooks();
   InstallImportHooks(app);
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
   if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
@@ -244,7 +253,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   app.gfx.TileImage(app.gfx.backgroundTexture, 0, 0, p.ClientWidth, p.ClientHeight);
   DrawFrame(app);
   app.gfx.PresentRect(0, 0, p.ClientWidth, p.ClientHeight);
-  // FIXME: remember the user's desktop wallpaper once wallpapers exist.
+  if (app.hooks.rememberUserWallpaper) app.hooks.rememberUserWallpaper();
   SaveGeometry(app);
   UpdateDragBand(app);
 
@@ -276,13 +285,20 @@ int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
     return 1;
   }
   FreeTypeTextRenderer text;
+  SystemProcessRunner runner;
+  const std::unique_ptr<DesktopWallpaper> desktop = MakeDesktopWallpaper(DetectSessionDesktop(), runner);
   Application app;
   StartupOptions options;
   options.window = &window;
   options.text = &text;
   options.dataFolder = dataFolder;
   options.commandLine = commandLine;
-  return RunProgram(app, options);
+  options.desktopWallpaper = desktop.get();
+  const UpdateFeature update(app);
+  const int status = RunProgram(app, options);
+  // Only now are the locks free that the new program will take.
+  if (!update.programToStart().empty()) LaunchProgram(SystemLauncher(), update.programToStart(), "");
+  return status;
 }
 
 int RunScript(const std::string& scriptPath, const std::string& dataFolder) {

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/desktop_wallpaper.h"
 #include "platform/text.h"
 #include "platform/window.h"
 #include "screens/application.h"
@@ -25,6 +26,9 @@ struct StartupOptions {
   // backend's script size) instead of the remembered one.
   int forcedClientWidth = 0;
   int forcedClientHeight = 0;
+  // The desktop whose wallpaper the calendar goes on; null: none is touched
+  // ("wallpaper.bmp" is still written). Must outlive the run.
+  DesktopWallpaper* desktopWallpaper = nullptr;
 };
 
 // Start-up, the main loop and the exit sequence. Returns the exit status: 0,

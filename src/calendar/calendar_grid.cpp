@@ -39,7 +39,20 @@ void AppendItem(CalendarGrid& grid, GridItem item) {
 
 }  // namespace
 
-FontDescription EntryFont() { return FontDescription{"Arial", kEntryLineHeight, 400, false}; }
+namespace {
+FontDescription& CurrentEntryFont() {
+  static FontDescription font{"Arial", kEntryLineHeight, 400, false};
+  return font;
+}
+}  // namespace
+
+FontDescription EntryFont() { return CurrentEntryFont(); }
+int EntryLineHeight() { return CurrentEntryFont().height; }
+
+ScopedEntryFont::ScopedEntryFont(const FontDescription& font) : previous_(CurrentEntryFont()) {
+  CurrentEntryFont() = font;
+}
+ScopedEntryFont::~ScopedEntryFont() { CurrentEntryFont() = previous_; }
 
 std::string DayKey(std::int32_t year, std::int32_t month, std::int32_t day) {
   char text[32];
@@ -73,10 +86,11 @@ void ForEachRecordOnDay(const EventStore& store, PackedDate date, const std::fun
 int WrapText(TextRenderer& measurer, WrapMode mode, int x, int y, int width, std::string_view text,
              const WrapDrawFn& draw) {
   const FontDescription font = EntryFont();
+  const int lineHeight = font.height;
   int height = 0;
   auto emit = [&](std::string_view line) {
     if (mode == WrapMode::kDraw && draw && !line.empty()) draw(x, y + height, line);
-    height += kEntryLineHeight;
+    height += lineHeight;
   };
 
   std::size_t start = 0;
@@ -115,7 +129,7 @@ void AddDayEntries(CalendarGrid& grid, const EventStore& store, const CategoryTa
                    TextRenderer& measurer, const std::string& key, int x, int& y, int cellWidth, int rowHeight,
                    int reservedItems) {
   const int limit = y + rowHeight;
-  y += kEntryLineHeight + 6;  // the day-number line
+  y += EntryLineHeight() + 6;  // the day-number line
   const PackedDate date = PackDate(Digits(key, 0, 4), Digits(key, 4, 2), Digits(key, 6, 2));
   const int room = kGridCapacity - std::max(0, reservedItems);
 
@@ -140,12 +154,13 @@ void BuildCalendarGrid(CalendarGrid& grid, const EventStore& store, const Catego
 
   Ymd day = UnpackDate(firstSunday);
   const int cellWidth = (area.right - area.left) / 7;  // floor for the non-negative widths that occur
+  const int lineHeight = EntryLineHeight();
   const int totalCells = rows * 7;
   int cellsDone = 0;
 
   int y = area.top;
   for (int r = 0; r < rows; ++r) {
-    const int rowHeight = area.bottom - (rows - r - 1) * kEntryLineHeight - y;
+    const int rowHeight = area.bottom - (rows - r - 1) * lineHeight - y;
     const int cellBottom = y + rowHeight - 1;
     const std::size_t rowFirstItem = grid.items.size();
     int used = 0;

@@ -59,8 +59,25 @@ struct CalendarGrid {
   int count() const { return static_cast<int>(items.size()); }
 };
 
-// The font of the entry texts: a copy of the small regular font (Arial 15).
+// The font of the entry texts: a copy of the small regular font (Arial 15),
+// unless a print job has put its own font in place. The grid's line height
+// follows the font's height, so a grid built under a print font is measured
+// in printer pixels.
 FontDescription EntryFont();
+int EntryLineHeight();
+
+// Puts a print font in place of the entry font for as long as it lives, and
+// the previous one back afterwards. The user-interface thread only.
+class ScopedEntryFont {
+ public:
+  explicit ScopedEntryFont(const FontDescription& font);
+  ~ScopedEntryFont();
+  ScopedEntryFont(const ScopedEntryFont&) = delete;
+  ScopedEntryFont& operator=(const ScopedEntryFont&) = delete;
+
+ private:
+  FontDescription previous_;
+};
 
 // "YYYYMMDD9999", always 12 characters (a year beyond four digits keeps only
 // its last four).
@@ -104,7 +121,7 @@ using WrapDrawFn = std::function<void(int x, int y, std::string_view line)>;
 // start to the current character measures `width` or more: at the last space
 // in it (which the line keeps), or, without a space, just before the current
 // character (a lone character wider than the width still makes a line of
-// its own). Each line adds kEntryLineHeight; 2 is added at the end. In draw
+// its own). Each line adds the entry font's height; 2 is added at the end. In draw
 // mode every non-empty line goes to `draw` at (x, y + height so far); the
 // text colour is the callback's business. Returns the height used.
 int WrapText(TextRenderer& measurer, WrapMode mode, int x, int y, int width, std::string_view text,

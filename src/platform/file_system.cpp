@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -219,6 +220,69 @@ std::vector<std::string> RemoveLeftoverTempFiles(const std::string& folder) {
   return removed;
 }
 
+namespace {
+
+// Opens a whole-file read: the checks ReadWholeFile and MapWholeFile share.
+// True with the file open in `fd` and its size in r.size; false with `r` the
+// outcome to return.
+bool OpenWholeFile(const std::string& path, std::uint64_t maxSize, Fd& fd, FileReadResult& r) {
+  auto failed = [&r](ReadOutcome outcome, std::string message) {
+    r.outcome = outcome;
+    r.message = std::move(message);
+    return false;
+  };
+  auto readError = [&] { return failed(ReadOutcome::kFailed, "cannot read " + path + ": " + ErrorText(errno)); };
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? failed(ReadOutcome::kMissing, "") : readError();
+  // A socket cannot even be opened, and a named pipe would wait for a writer.
+  // What was opened is checked again: the name may have changed hands.
+  if (!S_ISREG(st.st_mode)) return failed(ReadOutcome::kNotRegular, NotRegularMessage(path, st.st_mode));
+  fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) return readError();
+  if (!S_ISREG(st.st_mode)) return failed(ReadOutcome::kNotRegular, NotRegularMessage(path, st.st_mode));
+  r.size = static_cast<std::uint64_t>(st.st_size);
+  if (r.size > maxSize) {
+    return failed(ReadOutcome::kTooLarge, "cannot read " + path + ": it holds " + std::to_string(r.size) +
+                                              " bytes, more than the " + std::to_string(maxSize) + " this program can load");
+  }
+  return true;
+}
+
+}  // namespace
+
+FileReadResult MapWholeFile(const std::string& path, std::uint64_t maxSize, std::uint8_t*& data) {
+  data = nullptr;
+  FileReadResult r;
+  Fd fd(-1);
+  if (!OpenWholeFile(path, maxSize, fd, r)) return r;
+  if (r.size > 0) {
+    // Populated at once, for the reader walks all of it straight away; mapped
+    // for reading first, since populating a writable private mapping would
+    // copy every page. Then writable: the caller may change its copy, page by
+    // page, and the file never sees it.
+    const auto length = static_cast<std::size_t>(r.size);
+    void* block = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
+    if (block != MAP_FAILED && ::mprotect(block, length, PROT_READ | PROT_WRITE) != 0) {
+      const int error = errno;
+      ::munmap(block, length);
+      block = MAP_FAILED;
+      errno = error;
+    }
+    if (block == MAP_FAILED) {
+      r.outcome = ReadOutcome::kFailed;
+      r.message = "cannot read " + path + ": " + ErrorText(errno);
+      return r;
+    }
+    data = static_cast<std::uint8_t*>(block);
+  }
+  r.outcome = ReadOutcome::kRead;
+  return r;
+}
+
+void UnmapFile(std::uint8_t* data, std::size_t size) {
+  if (data != nullptr) ::munmap(data, size);
+}
+
 FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize,
                              const std::function<std::uint8_t*(std::size_t)>& allocate) {
   FileReadResult r;
@@ -228,19 +292,8 @@ FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize,
     return r;
   };
   auto readError = [&] { return failed(ReadOutcome::kFailed, "cannot read " + path + ": " + ErrorText(errno)); };
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? failed(ReadOutcome::kMissing, "") : readError();
-  // A socket cannot even be opened, and a named pipe would wait for a writer.
-  // What was opened is checked again: the name may have changed hands.
-  if (!S_ISREG(st.st_mode)) return failed(ReadOutcome::kNotRegular, NotRegularMessage(path, st.st_mode));
-  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) return readError();
-  if (!S_ISREG(st.st_mode)) return failed(ReadOutcome::kNotRegular, NotRegularMessage(path, st.st_mode));
-  r.size = static_cast<std::uint64_t>(st.st_size);
-  if (r.size > maxSize) {
-    return failed(ReadOutcome::kTooLarge, "cannot read " + path + ": it holds " + std::to_string(r.size) +
-                                              " bytes, more than the " + std::to_string(maxSize) + " this program can load");
-  }
+  Fd fd(-1);
+  if (!OpenWholeFile(path, maxSize, fd, r)) return r;
   std::uint8_t* dst = nullptr;
   if (r.size > 0) {
     dst = allocate(static_cast<std::size_t>(r.size));
@@ -303,7 +356,17 @@ std::FILE* OpenRegularFile(const std::string& path, char mode) {
   return f;
 }
 
+namespace {
+std::string& ProgramFolderOverride() {
+  static std::string folder;
+  return folder;
+}
+}  // namespace
+
+void SetProgramFolder(const std::string& folder) { ProgramFolderOverride() = folder.empty() ? "" : WithSlash(folder); }
+
 std::string ProgramFolder() {
+  if (!ProgramFolderOverride().empty()) return ProgramFolderOverride();
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return "./";
@@ -319,6 +382,14 @@ std::string ResolveDataFolder(const std::string& override) {
   if (xdg != nullptr && xdg[0] == '/') return WithSlash(xdg) + "kalendrina/";
   const char* home = std::getenv("HOME");
   return WithSlash(home != nullptr && home[0] != '\0' ? home : "/tmp") + ".local/share/kalendrina/";
+}
+
+std::string MakePrivateFolder(const std::string& parent, const std::string& prefix) {
+  std::string pattern = parent;
+  if (!pattern.empty() && pattern.back() != '/') pattern.push_back('/');
+  pattern += prefix + "XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return std::string();
+  return pattern + "/";
 }
 
 bool MakePath(const std::string& folder) {

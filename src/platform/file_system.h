@@ -84,14 +84,27 @@ struct FileReadResult {
 FileReadResult ReadWholeFile(const std::string& path, std::uint64_t maxSize,
                              const std::function<std::uint8_t*(std::size_t)>& allocate);
 
+// Maps a whole regular file into memory instead, with the same checks and
+// outcomes: on kRead `data` holds r.size bytes (null for an empty file) until
+// UnmapFile. The mapping is private: changes to it never reach the file. For
+// short runs that read the file once: nothing is copied, but a file cut short
+// by another program while mapped would end the process, so the desktop
+// program, which keeps its file for hours, reads it instead.
+FileReadResult MapWholeFile(const std::string& path, std::uint64_t maxSize, std::uint8_t*& data);
+void UnmapFile(std::uint8_t* data, std::size_t size);
+
 // Opens a C stream for the one-letter modes of store/files.h ('o', 'a', 'i',
 // 'u'), creating missing files readable and writable by the owner only.
 // Returns nullptr for anything but a regular file, without blocking on a
 // named pipe, and when the file cannot be opened.
 std::FILE* OpenRegularFile(const std::string& path, char mode);
 
-// The folder holding the running executable, with a trailing '/'.
+// The folder of the executable the user started, with a trailing '/': the
+// running executable's own, unless SetProgramFolder named another (the desktop
+// executable is started by the command line from the library folder, but
+// belongs to the command line's folder).
 std::string ProgramFolder();
+void SetProgramFolder(const std::string& folder);
 // The data folder: `override` when not empty; else "kddata/" beside the
 // executable when that folder exists (a portable install); else
 // $XDG_DATA_HOME/kalendrina/ (default ~/.local/share/kalendrina/). Always ends
@@ -100,6 +113,9 @@ std::string ResolveDataFolder(const std::string& override);
 // Creates every missing level of the folder, each one for its owner only
 // (mode 700); true when the folder exists afterwards.
 bool MakePath(const std::string& folder);
+// A new folder "<parent><prefix>XXXXXX" that only the user can enter (mode
+// 700), ending in "/"; empty when it could not be made.
+std::string MakePrivateFolder(const std::string& parent, const std::string& prefix);
 // True when the path names a folder that can be listed and written.
 bool FolderWritable(const std::string& folder);
 // True when the folder can be listed and entered.

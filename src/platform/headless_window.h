@@ -17,6 +17,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/input_script.h"
@@ -35,7 +36,10 @@ class HeadlessWindow : public WindowBackend {
   explicit HeadlessWindow(std::vector<ScriptCommand> script, HeadlessOptions options = {});
 
   bool Create(std::string_view title, int x, int y, int width, int height, bool hidden) override;
-  void Show() override { visible_ = true; }
+  void Show() override {
+    visible_ = true;
+    minimized_ = false;
+  }
   void Hide() override { visible_ = false; }
   bool Visible() const override { return visible_; }
   void Raise() override {}
@@ -57,7 +61,13 @@ class HeadlessWindow : public WindowBackend {
   void SetClipboardText(std::string_view cp1252) override;
   void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) override;
   void SetDragBand(int height, const std::vector<Rect>& exclusions) override;
-  void SetTrayIcon(bool shown) override { trayIcon_ = shown; }
+  void Minimize() override { minimized_ = visible_; }
+  void SetTrayImages(std::vector<IconPixels> images) override { trayImages_ = std::move(images); }
+  // Without a tray host the icon cannot be shown, as on a desktop with no notification area.
+  bool SetTrayIcon(bool shown) override {
+    trayIcon_ = shown && trayHost_;
+    return trayIcon_ || !shown;
+  }
   void ShowTrayMenu() override { ++trayMenus_; }
   Clock& clock() override { return clock_; }
 
@@ -69,6 +79,9 @@ class HeadlessWindow : public WindowBackend {
   const Surface& image() const { return image_; }
   bool mouseCaptured() const { return captured_; }
   bool trayIconShown() const { return trayIcon_; }
+  void setTrayHost(bool present) { trayHost_ = present; }
+  const std::vector<IconPixels>& trayImages() const { return trayImages_; }
+  bool minimized() const { return minimized_; }
   int trayMenusShown() const { return trayMenus_; }
   bool TimerRunning(int id) const { return timers_.count(id) != 0; }
   // "title|text" of every message box shown.
@@ -135,6 +148,9 @@ class HeadlessWindow : public WindowBackend {
   int dragWindowY_ = 0;
 
   bool trayIcon_ = false;
+  bool trayHost_ = true;
+  bool minimized_ = false;
+  std::vector<IconPixels> trayImages_;
   int trayMenus_ = 0;
   std::string clipboard_;
   bool clipboardHasText_ = false;

@@ -49,6 +49,21 @@ bool LoadImageFile(const std::string& path, Surface& out) {
     SDL_FreeSurface(loaded);
     return false;
   }
+  // JPEG arrives as three bytes per pixel without alpha: one pass turns it
+  // into our form, without the general conversion's intermediate copy.
+  if (loaded->format->format == SDL_PIXELFORMAT_RGB24) {
+    if (SDL_MUSTLOCK(loaded)) SDL_LockSurface(loaded);
+    Surface result(loaded->w, loaded->h);
+    for (int y = 0; y < loaded->h; ++y) {
+      const Uint8* src = static_cast<const Uint8*>(loaded->pixels) + static_cast<std::ptrdiff_t>(y) * loaded->pitch;
+      Colour* dst = result.Row(y);
+      for (int x = 0; x < loaded->w; ++x, src += 3) dst[x] = Rgb(src[0], src[1], src[2]);
+    }
+    if (SDL_MUSTLOCK(loaded)) SDL_UnlockSurface(loaded);
+    SDL_FreeSurface(loaded);
+    out = std::move(result);
+    return true;
+  }
   // ABGR8888 holds each pixel as the 32-bit value 0xAABBGGRR, the program's
   // colour form plus alpha.
   SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_ABGR8888, 0);

@@ -1,9 +1,12 @@
 #include "platform/launch.h"
 
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -14,15 +17,41 @@ namespace kal {
 
 namespace {
 
-class XdgOpenLauncher : public Launcher {
+bool IsExecutableFile(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+class PathLauncher : public Launcher {
  public:
-  LaunchResult Open(const std::string& target) override { return SpawnDetached("xdg-open", target); }
+  LaunchResult Start(const std::string& program, const std::string& argument) override {
+    return SpawnDetached(program, argument);
+  }
+  std::string FindProgram(const std::string& name) override {
+    if (name.empty()) return std::string();
+    if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
+    const char* path = std::getenv("PATH");
+    std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+    while (true) {
+      const std::size_t colon = dirs.find(':');
+      std::string dir(dirs.substr(0, colon));
+      if (dir.empty()) dir = ".";
+      const std::string candidate = dir + "/" + name;
+      if (IsExecutableFile(candidate)) return candidate;
+      if (colon == std::string_view::npos) return std::string();
+      dirs.remove_prefix(colon + 1);
+    }
+  }
+  std::string Environment(const std::string& name) override {
+    const char* value = std::getenv(name.c_str());
+    return value != nullptr ? value : std::string();
+  }
 };
 
 }  // namespace
 
 Launcher& SystemLauncher() {
-  static XdgOpenLauncher launcher;
+  static PathLauncher launcher;
   return launcher;
 }
 
@@ -33,7 +62,8 @@ LaunchResult SpawnDetached(const std::string& program, const std::string& argume
   name.push_back('\0');
   std::vector<char> arg(argument.begin(), argument.end());
   arg.push_back('\0');
-  char* argv[] = {name.data(), arg.data(), nullptr};
+  // An empty argument means none.
+  char* argv[] = {name.data(), argument.empty() ? nullptr : arg.data(), nullptr};
   pid_t pid = 0;
   const int rc = posix_spawnp(&pid, name.data(), nullptr, nullptr, argv, environ);
   if (rc != 0) {

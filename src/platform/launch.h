@@ -1,11 +1,12 @@
-// Handing a document or a web address to the desktop: the help page, the
-// maker's web site.
+// Starting other programs: the web browser for the help page and web
+// addresses, and a program after an update.
 //
-// A Launcher starts another program and does not wait for it. The desktop's
-// launcher runs "xdg-open" with the target as its one argument (never through
-// a shell, so no character of the target is interpreted); tests put in a
-// launcher of their own that records what was asked. Launchers are owned by
-// whoever creates them; SystemLauncher lives for the whole program.
+// A Launcher finds programs and starts them without waiting. Programs are
+// started directly with their one argument, never through a shell, so no
+// character of the argument is interpreted. The system's launcher looks
+// programs up in PATH; tests put in one of their own that records what was
+// started. Launchers are owned by whoever creates them; SystemLauncher lives
+// for the whole program.
 #pragma once
 
 #include <string>
@@ -15,18 +16,23 @@ namespace kal {
 
 struct LaunchResult {
   bool started = false;
-  std::string program;  // what was started ("xdg-open")
+  std::string program;  // what was started
   std::string error;    // why not, when not started
 };
 
 class Launcher {
  public:
   virtual ~Launcher() = default;
-  // Opens a local file or a web address with the desktop's default handler.
-  virtual LaunchResult Open(const std::string& target) = 0;
+  // Starts a program (a path, or a name looked up in PATH) with one argument.
+  virtual LaunchResult Start(const std::string& program, const std::string& argument) = 0;
+  // The path of an executable program of that name (a path, or looked up in
+  // PATH); empty when there is none.
+  virtual std::string FindProgram(const std::string& name) = 0;
+  // An environment variable, empty when unset.
+  virtual std::string Environment(const std::string& name) = 0;
 };
 
-// The desktop's default handler through xdg-open.
+// Starts programs with SpawnDetached and finds them in PATH.
 Launcher& SystemLauncher();
 
 // Starts `program` (looked up in PATH) with one argument and reaps it in the

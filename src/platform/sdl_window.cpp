@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/encoding.h"
+#include "platform/tray.h"
 
 namespace kal {
 
@@ -95,7 +96,7 @@ SdlWindow::SdlWindow() {
     error_ = SDL_GetError();
     return;
   }
-  userEventBase_ = SDL_RegisterEvents(2);
+  userEventBase_ = SDL_RegisterEvents(3);
   if (userEventBase_ == static_cast<std::uint32_t>(-1)) {
     error_ = "no SDL user events left";
     SDL_Quit();
@@ -105,6 +106,7 @@ SdlWindow::SdlWindow() {
 }
 
 SdlWindow::~SdlWindow() {
+  tray_.reset();  // its worker posts SDL events
   for (auto& [id, slot] : timers_) {
     slot->active.store(false);
     if (slot->sdlId != 0) SDL_RemoveTimer(slot->sdlId);
@@ -118,6 +120,7 @@ bool SdlWindow::Create(std::string_view title, int x, int y, int width, int heig
   Uint32 flags = SDL_WINDOW_BORDERLESS | SDL_WINDOW_RESIZABLE;
   flags |= hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
   const std::string utf8Title = Cp1252ToUtf8(title);
+  title_ = utf8Title;
   window_ = SDL_CreateWindow(utf8Title.c_str(), x, y, width, height, flags);
   if (window_ == nullptr) {
     error_ = SDL_GetError();
@@ -134,7 +137,13 @@ bool SdlWindow::Create(std::string_view title, int x, int y, int width, int heig
 std::uint32_t SdlWindow::windowId() const { return window_ == nullptr ? 0 : SDL_GetWindowID(window_); }
 
 void SdlWindow::Show() {
-  if (window_ != nullptr) SDL_ShowWindow(window_);
+  if (window_ == nullptr) return;
+  SDL_ShowWindow(window_);
+  if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0) SDL_RestoreWindow(window_);
+}
+
+void SdlWindow::Minimize() {
+  if (window_ != nullptr) SDL_MinimizeWindow(window_);
 }
 
 void SdlWindow::Hide() {
@@ -352,6 +361,12 @@ void SdlWindow::Translate(const SDL_Event& ev) {
   } else if (ev.type == userEventBase_ + 1) {
     e.type = EventType::ShowRequest;
     Queue(e);
+  } else if (ev.type == userEventBase_ + 2) {
+    const int value = static_cast<int>(reinterpret_cast<std::intptr_t>(ev.user.data1));
+    e.type = static_cast<EventType>(ev.user.code);
+    if (e.type == EventType::Command) e.id = value;
+    if (e.type == EventType::TrayClick) e.button = static_cast<MouseButton>(value);
+    Queue(e);
   }
 }
 
@@ -438,14 +453,39 @@ void SdlWindow::SetDragBand(int height, const std::vector<Rect>& exclusions) {
   dragExclusions_ = exclusions;
 }
 
-void SdlWindow::SetTrayIcon(bool shown) {
-  // FIXME: no notification-area icon yet; a hidden window can then only be
-  // brought back by starting the program a second time.
-  trayIcon_ = shown;
+void SdlWindow::SetTrayImages(std::vector<IconPixels> images) {
+  trayImages_ = std::move(images);
+  if (tray_) tray_->SetImages(trayImages_);
+}
+
+bool SdlWindow::SetTrayIcon(bool shown) {
+  if (!shown) {
+    if (tray_ && trayIcon_) tray_->Hide();
+    trayIcon_ = false;
+    return true;
+  }
+  if (!ok_) return false;
+  if (!tray_) {
+    const std::uint32_t type = userEventBase_ + 2;
+    // Runs on the tray's worker thread; SDL's event queue takes events from any thread.
+    auto post = [type](const PlatformEvent& e) {
+      SDL_Event ev{};
+      ev.type = type;
+      ev.user.code = static_cast<Sint32>(e.type);
+      ev.user.data1 = reinterpret_cast<void*>(static_cast<std::intptr_t>(e.type == EventType::Command ? e.id
+                                                                          : static_cast<int>(e.button)));
+      SDL_PushEvent(&ev);
+    };
+    // The icon's tip and its menu carry the window's title, the program's name.
+    tray_ = std::make_unique<TrayIcon>(post, title_, title_);
+    tray_->SetImages(trayImages_);
+  }
+  trayIcon_ = tray_->Show() != TrayHost::None;
+  return trayIcon_;
 }
 
 void SdlWindow::ShowTrayMenu() {
-  // FIXME: comes with the notification-area icon.
+  if (tray_ && trayIcon_) tray_->ShowMenu();
 }
 
 int SdlWindow::HitTestAt(int x, int y) const {

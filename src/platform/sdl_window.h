@@ -25,6 +25,8 @@ union SDL_Event;
 
 namespace kal {
 
+class TrayIcon;
+
 class SdlWindow : public WindowBackend {
  public:
   SdlWindow();
@@ -61,7 +63,9 @@ class SdlWindow : public WindowBackend {
   void SetClipboardText(std::string_view cp1252) override;
   void ShowMessageBox(std::string_view title, std::string_view text, MessageIcon icon) override;
   void SetDragBand(int height, const std::vector<Rect>& exclusions) override;
-  void SetTrayIcon(bool shown) override;
+  void Minimize() override;
+  void SetTrayImages(std::vector<IconPixels> images) override;
+  bool SetTrayIcon(bool shown) override;
   void ShowTrayMenu() override;
   Clock& clock() override { return SystemClock(); }
 
@@ -86,7 +90,7 @@ class SdlWindow : public WindowBackend {
   bool ok_ = false;
   std::string error_;
   SDL_Window* window_ = nullptr;
-  // Two event types of our own: timer ticks, then show requests.
+  // Three event types of our own: timer ticks, show requests, tray input.
   std::uint32_t userEventBase_ = 0;
   std::deque<PlatformEvent> pending_;
   std::map<int, std::unique_ptr<TimerSlot>> timers_;
@@ -97,7 +101,11 @@ class SdlWindow : public WindowBackend {
   // reported back as moves by the user.
   int setX_ = 0;
   int setY_ = 0;
+  std::string title_;
   bool trayIcon_ = false;
+  std::vector<IconPixels> trayImages_;
+  // Started at the first icon; its worker posts the icon's clicks and menu choices as SDL events.
+  std::unique_ptr<TrayIcon> tray_;
 };
 
 }  // namespace kal

@@ -111,6 +111,14 @@ struct ModifierState {
 
 enum class MessageIcon : std::uint8_t { None, Stop };
 
+// A picture for the desktop outside the window: straight-alpha 0xAARRGGBB
+// pixels, row by row.
+struct IconPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> argb;
+};
+
 class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
@@ -171,8 +179,16 @@ class WindowBackend {
   // (buttons and tabs), which keep their clicks. Height 0 turns it off.
   virtual void SetDragBand(int height, const std::vector<Rect>& exclusions) = 0;
 
-  // The notification-area icon; a hidden window can only be reached through it.
-  virtual void SetTrayIcon(bool shown) = 0;
+  // Minimises the window to the task bar (shown windows only).
+  virtual void Minimize() = 0;
+
+  // The pictures of the notification-area icon, in as many sizes as there
+  // are; the host picks the one that fits.
+  virtual void SetTrayImages(std::vector<IconPixels> images) = 0;
+  // The notification-area icon; a hidden window can only be reached through
+  // it. Showing returns false when the desktop has no notification area to
+  // put it in, so that the caller can keep the window reachable another way.
+  virtual bool SetTrayIcon(bool shown) = 0;
   // The icon's menu ("Show", "Exit") at the pointer; the chosen item arrives
   // as a Command event.
   virtual void ShowTrayMenu() = 0;

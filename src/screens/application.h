@@ -37,6 +37,9 @@ struct Application {
   AppDates dates;
   CalendarGrid grid;  // the five weeks on screen; the calendar screen rebuilds it
   Surface offscreen;  // as large as the screen, so every window size fits
+  // The user's wallpaper scaled into the options screen's preview; made again
+  // whenever the options screen is drawn whole. Empty: the plain desktop colour.
+  Surface previewPicture;
   Gfx gfx;
   WindowPresenter presenter;
   // What every control and dialog works with; its frameInput is the main frame's.
@@ -48,6 +51,8 @@ struct Application {
   FeatureHooks hooks;
   // Opens the help file and web pages; null: the desktop's own handler.
   Launcher* launcher = nullptr;
+  // The web browser found by the first page opened; empty until then.
+  std::string BrowserPath;
 
   std::string TempFolder;
   std::string ProgramFolder;

@@ -11,7 +11,7 @@
 #include "platform/key_codes.h"
 #include "screens/application.h"
 #include "screens/calendar_parts.h"
-#include "screens/entry_box.h"
+#include "ui/entry_box.h"
 #include "screens/event_editor.h"
 #include "screens/health_editor.h"
 #include "screens/main_frame.h"
@@ -399,7 +399,7 @@ void CalendarScreen(Application& app) {
         // Printing builds the grid for its page; the screen's weeks start at its first day.
         if (app.grid.count() > 0) app.dates.display = KeyDate(app.grid.items.front().key);
       } else {
-        // FIXME: printing, once it is part of the build.
+        // Printing not plugged in (a test that runs the screen alone).
         ShowPlaceholder(app, "Printing is not available in this version.");
       }
       RebuildCalendarGrid(app, keep);

@@ -5,7 +5,7 @@
 #include "screens/application.h"
 #include "screens/calendar_parts.h"
 #include "screens/calendar_screen.h"
-#include "screens/entry_box.h"
+#include "ui/entry_box.h"
 #include "screens/main_frame.h"
 #include "ui/controls.h"
 

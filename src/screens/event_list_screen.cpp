@@ -178,7 +178,7 @@ void PrintMarked(Application& app, const EventList& list) {
   } else if (EventListScreenHooks().printEvents) {
     EventListScreenHooks().printEvents(app, marked);
   } else {
-    // FIXME: printing, once it is part of the build.
+    // Printing not plugged in (a test that runs the screen alone).
     MessageDialog(app.ui, kPrintingUnavailableMessage, "OK");
   }
 }

@@ -11,6 +11,7 @@
 #include "ui/controls.h"
 #include "ui/input_state.h"
 #include "ui/message_dialog.h"
+#include "ui/web_page.h"
 
 namespace kal {
 
@@ -290,8 +291,16 @@ void FrameInput(Application& app, int wait, std::int32_t& requestedScreen) {
       if (app.hooks.startUpdateCheck) app.hooks.startUpdateCheck();
     }
   }
+  // The check runs in the background; its finding reaches the header here.
+  if (app.hooks.pollNewVersion && app.hooks.pollNewVersion(app.frame.newVersion) && p.ModalActive == 0) {
+    DrawFrame(app);
+    app.gfx.PresentRect(0, 0, p.ClientWidth, p.HeaderHeight);
+  }
 
   if (in.currentDay != app.dates.rememberedDay) DayChange(app);
+  if (app.hooks.checkDesktopWallpaper && in.quitRequested == 0 && p.ModalActive == 0) {
+    app.hooks.checkDesktopWallpaper();
+  }
 
   const std::int32_t minimize = Clicked(ui, h.minimize, "Minimize To Tray");
 
@@ -378,10 +387,7 @@ void ToggleMaximized(Application& app) {
 
 void OpenDocument(Application& app, const std::string& target) {
   Launcher& launcher = app.launcher != nullptr ? *app.launcher : SystemLauncher();
-  LogLine("Open Program (Parameter): " + target);
-  const LaunchResult result = launcher.Open(target);
-  LogLine("Open Program (File): " + result.program);
-  LogLine(result.started ? std::string("Open Program: Successful") : "Open Program: " + result.error);
+  OpenWebPage(app.ui, launcher, app.BrowserPath, target, app.hooks.chooseBrowser);
 }
 
 void OpenHelp(Application& app) {
@@ -389,7 +395,7 @@ void OpenHelp(Application& app) {
     OpenDocument(app, app.HelpFile);
     return;
   }
-  OpenDocument(app, EscapeWebAddress(std::string("http://") + MakerWebSite + "/" + HelpPagePath));
+  OpenDocument(app, std::string("http://") + MakerWebSite + "/" + HelpPagePath);
 }
 
 std::string AboutVersionLine() { return std::string(VersionText) + " - Released " + ReleaseDateText; }
@@ -460,7 +466,7 @@ void AboutBox(Application& app) {
     RunFrameInput(app.ui, 1, requested);
     if (in.quitRequested != 0) break;
     if (in.mouseButton == 0 && Inside(in, Rect{site.x1, site.y1, site.x2, site.y2})) {
-      if (LinkHover(app.ui, site, g.SmallBoldFont) != 0) OpenDocument(app, EscapeWebAddress(std::string("http://") + MakerWebSite));
+      if (LinkHover(app.ui, site, g.SmallBoldFont) != 0) OpenDocument(app, std::string("http://") + MakerWebSite);
       continue;
     }
     if (in.mouseButton == 0 && Inside(in, Rect{update.x1, update.y1, update.x2, update.y2})) {

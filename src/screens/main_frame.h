@@ -15,6 +15,7 @@
 #include <string>
 
 #include "screens/screen_layout.h"
+#include "platform/surface.h"
 #include "store/settings.h"
 
 namespace kal {
@@ -32,12 +33,30 @@ struct FeatureHooks {
   std::function<void()> startUpdateCheck;
   // The download and installation offer (update notice, About box).
   std::function<void()> updateOffer;
+  // Called on every pass: sets `version` to the newest version the update
+  // check found (empty: none) and returns true when it changed.
+  std::function<bool(std::string& version)> pollNewVersion;
+  // At exit: ends the update check (waiting at most a second) and installs a
+  // downloaded update.
+  std::function<void()> finishUpdate;
+  // Asks the user for the web browser when none is found; empty: no asking.
+  std::function<std::string()> chooseBrowser;
   // Puts the user's own desktop wallpaper back.
   std::function<void()> restoreUserWallpaper;
   // Composes and installs the wallpaper with the calendar of today's weeks.
   std::function<void()> updateWallpaperCalendar;
-  // The file name of the current desktop wallpaper, lower case.
+  // The file name of the user's current desktop wallpaper.
   std::function<std::string()> currentDesktopWallpaper;
+  // Start-up: remember the desktop's picture as the user's wallpaper.
+  std::function<void()> rememberUserWallpaper;
+  // Called on every frame pass; looks for a wallpaper the user changed
+  // outside the program now and then.
+  std::function<void()> checkDesktopWallpaper;
+  // The options changed the wallpaper switch, style or place.
+  std::function<void()> wallpaperOptionsChanged;
+  // The user's wallpaper as the desktop shows it, scaled to w x h; false
+  // (and `out` untouched) when there is nothing to show.
+  std::function<bool(int w, int h, Surface& out)> wallpaperPreview;
   // The options screen's two imports.
   std::function<void()> importPreviousVersion;
   std::function<void()> importHealthDiary;
@@ -80,7 +99,7 @@ void InstallFrame(Application& app);
 void ToggleMaximized(Application& app);
 void OpenHelp(Application& app);
 void AboutBox(Application& app);
-// Opens a local file or web address and logs the outcome.
+// Opens a local file or web address in the browser and logs the outcome.
 void OpenDocument(Application& app, const std::string& target);
 
 // "2.4 - Released Feb 18, 2011" as the About box says it, after "Version ".

@@ -1,7 +1,6 @@
 #include "screens/options_screen.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "calendar/sort_key.h"
 #include "platform/key_codes.h"
@@ -9,7 +8,7 @@
 #include "screens/category_drop_down.h"
 #include "screens/main_frame.h"
 #include "screens/wallpaper_preview.h"
-#include "screens/wallpaper_styles.h"
+#include "ui/wallpaper_styles.h"
 #include "store/event_record.h"
 #include "ui/dialog_host.h"
 #include "ui/input_state.h"
@@ -177,14 +176,15 @@ void OptionsScreen(Application& app) {
     } else if (in.mouseButton != 0 && settings.wallpaperFlag == 1 && Inside(in, o.calendarBox)) {
       DragCalendarBox(app);
       SaveOptions(app);
+      if (app.hooks.wallpaperOptionsChanged) app.hooks.wallpaperOptionsChanged();
     } else if (in.mouseButton != 0 && Inside(in, o.wallpaperSwitch)) {
       settings.wallpaperFlag = static_cast<std::uint8_t>((settings.wallpaperFlag + 1) & 1);
       if (settings.wallpaperFlag == 1 && app.hooks.currentDesktopWallpaper) {
-        std::string file = app.hooks.currentDesktopWallpaper();
-        for (char& ch : file) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-        settings.wallpaperFile = FitTextField(file, kSettingsPathField);
+        // File names keep their letter case here: it tells files apart.
+        settings.wallpaperFile = FitTextField(app.hooks.currentDesktopWallpaper(), kSettingsPathField);
       }
       SaveOptions(app);
+      if (app.hooks.wallpaperOptionsChanged) app.hooks.wallpaperOptionsChanged();
       DrawWallpaperPreview(app, 0);
       WaitInputRelease(p);
     } else if (in.mouseButton != 0 && Inside(in, o.wallpaperStyle)) {
@@ -194,6 +194,7 @@ void OptionsScreen(Application& app) {
       if (chosen >= 0) {
         settings.wallpaperColor = static_cast<std::uint8_t>(chosen);
         SaveOptions(app);
+        if (app.hooks.wallpaperOptionsChanged) app.hooks.wallpaperOptionsChanged();
       }
       DrawWallpaperPreview(app, 0);
     } else if (in.mouseButton != 0 && Inside(in, o.weightUnit)) {

@@ -1,5 +1,7 @@
 #include "screens/wallpaper_preview.h"
 
+#include <algorithm>
+
 #include "screens/application.h"
 #include "screens/main_frame.h"
 #include "screens/options_screen.h"
@@ -22,8 +24,19 @@ void DrawWallpaperPreview(Application& app, int full) {
     DrawButtonRecord(g, c.importOld);
     DrawButtonRecord(g, c.importHealth);
     g.DrawSunkenBox(pv.left, pv.top, pv.right - 1, pv.bottom - 1, PreviewDesktopColour);
+    if (!app.hooks.wallpaperPreview || !app.hooks.wallpaperPreview(pv.Width(), pv.Height(), app.previewPicture)) {
+      app.previewPicture = Surface();
+    }
   }
-  FillBox(s, PreviewDesktopColour, pv.left, pv.top, pv.right - 1, pv.bottom - 1);
+  const Surface& picture = app.previewPicture;
+  if (picture.width() == pv.Width() && picture.height() == pv.Height()) {
+    const Rect area = pv.Intersect(s.clip());
+    for (int y = area.top; y < area.bottom; ++y) {
+      std::copy_n(picture.Row(y - pv.top) + (area.left - pv.left), area.Width(), s.Row(y) + area.left);
+    }
+  } else {
+    FillBox(s, PreviewDesktopColour, pv.left, pv.top, pv.right - 1, pv.bottom - 1);
+  }
   DrawCheckBox(g, full == 1 ? 1 : 0, c.wallpaperSwitch, app.settings.wallpaperFlag);
   if (app.settings.wallpaperFlag == 1) {
     const Rect& box = o.calendarBox;

@@ -3,8 +3,9 @@
 // calendar is switched on, the box that stands for the calendar's place.
 //
 // Draws from the Application's options layout and settings into the
-// off-screen surface and presents the window. The desktop is shown as its
-// plain colour; the user's own wallpaper picture is not composed here.
+// off-screen surface and presents the window. The user's own wallpaper comes
+// scaled from the desktop calendar's hook; without it the desktop is shown as
+// its plain colour.
 #pragma once
 
 namespace kal {

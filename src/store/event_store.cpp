@@ -1,6 +1,7 @@
 #include "store/event_store.h"
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstring>
 #include <limits>
@@ -129,27 +130,41 @@ std::uint64_t MaskedHash(const EventStore& s, std::uint32_t off) {
 
 }  // namespace
 
-const char* CheckRecordAt(const EventStore& s, std::uint32_t offset, std::uint32_t end, std::uint32_t& length) {
-  length = 0;
-  if (offset >= end || end - offset < kMinRecordLength) return "truncated record";
-  const std::int32_t raw = Long(s.store, offset + rec::kLength);
-  if (raw < static_cast<std::int32_t>(kMinRecordLength)) return "bad record length";
-  const auto len = static_cast<std::uint32_t>(raw);
-  if (len > end - offset) return "record runs past the end";
-  if (Word(s.store, offset + len - 2) != kEndMarker) return "missing end marker";
-  if (len < MinRecordLength(RecordKindAt(s, offset))) return "record too short for its kind";
-  length = len;
-  return nullptr;
+namespace {
+
+// One index entry, date and offset, little-endian; on a little-endian machine
+// one move.
+void PutRawEntry(std::uint8_t* p, std::uint32_t date, std::uint32_t offset) {
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t entry = date | (static_cast<std::uint64_t>(offset) << 32);
+    std::memcpy(p, &entry, 8);
+    return;
+  }
+  for (int i = 0; i < 4; ++i) {
+    p[i] = static_cast<std::uint8_t>(date >> (8 * i));
+    p[4 + i] = static_cast<std::uint8_t>(offset >> (8 * i));
+  }
 }
 
-bool LoadEvents(EventStore& s, CorruptionReporter* reporter) {
+}  // namespace
+
+bool ReadEventFile(EventStore& s) {
   s.savedKeys.reset();
+  BufFree(s.index);
+  s.indexCount = 0;
   BufFree(s.store);
   s.storeSize = 0;
-  const FileReadResult read = ReadWholeFile(s.eventFile, kMaxStoreSize, [&s](std::size_t size) -> std::uint8_t* {
-    BufAlloc(size, s.store);
-    return s.store.empty() ? nullptr : s.store.data();
-  });
+  FileReadResult read;
+  if (s.mapFile) {
+    std::uint8_t* mapped = nullptr;
+    read = MapWholeFile(s.eventFile, kMaxStoreSize, mapped);
+    BufAdopt(mapped, read.size, UnmapFile, s.store);
+  } else {
+    read = ReadWholeFile(s.eventFile, kMaxStoreSize, [&s](std::size_t size) -> std::uint8_t* {
+      BufAlloc(size, s.store);
+      return s.store.empty() ? nullptr : s.store.data();
+    });
+  }
   bool ok = true;
   if (read.outcome == ReadOutcome::kRead) {
     s.storeSize = static_cast<std::uint32_t>(read.size);
@@ -162,6 +177,11 @@ bool LoadEvents(EventStore& s, CorruptionReporter* reporter) {
     LogLine(read.message);
     ok = false;
   }
+  return ok;
+}
+
+bool LoadEvents(EventStore& s, CorruptionReporter* reporter) {
+  const bool ok = ReadEventFile(s);
   CountingReporter counter;
   BuildEventIndex(s, reporter != nullptr ? reporter : &counter);
   counter.LogSummary(s.eventFile);
@@ -177,18 +197,25 @@ void BuildEventIndex(EventStore& s, CorruptionReporter* reporter) {
   // block, of which only the used part is ever touched, trimmed at the end.
   BufAlloc((s.storeSize / kMinRecordLength + 1) * 8u, s.index);
   if (s.index.empty()) return;
+  // Every record is at least kMinRecordLength long, so the block holds an
+  // entry for each: the loop writes without checking.
+  std::uint8_t* entry = s.index.data();
+  const std::uint8_t* store = s.store.data();
+  std::uint32_t count = 0;
+  bool sorted = true;
   std::int32_t previousDate = INT32_MIN;
   ForEachRecord(
       s, s.storeSize,
       [&](std::uint32_t p, std::uint32_t) {
-        const std::int32_t date = Long(s.store, p + rec::kDate);
-        SetLong(s.index, 8u * s.indexCount, date);
-        SetLong(s.index, 8u * s.indexCount + 4, static_cast<std::int32_t>(p));
-        ++s.indexCount;
-        if (date < previousDate) s.indexSorted = false;
+        const auto date = static_cast<std::int32_t>(LoadLong(store + p + rec::kDate));
+        PutRawEntry(entry + 8u * count, static_cast<std::uint32_t>(date), p);
+        ++count;
+        sorted = sorted && date >= previousDate;
         previousDate = date;
       },
       reporter);
+  s.indexCount = count;
+  s.indexSorted = sorted;
   BufResize(8u * s.indexCount, s.index);
 }
 

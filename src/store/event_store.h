@@ -46,6 +46,10 @@ struct EventStore {
   bool readOnly = false;
   std::string loadError;
 
+  // Set by short runs that read the file once (the command line): LoadEvents
+  // maps the file instead of copying it (see MapWholeFile).
+  bool mapFile = false;
+
   // The keys of the last save and the bytes they were built from, so that
   // the next save builds keys only for records that changed since. Dropped
   // by LoadEvents.
@@ -61,7 +65,23 @@ constexpr std::uint32_t kMaxStoreSize = 0x7FFFFFFFu;
 // record is well-formed when its length is at least the header and the end
 // marker, fits before `end`, is not shorter than its kind's fixed fields, and
 // its last two bytes are the end marker.
-const char* CheckRecordAt(const EventStore& s, std::uint32_t offset, std::uint32_t end, std::uint32_t& length);
+// Inline: the readers call it for every record of the file.
+inline const char* CheckRecordAt(const EventStore& s, std::uint32_t offset, std::uint32_t end,
+                                 std::uint32_t& length) {
+  length = 0;
+  if (offset >= end || end - offset < kMinRecordLength || !s.store.Holds(offset, end - offset)) {
+    return "truncated record";
+  }
+  const std::uint8_t* p = s.store.data() + offset;
+  const auto raw = static_cast<std::int32_t>(LoadLong(p + rec::kLength));
+  if (raw < static_cast<std::int32_t>(kMinRecordLength)) return "bad record length";
+  const auto len = static_cast<std::uint32_t>(raw);
+  if (len > end - offset) return "record runs past the end";
+  if (LoadWord(p + len - 2) != kEndMarker) return "missing end marker";
+  if (len < MinRecordLength(p[rec::kKind])) return "record too short for its kind";
+  length = len;
+  return nullptr;
+}
 
 // Calls visit(offset, length) for each well-formed record that starts before
 // `end` (held to the store's size), in file order. Damaged bytes are skipped
@@ -110,6 +130,9 @@ std::uint32_t FirstIndexFrom(const EventStore& s, std::int32_t date);
 // Returns false, with the store empty, readOnly set and loadError saying why,
 // when the file is there but could not be read whole.
 bool LoadEvents(EventStore& s, CorruptionReporter* reporter = nullptr);
+// The first half of LoadEvents: the file into the store, without the index,
+// for a reader that walks the records once (ForEachRecord) in file order.
+bool ReadEventFile(EventStore& s);
 // Scans the store for well-formed records (ForEachRecord) and rebuilds the
 // index.
 void BuildEventIndex(EventStore& s, CorruptionReporter* reporter = nullptr);

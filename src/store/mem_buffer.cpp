@@ -1,5 +1,6 @@
 #include "store/mem_buffer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,16 +38,30 @@ void ReportFailure(const std::string& text, const std::string& title) {
 
 }  // namespace
 
-MemBuffer::~MemBuffer() { std::free(data_); }
+MemBuffer::~MemBuffer() { Release(); }
+
+void MemBuffer::Release() {
+  if (release_ != nullptr) {
+    release_(data_, size_);
+  } else {
+    std::free(data_);
+  }
+  data_ = nullptr;
+  size_ = 0;
+  release_ = nullptr;
+}
 
 MemBuffer::MemBuffer(MemBuffer&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    : data_(std::exchange(other.data_, nullptr)),
+      size_(std::exchange(other.size_, 0)),
+      release_(std::exchange(other.release_, nullptr)) {}
 
 MemBuffer& MemBuffer::operator=(MemBuffer&& other) noexcept {
   if (this != &other) {
-    std::free(data_);
+    Release();
     data_ = std::exchange(other.data_, nullptr);
     size_ = std::exchange(other.size_, 0);
+    release_ = std::exchange(other.release_, nullptr);
   }
   return *this;
 }
@@ -59,9 +74,7 @@ void SetAllocFailureHook(AllocFailureHook hook) {
 void BufAlloc(std::size_t size, MemBuffer& buffer) {
   if (size == 0) return;
   void* block = std::malloc(size);
-  std::free(buffer.data_);
-  buffer.data_ = nullptr;
-  buffer.size_ = 0;
+  buffer.Release();
   if (block == nullptr) {
     // The process heap has no handle of its own on this platform; 0 stands for it.
     ReportFailure("(" + std::to_string(size) + " bytes/0 heap) Please restart your computer.",
@@ -77,6 +90,20 @@ void BufAlloc(std::size_t size, MemBuffer& buffer) {
 
 void BufResize(std::size_t newSize, MemBuffer& buffer) {
   if (buffer.data_ == nullptr) return;
+  if (buffer.release_ != nullptr) {
+    // An adopted block cannot grow in place: its bytes move to the heap.
+    void* block = std::malloc(newSize == 0 ? 1 : newSize);
+    if (block != nullptr) std::memcpy(block, buffer.data_, std::min(newSize, buffer.size_));
+    buffer.Release();
+    if (block == nullptr) {
+      ReportFailure("(" + std::to_string(newSize) + " bytes) Please restart your computer.",
+                    "Error resizing memory buffer!");
+      return;
+    }
+    buffer.data_ = static_cast<std::uint8_t*>(block);
+    buffer.size_ = newSize;
+    return;
+  }
   // realloc(p, 0) may free and return null; keep a minimal block instead so
   // that a resize to zero is not mistaken for a failure.
   void* block = std::realloc(buffer.data_, newSize == 0 ? 1 : newSize);
@@ -93,10 +120,13 @@ void BufResize(std::size_t newSize, MemBuffer& buffer) {
   buffer.size_ = newSize;
 }
 
-void BufFree(MemBuffer& buffer) {
-  std::free(buffer.data_);
-  buffer.data_ = nullptr;
-  buffer.size_ = 0;
+void BufFree(MemBuffer& buffer) { buffer.Release(); }
+
+void BufAdopt(std::uint8_t* data, std::size_t size, void (*release)(std::uint8_t*, std::size_t), MemBuffer& buffer) {
+  buffer.Release();
+  buffer.data_ = data;
+  buffer.size_ = data != nullptr ? size : 0;
+  buffer.release_ = data != nullptr ? release : nullptr;
 }
 
 void GetByte(const MemBuffer& buffer, std::size_t offset, std::int32_t& value) {

@@ -10,8 +10,10 @@
 // the allocation.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -41,10 +43,19 @@ class MemBuffer {
 
  private:
   friend void BufAlloc(std::size_t size, MemBuffer& buffer);
+  friend void BufAdopt(std::uint8_t* data, std::size_t size, void (*release)(std::uint8_t*, std::size_t),
+                       MemBuffer& buffer);
   friend void BufResize(std::size_t newSize, MemBuffer& buffer);
   friend void BufFree(MemBuffer& buffer);
+// Takes over a block the buffer did not allocate (a file mapped into memory),
+// replacing any block held; `release` gives it back. BufResize moves it into
+// an allocated block.
+void BufAdopt(std::uint8_t* data, std::size_t size, void (*release)(std::uint8_t*, std::size_t), MemBuffer& buffer);
+  void Release();
   std::uint8_t* data_ = nullptr;
   std::size_t size_ = 0;
+  // How a block that did not come from BufAlloc is given back (null: free).
+  void (*release_)(std::uint8_t*, std::size_t) = nullptr;
 };
 
 // Called with (text, title) when the heap cannot supply a block. The window
@@ -93,6 +104,22 @@ inline std::int32_t Long(const MemBuffer& b, std::size_t off) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                                    (static_cast<std::uint32_t>(p[2]) << 16) |
                                    (static_cast<std::uint32_t>(p[3]) << 24));
+}
+
+// Unchecked little-endian reads for loops over every record of the file,
+// whose callers have checked the bytes lie inside the block. On a
+// little-endian machine each is one move.
+inline std::uint32_t LoadWord(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8);
+}
+inline std::uint32_t LoadLong(const std::uint8_t* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+  }
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // The setters are inline, like the readers: index and record building call

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "platform/file_system.h"
@@ -64,7 +65,12 @@ constexpr KeySpec kKeys[] = {
     Int("event_print_bm", &Settings::eventPrintBm),
     Bytes("event_devmode", &Settings::eventDevmode),
     Text("categories", &Settings::categories, kSettingsCategoriesField),
+    // Keys of our own, written only when set: a file without them stays as it was.
+    Text("update_server", &Settings::updateServer, kSettingsPathField),
+    Text("update_ca_file", &Settings::updateCaFile, kSettingsPathField),
 };
+constexpr std::size_t kFirstOwnKey = 31;
+static_assert(std::string_view(kKeys[kFirstOwnKey].key) == "update_server");
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -259,7 +265,11 @@ void WriteSettingsEntry(std::string& image, std::string_view key, std::string_vi
 
 std::string EncodeSettings(const Settings& settings) {
   std::string image;
-  for (const KeySpec& spec : kKeys) WriteSettingsEntry(image, spec.key, ValueText(settings, spec));
+  for (std::size_t i = 0; i < std::size(kKeys); ++i) {
+    const std::string value = ValueText(settings, kKeys[i]);
+    if (i >= kFirstOwnKey && value.empty()) continue;
+    WriteSettingsEntry(image, kKeys[i].key, value);
+  }
   return image;
 }
 

@@ -65,6 +65,9 @@ struct Settings {
   std::int32_t eventPrintBm = 0;    // event_print_bm
   std::string eventDevmode;         // event_devmode (raw bytes)
   std::string categories = kDefaultCategories;  // categories (text 1024)
+  // Ours, written only when not empty:
+  std::string updateServer;  // update_server (text 512): https:// address of the update folder; empty: no checking
+  std::string updateCaFile;  // update_ca_file (text 512): PEM file of the CAs trusted for it; empty: the system's
 
   bool operator==(const Settings&) const = default;
 };

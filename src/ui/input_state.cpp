@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/log.h"
+#include "ui/images.h"
 
 namespace kal {
 
@@ -77,10 +78,39 @@ void ShowFromTray(Program& p) {
   p.window->Raise();
 }
 
+std::vector<IconPixels> TrayIconImages() {
+  std::vector<IconPixels> images;
+  for (const int size : {16, 22, 24, 32, 48, 64}) {
+    const Image icon = ProgramIcon(size);
+    IconPixels& out = images.emplace_back();
+    out.width = icon.pixels.width();
+    out.height = icon.pixels.height();
+    out.argb.reserve(icon.pixels.pixels().size());
+    for (std::size_t i = 0; i < icon.pixels.pixels().size(); ++i) {
+      const Colour c = icon.pixels.pixels()[i];
+      const std::uint32_t alpha = i < icon.alpha.size() ? icon.alpha[i] : 255;
+      out.argb.push_back((alpha << 24) | (static_cast<std::uint32_t>(RedOf(c)) << 16) |
+                         (static_cast<std::uint32_t>(GreenOf(c)) << 8) | static_cast<std::uint32_t>(BlueOf(c)));
+    }
+  }
+  return images;
+}
+
 void HideToTray(Program& p) {
   if (p.window == nullptr) return;
-  p.window->SetTrayIcon(true);
-  p.window->Hide();
+  if (!p.shell.trayImagesGiven) {
+    // Drawn at the first use, not at start-up: most runs never hide the window.
+    p.window->SetTrayImages(TrayIconImages());
+    p.shell.trayImagesGiven = true;
+  }
+  if (p.window->SetTrayIcon(true)) {
+    p.window->Hide();
+    return;
+  }
+  // No notification area to come back from: a hidden window would be lost.
+  if (p.log) p.log("No tray icon host found: window minimized instead");
+  p.window->Show();
+  p.window->Minimize();
 }
 
 void StartDayTimer(Program& p) {

@@ -7,6 +7,8 @@
 // screen, editor and dialog loop takes before it reads the input state.
 #pragma once
 
+#include <vector>
+
 #include "ui/program.h"
 
 namespace kal {
@@ -23,8 +25,12 @@ void PumpMessages(Program& program, int wait);
 // The capture rule of the pump: the mouse is captured exactly while a button is held.
 void UpdateMouseCapture(Program& program);
 
-// Shows the icon in the notification area and hides the window.
+// Shows the icon in the notification area and hides the window. Where the
+// desktop has no notification area the window is minimised instead (and
+// logged), so that it can always be brought back.
 void HideToTray(Program& program);
+// The program icon in the sizes notification areas use, for the backend.
+std::vector<IconPixels> TrayIconImages();
 // Shows the window again from the tray, on top.
 void ShowFromTray(Program& program);
 

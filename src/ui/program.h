@@ -88,6 +88,7 @@ struct Program {
     std::int32_t limitsWidth = 0;
     std::int32_t limitsHeight = 0;
     Surface savedHeader;  // the top bar as it was when the program lost activation
+    bool trayImagesGiven = false;
   } shell;
 };
 

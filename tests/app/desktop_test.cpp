@@ -2,96 +2,22 @@
 // its header, takes a click, closes with its exit sequence, and a second start
 // hands over to the first.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "support/test_support.h"
-#include "support/xvfb.h"
+#include "support/desktop_fixture.h"
 
 namespace kal {
 namespace {
 
-// Starts the program with the arguments; the environment carries DISPLAY and
-// a private runtime folder.
-pid_t Launch(const std::vector<std::string>& args) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    std::vector<char*> argv;
-    std::string exe = KALENDRINA_EXE;
-    argv.push_back(exe.data());
-    std::vector<std::string> copy = args;
-    for (auto& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
-    _exit(127);
-  }
-  return pid;
-}
+using test::Eventually;
+using test::Launch;
+using test::LogLines;
+using test::WaitExit;
 
-// Waits for the process to end; -1 when it did not end in time (it is then killed).
-int WaitExit(pid_t pid, double seconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (std::chrono::steady_clock::now() < end) {
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
-  return -1;
-}
-
-std::vector<std::string> LogLines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// Asks `done` every 50 ms until it holds or `seconds` have passed.
-bool Eventually(double seconds, const std::function<bool()>& done) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
-    if (std::chrono::steady_clock::now() > end) return false;
-  }
-  return true;
-}
-
-class DesktopTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() { server_ = new test::XServer(); }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-  void SetUp() override {
-    if (server_->display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    setenv("DISPLAY", server_->display().c_str(), 1);
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    std::filesystem::create_directory(runtime.path() / "run");
-    setenv("XDG_RUNTIME_DIR", (runtime.path() / "run").c_str(), 1);
-  }
-  std::vector<std::string> DataArgs() const { return {"--data", data.path().string()}; }
-
-  static test::XServer* server_;
-  test::TempDir data;
-  test::TempDir runtime;
-};
-
-test::XServer* DesktopTest::server_ = nullptr;
+using DesktopTest = test::DesktopFixture;
 
 TEST_F(DesktopTest, OpensDrawsTakesAClickAndClosesWithItsExitSequence) {
   test::XClient x;

@@ -12,18 +12,11 @@
 #include "platform/launch.h"
 #include "screens/event_list_screen.h"
 #include "screens/options_screen.h"
+#include "support/recording_launcher.h"
 #include "support/test_support.h"
 #include "ui/ui_fixture.h"
 
 namespace kal::test {
-
-struct RecordingLauncher : Launcher {
-  LaunchResult Open(const std::string& target) override {
-    opened.push_back(target);
-    return LaunchResult{true, "test-open", ""};
-  }
-  std::vector<std::string> opened;
-};
 
 inline std::string At(int x, int y) { return std::to_string(x) + " " + std::to_string(y); }
 inline std::string CentreOf(const Rect& r) { return At((r.left + r.right) / 2, (r.top + r.bottom) / 2); }

@@ -7,7 +7,7 @@
 
 #include "frame_run.h"
 #include "screens/category_drop_down.h"
-#include "screens/wallpaper_styles.h"
+#include "ui/wallpaper_styles.h"
 #include "support/record_builder.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
@@ -113,7 +113,7 @@ TEST(OptionsScreen, WallpaperSwitchAndThePositionBox) {
   on.Go("type o\n" + sw + drag);
   const Settings s = on.Stored();
   EXPECT_EQ(s.wallpaperFlag, 1);
-  EXPECT_EQ(s.wallpaperFile, "/home/me/sea.jpg");
+  EXPECT_EQ(s.wallpaperFile, "/Home/Me/Sea.JPG");  // letter case tells files apart here
   EXPECT_EQ(box, (Rect{245, 233, 570, 442}));
   EXPECT_EQ(s.calendarX, 301);  // 1280 / 425 * 100
   EXPECT_EQ(s.calendarY, 90);   // 1280 / 425 * 30

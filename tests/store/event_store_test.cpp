@@ -109,14 +109,18 @@ TEST_F(EventFileTest, DamageIsSkippedReportedOnceAndDroppedAtTheNextSave) {
        {{shortGeneric.size(), "record too short for its kind"}}},
       {"the same bytes as a glucose reading are whole", Concat({glucose, b}), {0, 28}, {}},
   };
-  for (const Case& c : cases) {
-    Recorder recorder;
-    Load(c.file, &recorder);
-    std::vector<std::uint32_t> offsets;
-    for (std::uint32_t i = 0; i < store.indexCount; ++i) offsets.push_back(IndexOffset(store, i));
-    EXPECT_EQ(offsets, c.offsets) << c.name;
-    EXPECT_EQ(recorder.dropped, c.dropped) << c.name;
+  for (const bool mapped : {false, true}) {
+    store.mapFile = mapped;
+    for (const Case& c : cases) {
+      Recorder recorder;
+      Load(c.file, &recorder);
+      std::vector<std::uint32_t> offsets;
+      for (std::uint32_t i = 0; i < store.indexCount; ++i) offsets.push_back(IndexOffset(store, i));
+      EXPECT_EQ(offsets, c.offsets) << c.name << (mapped ? " (mapped)" : "");
+      EXPECT_EQ(recorder.dropped, c.dropped) << c.name << (mapped ? " (mapped)" : "");
+    }
   }
+  store.mapFile = false;
 
   // Without a reporter of its own the load writes one summary line to the log.
   SetErrorLogFile(dir.File("error.log"));
@@ -147,27 +151,30 @@ TEST_F(EventFileTest, AFileThatCannotBeReadWholeIsNeverSavedOver) {
       {Occupant::kSparse4GiB26, ": it holds 4294967322 bytes, more than the 2147483647 this program can load"},
   };
   for (const Case& c : cases) {
-    test::TempDir folder;
-    EventStore s;
-    s.eventFile = folder.File("Event20.dat");
-    const std::string name = test::Place(c.occupant, s.eventFile);
-    const std::string before = test::Describe(s.eventFile);
-    EXPECT_FALSE(LoadEvents(s)) << name;
-    EXPECT_TRUE(s.readOnly) << name;
-    EXPECT_EQ(s.storeSize + s.indexCount, 0u) << name;
-    const std::string prefix = c.message[0] == ':' ? "cannot read " : "";
-    EXPECT_EQ(s.loadError, prefix + s.eventFile + c.message) << name;
+    for (const bool mapped : {false, true}) {
+      test::TempDir folder;
+      EventStore s;
+      s.eventFile = folder.File("Event20.dat");
+      s.mapFile = mapped;
+      const std::string name = test::Place(c.occupant, s.eventFile) + (mapped ? " (mapped)" : "");
+      const std::string before = test::Describe(s.eventFile);
+      EXPECT_FALSE(LoadEvents(s)) << name;
+      EXPECT_TRUE(s.readOnly) << name;
+      EXPECT_EQ(s.storeSize + s.indexCount, 0u) << name;
+      const std::string prefix = c.message[0] == ':' ? "cannot read " : "";
+      EXPECT_EQ(s.loadError, prefix + s.eventFile + c.message) << name;
 
-    const Bytes added = Generic(Packed(2024, 5, 5), "Added");
-    AppendRecordBytes(s, added.data(), static_cast<std::uint32_t>(added.size()));
-    RecordingHost h;
-    EXPECT_FALSE(SaveEvents(s, RawKeys(), h)) << name;
-    ASSERT_EQ(h.errors.size(), 1u) << name;
-    EXPECT_EQ(h.errors[0], "Could not save events to " + s.eventFile + "|" + s.loadError +
-                               "|Nothing is saved until the program is restarted.");
-    EXPECT_EQ(Bytes(s.store.data(), s.store.data() + s.storeSize), added) << name;
-    EXPECT_EQ(test::Describe(s.eventFile), before) << name;
-    EXPECT_EQ(test::Names(folder.path().string()), std::vector<std::string>{"Event20.dat"}) << name;
+      const Bytes added = Generic(Packed(2024, 5, 5), "Added");
+      AppendRecordBytes(s, added.data(), static_cast<std::uint32_t>(added.size()));
+      RecordingHost h;
+      EXPECT_FALSE(SaveEvents(s, RawKeys(), h)) << name;
+      ASSERT_EQ(h.errors.size(), 1u) << name;
+      EXPECT_EQ(h.errors[0], "Could not save events to " + s.eventFile + "|" + s.loadError +
+                                 "|Nothing is saved until the program is restarted.");
+      EXPECT_EQ(Bytes(s.store.data(), s.store.data() + s.storeSize), added) << name;
+      EXPECT_EQ(test::Describe(s.eventFile), before) << name;
+      EXPECT_EQ(test::Names(folder.path().string()), std::vector<std::string>{"Event20.dat"}) << name;
+    }
   }
 }
 
@@ -228,18 +235,26 @@ TEST_F(EventFileTest, IdsNeverRepeatNorOverflowAtTheTopOfTheRange) {
 }
 
 TEST_F(EventFileTest, DeletedAndAppendedRecordsAndANewWorkRecord) {
-  // A deleted record is indexed and counts for ids but is not written.
+  // A deleted record is indexed and counts for ids but is not written. A
+  // store mapped from its file behaves the same, and its changes reach the
+  // file only through the save.
   Bytes gone = Generic(Packed(2024, 5, 5), "Gone", 40);
   gone[rec::kKind] = kKindDeleted;
-  Load(Concat({gone, Generic(Packed(2024, 5, 5), "Old", 4)}));
+  const Bytes old = Generic(Packed(2024, 5, 5), "Old", 4);
   const Bytes added = Generic(Packed(2025, 1, 1), "New", 5);
-  Append(added);
-  EXPECT_EQ(NextRecordId(store), 41);
-  DeleteRecord(store, IndexOffset(store, 1));
-  EXPECT_EQ(store.indexCount, 2u);  // appending does not index
-  ASSERT_TRUE(Save());
-  EXPECT_EQ(test::ReadAll(store.eventFile), added);
-  EXPECT_EQ(store.indexCount, 1u);
+  for (const bool mapped : {false, true}) {
+    store.mapFile = mapped;
+    Load(Concat({gone, old}));
+    DeleteRecord(store, IndexOffset(store, 1));
+    EXPECT_EQ(test::ReadAll(store.eventFile), Concat({gone, old})) << mapped;
+    Append(added);
+    EXPECT_EQ(NextRecordId(store), 41) << mapped;
+    EXPECT_EQ(store.indexCount, 2u) << mapped;  // appending does not index
+    EXPECT_EQ(RecordKindAt(store, IndexOffset(store, 1)), kKindDeleted) << mapped;
+    ASSERT_TRUE(Save());
+    EXPECT_EQ(test::ReadAll(store.eventFile), added) << mapped;
+    EXPECT_EQ(store.indexCount, 1u) << mapped;
+  }
 
   EventStore fresh;
   PrepareWorkRecord(fresh, kKindGeneric, 3, Packed(2024, 2, 29));

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 namespace kal::test {
@@ -133,6 +134,61 @@ void XClient::Close(unsigned long window) {
   e.xclient.data.l[1] = CurrentTime;
   XSendEvent(d, window, False, NoEventMask, &e);
   XFlush(d);
+}
+
+pid_t Launch(const std::vector<std::string>& args) {
+  std::vector<std::string> argv = {KALENDRINA_EXE};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return LaunchPeer(argv);
+}
+
+pid_t LaunchPeer(const std::vector<std::string>& args) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    std::vector<std::string> copy = args;
+    std::vector<char*> argv;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+int WaitExit(pid_t pid, double seconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (std::chrono::steady_clock::now() < end) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+void StopPeer(pid_t pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  if (WaitExit(pid, 5) == -1) return;  // killed by WaitExit
+}
+
+std::vector<std::string> LogLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool Eventually(double seconds, const std::function<bool()>& done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (; !done(); std::this_thread::sleep_for(std::chrono::milliseconds(50))) {
+    if (std::chrono::steady_clock::now() > end) return false;
+  }
+  return true;
 }
 
 }  // namespace kal::test

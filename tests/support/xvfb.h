@@ -5,7 +5,9 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace kal::test {
 
@@ -55,5 +57,20 @@ class XClient {
   int (*motion_)(void*, int, int, int, unsigned long) = nullptr;
   int (*button_)(void*, unsigned, int, unsigned long) = nullptr;
 };
+
+// Starts the program (KALENDRINA_EXE) with the arguments; it inherits the
+// environment, which carries DISPLAY and the private folders.
+pid_t Launch(const std::vector<std::string>& args);
+// Starts any other program found on PATH; -1 when it cannot be started.
+pid_t LaunchPeer(const std::vector<std::string>& argv);
+// Waits for the process to end and returns its exit code; -1 when it did not
+// end in time (it is then killed), -2 when a signal ended it.
+int WaitExit(pid_t pid, double seconds);
+// Ends a peer started for a test and waits for it.
+void StopPeer(pid_t pid);
+// The lines of a text file, without line ends.
+std::vector<std::string> LogLines(const std::string& path);
+// Asks `done` every 50 ms until it holds or `seconds` have passed.
+bool Eventually(double seconds, const std::function<bool()>& done);
 
 }  // namespace kal::test

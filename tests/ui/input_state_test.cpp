@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "platform/headless_window.h"
@@ -183,6 +184,40 @@ TEST(InputState, TrayIcon) {
   HideToTray(second.p);
   ApplyEvent(second.p, Ev(EventType::ShowRequest));
   EXPECT_EQ(std::tuple(second.window.Visible(), second.p.input.activeWindow), std::tuple(true, 1));
+}
+
+TEST(InputState, WithoutATrayHostTheWindowIsMinimisedNeverLost) {
+  struct Case {
+    bool host;
+    bool startsHidden;  // a "/silent" start hides to the tray before the window was ever shown
+    bool visible, minimized, icon, logged;
+  };
+  const Case cases[] = {
+      {true, false, false, false, true, false},
+      {true, true, false, false, true, false},
+      {false, false, true, true, false, true},
+      {false, true, true, true, false, true},
+  };
+  for (const Case& c : cases) {
+    Rig rig("");
+    rig.window.setTrayHost(c.host);
+    if (c.startsHidden) rig.window.Hide();
+    HideToTray(rig.p);
+    const bool logged = std::find(rig.log.begin(), rig.log.end(), "No tray icon host found: window minimized instead") !=
+                        rig.log.end();
+    EXPECT_EQ(std::tuple(rig.window.Visible(), rig.window.minimized(), rig.window.trayIconShown(), logged),
+              std::tuple(c.visible, c.minimized, c.icon, c.logged))
+        << c.host << c.startsHidden;
+    // The host gets our own icon: every size it may ask for, drawn (not blank), with straight alpha.
+    const auto& images = rig.window.trayImages();
+    ASSERT_EQ(images.size(), 6u);
+    for (const IconPixels& image : images) {
+      ASSERT_EQ(image.argb.size(), static_cast<std::size_t>(image.width * image.height));
+      const auto opaque = std::count_if(image.argb.begin(), image.argb.end(), [](std::uint32_t p) { return p >> 24 == 255; });
+      EXPECT_GT(opaque, image.width * image.height / 4) << image.width;
+      EXPECT_LT(opaque, image.width * image.height) << "a square without transparent corners " << image.width;
+    }
+  }
 }
 
 TEST(InputState, InactiveWindowKeepsTheHeaderItWasLeftWith) {

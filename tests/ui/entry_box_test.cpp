@@ -1,4 +1,4 @@
-#include "screens/entry_box.h"
+#include "ui/entry_box.h"
 
 #include <gtest/gtest.h>
 

@@ -9,6 +9,7 @@
 
 #include <string_view>
 
+#include "platform/page_canvas.h"
 #include "platform/surface.h"
 #include "ui/gfx.h"
 
@@ -19,6 +20,10 @@ namespace kal {
 // grid's cell width - 8) and never drawn outside the box. Colour arithmetic
 // is per component and clamped to 0..255.
 void DrawEntryBox(Gfx& gfx, Surface& surface, Colour colour, Colour textColour, int x1, int y1, int x2, int y2,
+                  std::string_view text, int wrapWidth);
+// The same on any page (a printed page in printer pixels); the text is
+// measured with the canvas's renderer in the current entry font.
+void DrawEntryBox(PageCanvas& canvas, Colour colour, Colour textColour, int x1, int y1, int x2, int y2,
                   std::string_view text, int wrapWidth);
 
 // The colours of the edges and of gradient row `row` (0 at the top) of a box

@@ -1,9 +1,10 @@
-#include "screens/entry_box.h"
+#include "ui/entry_box.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "calendar/calendar_grid.h"
+#include "ui/surface_canvas.h"
 
 namespace kal {
 
@@ -31,26 +32,41 @@ Colour EntryBoxRowColour(Colour colour, int row, int boxHeight) {
 
 void DrawEntryBox(Gfx& gfx, Surface& surface, Colour colour, Colour textColour, int x1, int y1, int x2, int y2,
                   std::string_view text, int wrapWidth) {
+  SurfaceCanvas canvas(gfx, surface);
+  // Without a renderer there is nothing to measure with: the box alone.
+  DrawEntryBox(canvas, colour, textColour, x1, y1, x2, y2, gfx.text != nullptr ? text : std::string_view(), wrapWidth);
+}
+
+void DrawEntryBox(PageCanvas& canvas, Colour colour, Colour textColour, int x1, int y1, int x2, int y2,
+                  std::string_view text, int wrapWidth) {
   if (x2 < x1 || y2 < y1) return;
-  for (int y = y1; y <= y2; ++y) FillBox(surface, EntryBoxRowColour(colour, y - y1, y2 - y1), x1, y, x2, y);
+  // Rows of one colour are filled as one band: a printed box is hundreds of
+  // rows high but has only a few dozen shades.
+  for (int y = y1; y <= y2;) {
+    const Colour c = EntryBoxRowColour(colour, y - y1, y2 - y1);
+    int end = y;
+    while (end < y2 && EntryBoxRowColour(colour, end + 1 - y1, y2 - y1) == c) ++end;
+    canvas.Fill(c, x1, y, x2, end);
+    y = end + 1;
+  }
 
   const Colour light = EntryBoxLightEdge(colour);
   const Colour dark = EntryBoxDarkEdge(colour);
-  FillBox(surface, light, x1, y1, x2 - 1, y1);
-  FillBox(surface, light, x1, y1, x1, y2);
-  FillBox(surface, dark, x1, y2, x2, y2);
-  FillBox(surface, dark, x2, y1, x2, y2);
+  canvas.Fill(light, x1, y1, x2 - 1, y1);
+  canvas.Fill(light, x1, y1, x1, y2);
+  canvas.Fill(dark, x1, y2, x2, y2);
+  canvas.Fill(dark, x2, y1, x2, y2);
 
-  if (text.empty() || gfx.text == nullptr) return;
+  if (text.empty()) return;
   // A character wider than the whole box still gets a line of its own; it
   // must not spill into the neighbouring day.
-  const Rect oldClip = surface.clip();
-  surface.SetClipRect(Rect{x1, y1, x2 + 1, y2 + 1}.Intersect(oldClip));
+  const Rect oldClip = canvas.Clip();
+  canvas.SetClip(Rect{x1, y1, x2 + 1, y2 + 1}.Intersect(oldClip));
   const FontDescription font = EntryFont();
-  WrapText(*gfx.text, WrapMode::kDraw, x1 + 2, y1 + 2, wrapWidth, text, [&](int x, int y, std::string_view line) {
-    gfx.DrawTextAligned(surface, x, y, AlignLeft, textColour, font, line);
+  WrapText(canvas.Measurer(), WrapMode::kDraw, x1 + 2, y1 + 2, wrapWidth, text, [&](int x, int y, std::string_view line) {
+    canvas.Text(x, y, AlignLeft, textColour, font, line);
   });
-  surface.SetClipRect(oldClip);
+  canvas.SetClip(oldClip);
 }
 
 }  // namespace kal
