@@ -1,4 +1,5 @@
 #include "app/cli.h"
+#include "app/cli_ical.h"
 #include "app/cli_support.h"
 
 #include <algorithm>
@@ -63,8 +64,9 @@ constexpr const char* kUsage =
     "                                                    write the printed pages as a PDF\n"
     "       kalendrina screenshot OUT.png [options] [--data DIR]\n"
     "                                                    render a screen to a PNG\n"
-    "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n"
-    "Run 'kalendrina COMMAND --help' for the options of a command.\n";
+    "       kalendrina run-script FILE [--data DIR]      run the program on an input script\n";
+// After the commands that live in files of their own.
+constexpr const char* kUsageTail = "Run 'kalendrina COMMAND --help' for the options of a command.\n";
 
 constexpr const char* kScreenshotUsage =
     "usage: kalendrina screenshot OUT.png [--screen calendar|events|options] [--size WxH]\n"
@@ -126,6 +128,7 @@ constexpr const char* kChartUsage =
     "Draws the trend chart of a category's weight (3), blood pressure (5) or glucose (7)\n"
     "readings and writes it as a PNG picture. The default size is 1024x768.\n";
 
+}  // namespace
 
 // A dialog message as one line for standard error: its line breaks ("|")
 // become spaces and the "|" that user text carried literally come back.
@@ -168,8 +171,6 @@ std::pair<int, int> ParseSize(const std::string& text, int minWidth, int minHeig
   return {ParseInt(text.substr(0, x), minWidth, 10000, "the width"),
           ParseInt(text.substr(x + 1), minHeight, 10000, "the height")};
 }
-
-}  // namespace
 
 Ymd ParseDateOption(const std::string& text, const std::string& what) {
   Ymd d;
@@ -307,17 +308,6 @@ UnitModes UnitsFrom(const std::string& folder) {
   return UnitModes{settings.weightMode, settings.measureMode};
 }
 
-// A running copy holds the whole file in memory and would write its own
-// version over ours at its next save; without the lock another writer could
-// save over our change unseen.
-void HoldDataLock(SingleInstance& guard) {
-  if (guard.Acquire()) return;
-  if (guard.HeldByOtherCopy()) {
-    throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
-  }
-  throw DataError{"nothing written without the data-folder lock: " + guard.error()};
-}
-
 // `index` false leaves the index unbuilt, for a reader that walks the
 // records once.
 void LoadStore(EventStore& store, const std::string& folder, bool index = true) {
@@ -338,6 +328,18 @@ void LoadStore(EventStore& store, const std::string& folder, bool index = true) 
 
 
 }  // namespace
+
+void LockForWriting(SingleInstance& guard) {
+  // A running copy holds the whole file in memory and would write its own
+  // version over ours at its next save.
+  if (!guard.Acquire()) {
+    if (guard.HeldByOtherCopy()) {
+      throw DataError{guard.lockPath() + " is held by " + guard.holder() + ", so nothing is written"};
+    }
+    // Without the lock another writer could save over the new records unseen.
+    throw DataError{"nothing written without the data-folder lock: " + guard.error()};
+  }
+}
 
 void LoadFolderData(const std::string& folder, FolderData& data) {
   data.settings = SettingsFrom(folder);
@@ -427,10 +429,8 @@ int Add(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       options.Get("--category") ? ParseInt(*options.Get("--category"), 0, kCategoryCount - 1, "--category") : 0;
 
   const std::string folder = DataFolderFor(options, true);
-  // A running copy holds the whole file in memory and would write its own
-  // version over ours at its next save.
   SingleInstance guard(folder, kAddLockHolder);
-  HoldDataLock(guard);
+  LockForWriting(guard);
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
   LoadStore(store, folder);
@@ -703,7 +703,7 @@ int WithLockedEvents(const Options& options, const char* holder,
                      const std::function<int(EventStore&, const UnitModes&, Host&)>& work) {
   const std::string folder = DataFolderFor(options, true);
   SingleInstance guard(folder, holder);
-  HoldDataLock(guard);
+  LockForWriting(guard);
   const UnitModes units = UnitsFrom(folder);
   EventStore store;
   LoadStore(store, folder);
@@ -720,7 +720,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     }
     const std::string& command = args[0];
     if (command == "--help" || command == "-h" || command == "help") {
-      out << kUsage;
+      out << kUsage << kIcalUsageLines << kUsageTail;
       return kExitOk;
     }
     if (command == "list") return List(args, out);
@@ -732,6 +732,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "import") return ImportCommand(args, out);
     if (command == "wallpaper") return WallpaperCommand(args, out, err);
     if (command == "print") return PrintCommand(args, out);
+    if (command == "export-ics") return ExportIcsCommand(args, out);
+    if (command == "import-ics") return ImportIcsCommand(args, out);
     if (command == "screenshot") return Screenshot(args, out);
     if (command == "run-script") return RunScriptCommand(args, out);
     if (command == "--data" || command.rfind('/', 0) == 0) {

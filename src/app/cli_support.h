@@ -14,6 +14,7 @@
 
 #include "calendar/dates.h"
 #include "health/units.h"
+#include "platform/single_instance.h"
 #include "store/categories.h"
 #include "store/event_store.h"
 #include "store/host.h"
@@ -71,6 +72,10 @@ class Options {
   std::vector<std::string> positional_;
 };
 
+// A dialog message as one line for standard error: its line breaks ("|")
+// become spaces and the "|" that user text carried literally come back.
+std::string OneLine(std::string message);
+int ParseInt(const std::string& text, int low, int high, const std::string& what);
 Ymd ParseDateOption(const std::string& text, const std::string& what);
 // Resolves the data folder of --data (or the default) and checks that it can
 // be used for reading or writing.
@@ -85,6 +90,8 @@ struct FolderData {
 };
 
 void LoadFolderData(const std::string& folder, FolderData& data);
+// Takes the data-folder lock or throws DataError saying who holds it.
+void LockForWriting(SingleInstance& guard);
 
 // Loads the event store of the data folder (--data, or the default) for
 // writing under the data-folder lock, as "add" does, and runs `work` on it

@@ -28,6 +28,16 @@ int WritePrint(const PrintRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int ImportIcs(IcsImportRequest& request) {
+  const auto run = reinterpret_cast<ImportIcsEntry>(DesktopEntry(kImportIcsSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
+int ExportIcs(IcsExportRequest& request) {
+  const auto run = reinterpret_cast<ExportIcsEntry>(DesktopEntry(kExportIcsSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 int RunImport(ImportRequest& request) {
   const auto run = reinterpret_cast<ImportEntry>(DesktopEntry(kImportSymbol));
   return run != nullptr ? run(&request) : 2;

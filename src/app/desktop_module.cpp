@@ -6,7 +6,10 @@
 
 #include "app/startup.h"
 #include "app/wallpaper_hooks.h"
+#include "import/ical_export.h"
+#include "import/ical_import.h"
 #include "import/imports.h"
+#include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
 #include "print/print_job.h"
@@ -83,6 +86,39 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_write_print(con
     if (written) return 0;
     std::fprintf(stderr, "kalendrina: cannot write %s: %s\n", request->outputPath.c_str(), error.c_str());
     return 2;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_import_ics(kal::IcsImportRequest* request) {
+  return Guarded([&] {
+    const kal::IcsImportResult result =
+        kal::ImportIcsFile(*request->store, *request->categories, request->units, request->path, kal::SilentHost());
+    request->message = kal::IcsImportMessage(result, request->path);
+    return result.readable && result.error.empty() ? 0 : 2;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_export_ics(kal::IcsExportRequest* request) {
+  return Guarded([&] {
+    const kal::IcsExport ics =
+        kal::ExportIcs(*request->store, *request->categories, request->filter, kal::IcsStampNow());
+    if (request->path == "-") {
+      const bool written = std::fwrite(ics.text.data(), 1, ics.text.size(), stdout) == ics.text.size();
+      if (std::fflush(stdout) == 0 && written) return 0;
+      request->message = "cannot write to standard output";
+      return 2;
+    }
+    // Written whole beside the target and renamed over it, so a failed export
+    // never leaves half a file where the last good one was.
+    kal::AtomicFileWriter writer(request->path);
+    writer.Write(ics.text.data(), ics.text.size());
+    if (!writer.Commit()) {
+      request->message = "cannot write " + request->path + ": " + writer.error();
+      return 2;
+    }
+    request->message = "wrote " + std::to_string(ics.events) + " events (" + std::to_string(ics.records) +
+                       " entries) to " + request->path;
+    return 0;
   });
 }
 

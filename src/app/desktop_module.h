@@ -23,6 +23,7 @@
 #include "store/event_store.h"
 #include "store/host.h"
 #include "health/units.h"
+#include "import/ical_export.h"
 #include "store/categories.h"
 #include "store/event_store.h"
 #include "store/settings.h"
@@ -80,6 +81,27 @@ struct PrintRequest {
   std::string outputPath;
 };
 
+// An iCalendar file to read into the store (which the command line has
+// loaded under the data-folder lock) and save; `message` is the closing
+// message or what went wrong.
+struct IcsImportRequest {
+  EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  UnitModes units;
+  std::string path;
+  std::string message;
+};
+
+// The store's events to write to `path` ("-": standard output) as an
+// iCalendar file.
+struct IcsExportRequest {
+  const EventStore* store = nullptr;
+  const CategoryTable* categories = nullptr;
+  IcsExportFilter filter;
+  std::string path;
+  std::string message;
+};
+
 // An import file to read into the loaded event store and save; the command
 // line holds the data-folder lock. format: 0 "event10.dat", 1 "corvit10.dat".
 struct ImportRequest {
@@ -101,6 +123,8 @@ int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
 int kalendrina_write_chart(const ChartRequest* request);
 int kalendrina_write_wallpaper(const WallpaperRequest* request);
 int kalendrina_write_print(const PrintRequest* request);
+int kalendrina_import_ics(IcsImportRequest* request);
+int kalendrina_export_ics(IcsExportRequest* request);
 int kalendrina_import(ImportRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
@@ -113,6 +137,10 @@ inline constexpr const char* kWriteChartSymbol = "kalendrina_write_chart";
 inline constexpr const char* kWriteWallpaperSymbol = "kalendrina_write_wallpaper";
 using WritePrintEntry = decltype(&kalendrina_write_print);
 inline constexpr const char* kWritePrintSymbol = "kalendrina_write_print";
+using ImportIcsEntry = decltype(&kalendrina_import_ics);
+using ExportIcsEntry = decltype(&kalendrina_export_ics);
+inline constexpr const char* kImportIcsSymbol = "kalendrina_import_ics";
+inline constexpr const char* kExportIcsSymbol = "kalendrina_export_ics";
 using ImportEntry = decltype(&kalendrina_import);
 inline constexpr const char* kImportSymbol = "kalendrina_import";
 
@@ -139,6 +167,8 @@ int StartScript(const std::string& scriptPath, const std::string& dataFolder);
 int WriteChart(const ChartRequest& request);
 int WriteWallpaper(const WallpaperRequest& request);
 int WritePrint(const PrintRequest& request);
+int ImportIcs(IcsImportRequest& request);
+int ExportIcs(IcsExportRequest& request);
 // 0 when the import ran (request.error empty), 2 when it could not.
 int RunImport(ImportRequest& request);
 

@@ -23,8 +23,10 @@
 #include "screens/health_summary.h"
 #include "screens/main_frame.h"
 #include "screens/options_screen.h"
+#include "store/corruption.h"
 #include "store/files.h"
 #include "store/log.h"
+#include "store/settings.h"
 #include "ui/controls.h"
 #include "ui/images.h"
 #include "ui/input_state.h"
@@ -286,7 +288,14 @@ int RunDesktop(const std::string& dataFolder, const std::string& commandLine) {
   }
   FreeTypeTextRenderer text;
   SystemProcessRunner runner;
-  const std::unique_ptr<DesktopWallpaper> desktop = MakeDesktopWallpaper(DetectSessionDesktop(), runner);
+  // The desktop is chosen before the program starts, from the settings as they
+  // are on disk; a choice changed in the file takes effect at the next start.
+  // Damage is left for the start-up's own reading of the file to report.
+  Settings configured;
+  CountingReporter quiet;
+  LoadSettings(configured, ResolveDataFolder(dataFolder) + "config20.dat", nullptr, &quiet);
+  const std::unique_ptr<DesktopWallpaper> desktop =
+      MakeDesktopWallpaper(DetectSessionDesktop(configured.wallpaperDesktop), runner);
   Application app;
   StartupOptions options;
   options.window = &window;

@@ -358,12 +358,13 @@ std::string DetectDesktop(std::string_view override, std::string_view xdgCurrent
   return "none";
 }
 
-std::string DetectSessionDesktop() {
+std::string DetectSessionDesktop(const std::string& configured) {
   const auto env = [](const char* name) {
     const char* v = std::getenv(name);
     return std::string(v != nullptr ? v : "");
   };
-  return DetectDesktop(env("KALENDRINA_DESKTOP"), env("XDG_CURRENT_DESKTOP"), env("DISPLAY"));
+  return DetectDesktop(configured.empty() ? env("KALENDRINA_DESKTOP") : configured, env("XDG_CURRENT_DESKTOP"),
+                       env("DISPLAY"));
 }
 
 }  // namespace kal

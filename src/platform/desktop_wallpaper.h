@@ -64,8 +64,9 @@ std::unique_ptr<DesktopWallpaper> MakeDesktopWallpaper(std::string_view name, Pr
 std::string DetectDesktop(std::string_view override, std::string_view xdgCurrentDesktop, std::string_view display,
                           bool (*installed)(const std::string&) = ProgramInPath);
 
-// The session's values: override from KALENDRINA_DESKTOP, then as above.
-std::string DetectSessionDesktop();
+// The session's values: `configured` (the settings' choice) when not empty,
+// else KALENDRINA_DESKTOP, then as above.
+std::string DetectSessionDesktop(const std::string& configured = {});
 
 // "file:///a%20b.jpg" for "/a b.jpg" and back; FileFromUri gives nullopt for
 // anything but a local file URI.

@@ -118,6 +118,7 @@ void LayoutOptions(OptionsLayout& o, const CalendarLayout& calendar, Gfx& gfx, S
   o.importHealth = Rect{right, top + 50, right + 250, top + 75};
   o.weightUnit = Rect{right, top + 100, right + 250, top + 100 + lh};
   o.lengthUnit = Rect{right, o.weightUnit.bottom + 25, right + 250, o.weightUnit.bottom + 25 + lh};
+  o.importIcal = Rect{right, o.lengthUnit.bottom + 25, right + 250, o.lengthUnit.bottom + 50};
 
   // The desktop calendar has the size of the calendar area, wherever the
   // user put it; scaled into the preview and kept inside it.

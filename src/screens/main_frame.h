@@ -60,6 +60,8 @@ struct FeatureHooks {
   // The options screen's two imports.
   std::function<void()> importPreviousVersion;
   std::function<void()> importHealthDiary;
+  // "Import iCalendar File": choose a file, import it, say what came in.
+  std::function<void()> importIcalendar;
 };
 
 struct FrameState {

@@ -95,6 +95,8 @@ OptionsControls MakeOptionsControls(Application& app) {
   c.importOld.hotkey = 20;
   c.importHealth = RecordAt(o.importHealth, "Import Corvitalis Data");
   c.importHealth.hotkey = 8;
+  c.importIcal = RecordAt(o.importIcal, "Import iCalendar File");
+  c.importIcal.hotkey = 8;
   c.weightUnit = ChoiceField(o.weightUnit, WeightUnitCaption(app.settings.weightMode), g);
   c.lengthUnit = ChoiceField(o.lengthUnit, LengthUnitCaption(app.settings.measureMode), g);
   return c;
@@ -171,6 +173,11 @@ void OptionsScreen(Application& app) {
     } else if (ButtonRecordClicked(ui, c.importHealth) != 0) {
       if (app.hooks.importHealthDiary) {
         app.hooks.importHealthDiary();
+        DrawWallpaperPreview(app, 1);
+      }
+    } else if (ButtonRecordClicked(ui, c.importIcal) != 0) {
+      if (app.hooks.importIcalendar) {
+        app.hooks.importIcalendar();
         DrawWallpaperPreview(app, 1);
       }
     } else if (in.mouseButton != 0 && settings.wallpaperFlag == 1 && Inside(in, o.calendarBox)) {

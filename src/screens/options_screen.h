@@ -26,6 +26,7 @@ struct OptionsControls {
   ControlRecord editCategories;   // push buttons
   ControlRecord importOld;
   ControlRecord importHealth;
+  ControlRecord importIcal;
   ControlRecord weightUnit;  // choice fields
   ControlRecord lengthUnit;
 };

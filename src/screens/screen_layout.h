@@ -60,6 +60,7 @@ struct OptionsLayout {
   Rect editCategories;    // "Edit Category Descriptions"
   Rect importOld;         // "Import Events From Kalendrina 1.x"
   Rect importHealth;      // "Import Corvitalis Data"
+  Rect importIcal;        // "Import iCalendar File"
   Rect weightUnit;        // choice field
   Rect lengthUnit;        // choice field
   std::int32_t screenWidth = 0;   // the screen the preview stands for

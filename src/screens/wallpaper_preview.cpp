@@ -23,6 +23,7 @@ void DrawWallpaperPreview(Application& app, int full) {
     DrawButtonRecord(g, c.editCategories);
     DrawButtonRecord(g, c.importOld);
     DrawButtonRecord(g, c.importHealth);
+    DrawButtonRecord(g, c.importIcal);
     g.DrawSunkenBox(pv.left, pv.top, pv.right - 1, pv.bottom - 1, PreviewDesktopColour);
     if (!app.hooks.wallpaperPreview || !app.hooks.wallpaperPreview(pv.Width(), pv.Height(), app.previewPicture)) {
       app.previewPicture = Surface();

@@ -68,6 +68,7 @@ constexpr KeySpec kKeys[] = {
     // Keys of our own, written only when set: a file without them stays as it was.
     Text("update_server", &Settings::updateServer, kSettingsPathField),
     Text("update_ca_file", &Settings::updateCaFile, kSettingsPathField),
+    Text("wallpaper_desktop", &Settings::wallpaperDesktop, kSettingsFontField),
 };
 constexpr std::size_t kFirstOwnKey = 31;
 static_assert(std::string_view(kKeys[kFirstOwnKey].key) == "update_server");

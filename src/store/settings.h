@@ -68,6 +68,9 @@ struct Settings {
   // Ours, written only when not empty:
   std::string updateServer;  // update_server (text 512): https:// address of the update folder; empty: no checking
   std::string updateCaFile;  // update_ca_file (text 512): PEM file of the CAs trusted for it; empty: the system's
+  // wallpaper_desktop (text 80): where the wallpaper is set, "gnome", "cinnamon",
+  // "mate", "xfce", "kde", "x11" or "none"; empty: as the session looks.
+  std::string wallpaperDesktop;
 
   bool operator==(const Settings&) const = default;
 };

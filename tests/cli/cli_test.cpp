@@ -302,6 +302,39 @@ TEST_F(CliTest, ScreenshotAndRunScriptWorkWithoutADisplay) {
   EXPECT_EQ(Kal("run-script '" + dir.File("missing.txt") + "'" + Data()).status, 1);
 }
 
+// export-ics and import-ics in the desktop executable: what one folder exports, an
+// empty one imports to the same list; the errors are one line each.
+TEST_F(CliTest, IcsExportImportsIntoTheSameList) {
+  ASSERT_EQ(Kal("add 2024-05-06 'Yoga' --start 7am --end 8am --repeat 2 --category 3" + Data()).status, 0);
+  ASSERT_EQ(Kal("add 2024-05-09 'Holiday' --holiday" + Data()).status, 0);
+  const std::string ics = runtime.File("out.ics");
+  ASSERT_EQ(Kal("export-ics '" + ics + "'" + Data()).status, 0);
+  test::TempDir other;
+  const std::string otherData = " --data '" + other.path().string() + "'";
+  const Result imported = Kal("import-ics '" + ics + "'" + otherData);
+  EXPECT_EQ(imported.out, "Imported 2 events (151 entries) from out.ics.\n");
+  const auto listed = [&](const std::string& data) {
+    std::string text;
+    for (const std::string& line : Kal("list" + data).lines) {
+      const auto fields = Split(line, '\t');
+      if (fields.size() == 6) text += fields[0] + " " + fields[2] + " " + fields[5] + "\n";
+    }
+    return text;
+  };
+  EXPECT_EQ(listed(otherData), listed(Data()));
+  EXPECT_EQ(Kal("export-ics -" + otherData).out.rfind("BEGIN:VCALENDAR\r\n", 0), 0u);
+  const std::pair<std::string, int> errors[] = {
+      {"export-ics" + Data(), 1},
+      {"import-ics '" + runtime.File("missing.ics") + "'" + Data(), 2},
+      {"import-ics '" + dir.File("Event20.dat") + "'" + Data(), 2},
+  };
+  for (const auto& [args, status] : errors) {
+    const Result r = Kal(args);
+    EXPECT_EQ(r.status, status) << args;
+    EXPECT_EQ(r.lines.size(), 1u) << r.out;
+  }
+}
+
 // The command line must start at once: only the commands that draw map the
 // display, font and image libraries, by handing the run to the desktop
 // executable beside the command line; without it the other commands still
@@ -317,7 +350,7 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     // does trace here is shown by the drawing command below.
     std::string found;
     for (const char* library :
-         {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig", "libcairo.so", "libcups.so"}) {
+         {"libSDL2-2.0.so", "libSDL2_image", "libfreetype", "libfontconfig", "libcairo.so", "libcups.so", "libical.so"}) {
       for (const auto& line : Split(out, '\n')) {
         if (line.find("calling init:") != std::string::npos && line.find(library) != std::string::npos) {
           found += std::string(found.empty() ? "" : " ") + library;
@@ -331,7 +364,7 @@ TEST_F(CliTest, OnlyDrawingCommandsLoadTheDesktopLibraries) {
     EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, args), "") << args;
   }
   EXPECT_EQ(desktopLibraries(KALENDRINA_EXE, "screenshot '" + dir.File("shot.png") + "'" + Data()),
-            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig libcairo.so libcups.so");
+            "libSDL2-2.0.so libSDL2_image libfreetype libfontconfig libcairo.so libcups.so libical.so");
 
   // The command line alone, without the desktop executable.
   const std::string alone = runtime.File("kalendrina");

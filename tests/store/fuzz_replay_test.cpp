@@ -24,6 +24,7 @@ void ReplayFolder(const char* name, void (*target)(const std::uint8_t*, std::siz
 
 TEST(FuzzReplay, EventFileInputs) { ReplayFolder("event_file", &fuzz::EventFile); }
 TEST(FuzzReplay, SettingsInputs) { ReplayFolder("settings", &fuzz::SettingsFile); }
+TEST(FuzzReplay, IcalInputs) { ReplayFolder("ical", &fuzz::IcalImport); }
 
 }  // namespace
 }  // namespace kal

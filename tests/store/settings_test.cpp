@@ -62,7 +62,7 @@ TEST_F(SettingsFile, EveryKeyIsWrittenInOrderByteForByteAndReadBackExactly) {
   for (int i = 0; i < 700; ++i) blob.push_back(static_cast<char>(i * 37));
   const Settings s{-5, 7, 800, 600, 1, kMin, kMax, 3, 4, 5, 21, std::string(511, 'w'), 6, 255,
                    "Office \xE9 Printer", "Arial", 8, 1000, 9, 10, 11, blob, "PDF", std::string(79, 'F'), 12, 13, 14,
-                   15, -16, std::string("\x31\xD4\x00", 3), std::string(1023, '|'), "", ""};
+                   15, -16, std::string("\x31\xD4\x00", 3), std::string(1023, '|'), "", "", ""};
   ASSERT_TRUE(SaveSettings(s, Path(), host));
   EXPECT_TRUE(host.errors.empty());
   const Bytes expected = Join({
@@ -92,6 +92,11 @@ TEST_F(SettingsFile, EveryKeyIsWrittenInOrderByteForByteAndReadBackExactly) {
   ASSERT_TRUE(SaveSettings(own, Path(), host));
   EXPECT_EQ(test::ReadAll(Path()),
             Join({expected, Entry("update_server", "https://u.example/k/"), Entry("update_ca_file", "/etc/ca.pem")}));
+  own.wallpaperDesktop = "xfce";
+  ASSERT_TRUE(SaveSettings(own, Path(), host));
+  EXPECT_EQ(test::ReadAll(Path()),
+            Join({expected, Entry("update_server", "https://u.example/k/"), Entry("update_ca_file", "/etc/ca.pem"),
+                  Entry("wallpaper_desktop", "xfce")}));
   EXPECT_EQ(Load(test::ReadAll(Path())), own);
 
   // Texts are saved up to their first zero and their field size.
