@@ -1,5 +1,7 @@
 #include "targets.h"
 
+#include "check.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,13 +19,6 @@
 #include "store/settings.h"
 
 namespace kal::fuzz {
-
-void Check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "fuzz invariant broken: %s\n", what);
-    std::abort();
-  }
-}
 
 namespace {
 

@@ -6,10 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace kal::fuzz {
+#include "check.h"
 
-// Aborts with the broken invariant's name when `ok` is false.
-void Check(bool ok, const char* what);
+namespace kal::fuzz {
 
 // Loads the bytes as an event file, builds every text of every record, saves
 // and reloads: the saved file holds only whole live records, and saving it

@@ -56,6 +56,8 @@ constexpr const char* kUsage =
     "                                                    write the health readings as CSV\n"
     "       kalendrina chart OUT.png --kind 3|5|7 [options] [--data DIR]\n"
     "                                                    render a trend chart to a PNG\n"
+    "       kalendrina import event10|corvit10 FILE [--data DIR]\n"
+    "                                                    import an old event file or health diary\n"
     "       kalendrina wallpaper OUT.png [options] [--data DIR]\n"
     "                                                    render the desktop calendar to a PNG\n"
     "       kalendrina print calendar|events OUT.pdf [options] [--data DIR]\n"
@@ -697,6 +699,18 @@ int Screenshot(const std::vector<std::string>& args, std::ostream& out) {
 
 }  // namespace
 
+int WithLockedEvents(const Options& options, const char* holder,
+                     const std::function<int(EventStore&, const UnitModes&, Host&)>& work) {
+  const std::string folder = DataFolderFor(options, true);
+  SingleInstance guard(folder, holder);
+  LockForWriting(guard);
+  const UnitModes units = UnitsFrom(folder);
+  EventStore store;
+  LoadStore(store, folder);
+  ErrorHost host;
+  return work(store, units, host);
+}
+
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool& handled) {
   handled = true;
   try {
@@ -715,6 +729,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     if (command == "summary") return Summary(args, out);
     if (command == "export-csv") return ExportCsv(args, out);
     if (command == "chart") return Chart(args, out);
+    if (command == "import") return ImportCommand(args, out);
     if (command == "wallpaper") return WallpaperCommand(args, out, err);
     if (command == "print") return PrintCommand(args, out);
     if (command == "export-ics") return ExportIcsCommand(args, out);

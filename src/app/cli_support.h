@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -16,6 +17,7 @@
 #include "platform/single_instance.h"
 #include "store/categories.h"
 #include "store/event_store.h"
+#include "store/host.h"
 #include "store/settings.h"
 
 namespace kal {
@@ -90,6 +92,15 @@ struct FolderData {
 void LoadFolderData(const std::string& folder, FolderData& data);
 // Takes the data-folder lock or throws DataError saying who holds it.
 void LockForWriting(SingleInstance& guard);
+
+// Loads the event store of the data folder (--data, or the default) for
+// writing under the data-folder lock, as "add" does, and runs `work` on it
+// with the settings' units and a host that keeps the last error.
+int WithLockedEvents(const Options& options, const char* holder,
+                     const std::function<int(EventStore&, const UnitModes&, Host&)>& work);
+
+// The command `import event10|corvit10 FILE` (app/cli_import.cpp).
+int ImportCommand(const std::vector<std::string>& args, std::ostream& out);
 
 // The command `print calendar|events OUT.pdf ...` (app/cli_print.cpp).
 int PrintCommand(const std::vector<std::string>& args, std::ostream& out);

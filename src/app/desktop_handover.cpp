@@ -22,7 +22,8 @@ bool HandsOver(const std::vector<std::string>& args) {
   // opens. The commands that draw are handed over before they do anything, so
   // nothing they prepare (a temporary script) is left behind by the handover.
   if (args.empty() || args[0] == "--data" || args[0].rfind('/', 0) == 0) return true;
-  for (const char* command : {"screenshot", "run-script", "chart", "wallpaper", "print", "export-ics", "import-ics"}) {
+  for (const char* command : {"screenshot", "run-script", "chart", "wallpaper", "print", "export-ics", "import-ics",
+                              "import"}) {
     if (args[0] == command) return true;
   }
   return false;

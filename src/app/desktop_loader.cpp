@@ -38,4 +38,9 @@ int ExportIcs(IcsExportRequest& request) {
   return run != nullptr ? run(&request) : 2;
 }
 
+int RunImport(ImportRequest& request) {
+  const auto run = reinterpret_cast<ImportEntry>(DesktopEntry(kImportSymbol));
+  return run != nullptr ? run(&request) : 2;
+}
+
 }  // namespace kal

@@ -10,6 +10,7 @@
 #include "app/wallpaper_hooks.h"
 #include "import/ical_export.h"
 #include "import/ical_import.h"
+#include "import/imports.h"
 #include "platform/file_system.h"
 #include "platform/freetype_text.h"
 #include "platform/images.h"
@@ -128,5 +129,19 @@ extern "C" __attribute__((visibility("default"))) int kalendrina_export_ics(kal:
     request->message = "wrote " + std::to_string(ics.events) + " events (" + std::to_string(ics.records) +
                        " entries) to " + request->path;
     return 0;
+  });
+}
+
+extern "C" __attribute__((visibility("default"))) int kalendrina_import(kal::ImportRequest* request) {
+  return Guarded([&] {
+    const auto format = request->format == 0 ? kal::ImportFormat::kPreviousVersion : kal::ImportFormat::kHealthDiary;
+    const kal::ImportOutcome outcome =
+        kal::ImportFile(format, request->source, *request->events, request->units, *request->host);
+    request->imported = outcome.result.imported;
+    request->skipped = outcome.result.skipped;
+    request->damagedBytes = outcome.result.damage.bytes;
+    request->error = outcome.error;
+    if (outcome.result.damage.stretches != 0) outcome.result.damage.LogSummary(request->source);
+    return outcome.error.empty() ? 0 : 2;
   });
 }

@@ -20,6 +20,8 @@
 
 #include "calendar/dates.h"
 #include "health/trends.h"
+#include "store/event_store.h"
+#include "store/host.h"
 #include "health/units.h"
 #include "import/ical_export.h"
 #include "store/categories.h"
@@ -100,6 +102,21 @@ struct IcsExportRequest {
   std::string message;
 };
 
+// An import file to read into the loaded event store and save; the command
+// line holds the data-folder lock. format: 0 "event10.dat", 1 "corvit10.dat".
+struct ImportRequest {
+  int format = 0;
+  std::string source;
+  EventStore* events = nullptr;
+  UnitModes units;
+  Host* host = nullptr;
+  // Filled in by the module.
+  std::uint32_t imported = 0;
+  std::uint32_t skipped = 0;
+  std::uint64_t damagedBytes = 0;
+  std::string error;
+};
+
 extern "C" {
 int kalendrina_run_desktop(const char* dataFolder, const char* commandLine);
 int kalendrina_run_script(const char* scriptPath, const char* dataFolder);
@@ -108,6 +125,7 @@ int kalendrina_write_wallpaper(const WallpaperRequest* request);
 int kalendrina_write_print(const PrintRequest* request);
 int kalendrina_import_ics(IcsImportRequest* request);
 int kalendrina_export_ics(IcsExportRequest* request);
+int kalendrina_import(ImportRequest* request);
 }
 using RunDesktopEntry = decltype(&kalendrina_run_desktop);
 using RunScriptEntry = decltype(&kalendrina_run_script);
@@ -123,6 +141,8 @@ using ImportIcsEntry = decltype(&kalendrina_import_ics);
 using ExportIcsEntry = decltype(&kalendrina_export_ics);
 inline constexpr const char* kImportIcsSymbol = "kalendrina_import_ics";
 inline constexpr const char* kExportIcsSymbol = "kalendrina_export_ics";
+using ImportEntry = decltype(&kalendrina_import);
+inline constexpr const char* kImportSymbol = "kalendrina_import";
 
 // From main, before anything else: remembers the arguments (the command line
 // hands them over as they are) and, in the desktop executable, takes the
@@ -149,5 +169,7 @@ int WriteWallpaper(const WallpaperRequest& request);
 int WritePrint(const PrintRequest& request);
 int ImportIcs(IcsImportRequest& request);
 int ExportIcs(IcsExportRequest& request);
+// 0 when the import ran (request.error empty), 2 when it could not.
+int RunImport(ImportRequest& request);
 
 }  // namespace kal

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/import_hooks.h"
 #include "app/print_hooks.h"
 #include "app/run_steps.h"
 #include "app/wallpaper_hooks.h"
@@ -237,6 +238,7 @@ int RunProgram(Application& app, const StartupOptions& options) {
   InstallHealthSummaries();
   // A test may have put its own printing in place.
   if (!CalendarScreenHooks().printCalendar && !EventListScreenHooks().printEvents) InstallPrintHooks();
+  InstallImportHooks(app);
   if (!app.screens[0]) app.screens[0] = CalendarScreen;
   if (!app.screens[1]) app.screens[1] = [](Application& a) { EventListScreen(a); };
   if (!app.screens[2]) app.screens[2] = [](Application& a) { OptionsScreen(a); };
