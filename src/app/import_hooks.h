@@ -1,4 +1,6 @@
-// Plugs the two imports into the options screen's buttons.
+// Plugs the imports into the options screen's buttons (the two earlier
+// formats and iCalendar), and the drawn file chooser into the search for a
+// web browser.
 #pragma once
 
 namespace kal {

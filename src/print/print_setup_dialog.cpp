@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 #include "store/mem_buffer.h"
 #include "ui/controls.h"
-#include "ui/edit_field.h"
+#include "ui/file_chooser.h"
 #include "ui/message_dialog.h"
 #include "ui/popup_list.h"
 
@@ -297,18 +298,23 @@ class Dialog {
   }
 
   bool AskPdfFile() {
-    MemBuffer buffer;
-    AllocDialogTransferBuffer(buffer);
-    EditFieldRecord field;
-    field.text = outcome_.pdfPath.empty() ? std::string("kalendrina.pdf") : outcome_.pdfPath;
-    field.maxLength = EditFieldMaxChars;
-    StoreEditField(field, buffer, 0);
-    std::int32_t result = 2;
-    MessageDialog(ui_, buffer, "Save the pages as a PDF file", "File name:", 1, "Save|Cancel", 40 + PreloadFields,
-                  result);
-    LoadEditField(buffer, 0, field);
-    if (result != 1 || TrimmedName(field.text).empty()) return false;
-    outcome_.pdfPath = TrimmedName(field.text);
+    // The drawn chooser, starting where the last PDF went (else the home
+    // folder) with its name, or "kalendrina.pdf".
+    std::string folder;
+    std::string name = "kalendrina.pdf";
+    if (!outcome_.pdfPath.empty()) {
+      const std::size_t slash = outcome_.pdfPath.rfind('/');
+      if (slash != std::string::npos) folder = outcome_.pdfPath.substr(0, slash + 1);
+      name = outcome_.pdfPath.substr(slash == std::string::npos ? 0 : slash + 1);
+    }
+    if (folder.empty()) {
+      const char* home = std::getenv("HOME");
+      folder = home != nullptr && home[0] == '/' ? home : "/";
+    }
+    std::int32_t result = 0;
+    FileChooser(ui_, "Save as PDF", folder, name, result);
+    if (result != 1 || TrimmedName(name).empty()) return false;
+    outcome_.pdfPath = folder + TrimmedName(name);
     return true;
   }
 
