@@ -588,7 +588,12 @@ std::string DriveDisplayText(const ChooserDrive& drive) {
   if (drive.letter == 'A' || drive.letter == 'B') return t + "(Floppy Disk)";
   switch (drive.volume.kind) {
     case VolumeKind::kFixed:
-      if (!drive.volume.label.empty()) t += "(" + Utf8ToCp1252(drive.volume.label) + ")";
+      // Appended piece by piece: GCC 12 at -O3 misreads a joined literal as an overlap.
+      if (!drive.volume.label.empty()) {
+        t += '(';
+        t += Utf8ToCp1252(drive.volume.label);
+        t += ')';
+      }
       break;
     case VolumeKind::kRemovable: t += "(Removable Disk)"; break;
     case VolumeKind::kNetwork: t += "(Network Drive)"; break;
