@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <map>
 
 #include "calendar/event_list.h"
@@ -288,6 +290,25 @@ TEST(PrintSetupDialog, CancelRestoresTheStoredFontAndOkSavesTheChosenOne) {
     EXPECT_EQ(run.settings.calPrintFont, c.font) << c.script;
     EXPECT_EQ(run.StoredFont(), c.font) << c.script;
     EXPECT_EQ(run.ui.program.ModalActive, 0);
+  }
+}
+
+// "Save as PDF..." asks for the file in the drawn chooser, which starts in
+// the home folder.
+TEST(PrintSetupDialog, SaveAsPdfTakesTheFileFromTheChooser) {
+  test::TempDir home;
+  const char* before = std::getenv("HOME");
+  const std::string saved = before != nullptr ? before : "";
+  setenv("HOME", home.path().c_str(), 1);
+  DialogRun run("type p\ntype s\nkey Enter\nwait 50\ntype trip.pdf\nkey Enter\nwait 50\ntype o\n");
+  const PrintSetupOutcome outcome = run.Run();
+  EXPECT_EQ(outcome.result, 1);
+  EXPECT_EQ(run.settings.calPrintDevice, kSaveAsPdfPrinter);
+  EXPECT_EQ(outcome.pdfPath, home.File("trip.pdf"));
+  if (saved.empty()) {
+    unsetenv("HOME");
+  } else {
+    setenv("HOME", saved.c_str(), 1);
   }
 }
 
