@@ -27,23 +27,7 @@ class PathLauncher : public Launcher {
   LaunchResult Start(const std::string& program, const std::string& argument) override {
     return SpawnDetached(program, argument);
   }
-  std::string FindProgram(const std::string& name) override {
-    if (name.empty()) return std::string();
-    if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
-    const char* path = std::getenv("PATH");
-    std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
-    while (true) {
-      const std::size_t colon = dirs.find(':');
-      // Built by appending: GCC 12 at -O3 misreads a joined literal as an overlap.
-      std::string candidate(dirs.substr(0, colon));
-      if (candidate.empty()) candidate.push_back('.');
-      candidate += '/';
-      candidate += name;
-      if (IsExecutableFile(candidate)) return candidate;
-      if (colon == std::string_view::npos) return std::string();
-      dirs.remove_prefix(colon + 1);
-    }
-  }
+  std::string FindProgram(const std::string& name) override { return FindProgramInPath(name); }
   std::string Environment(const std::string& name) override {
     const char* value = std::getenv(name.c_str());
     return value != nullptr ? value : std::string();
@@ -51,6 +35,24 @@ class PathLauncher : public Launcher {
 };
 
 }  // namespace
+
+std::string FindProgramInPath(const std::string& name) {
+  if (name.empty()) return std::string();
+  if (name.find('/') != std::string::npos) return IsExecutableFile(name) ? name : std::string();
+  const char* path = std::getenv("PATH");
+  std::string_view dirs = path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+  while (true) {
+    const std::size_t colon = dirs.find(':');
+    // Built by appending: GCC 12 at -O3 misreads a joined literal as an overlap.
+    std::string candidate(dirs.substr(0, colon));
+    if (candidate.empty()) candidate.push_back('.');
+    candidate += '/';
+    candidate += name;
+    if (IsExecutableFile(candidate)) return candidate;
+    if (colon == std::string_view::npos) return std::string();
+    dirs.remove_prefix(colon + 1);
+  }
+}
 
 Launcher& SystemLauncher() {
   static PathLauncher launcher;

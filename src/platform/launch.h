@@ -35,6 +35,11 @@ class Launcher {
 // Starts programs with SpawnDetached and finds them in PATH.
 Launcher& SystemLauncher();
 
+// The path of the executable regular file `name` names (a path), or of the
+// first one of that name in PATH ("/usr/local/bin:/usr/bin:/bin" when PATH is
+// unset); empty when there is none.
+std::string FindProgramInPath(const std::string& name);
+
 // Starts `program` (looked up in PATH) with one argument and reaps it in the
 // background. Not started when the program cannot be run.
 LaunchResult SpawnDetached(const std::string& program, const std::string& argument);

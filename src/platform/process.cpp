@@ -4,7 +4,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +11,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/launch.h"
 
 extern char** environ;
 
@@ -95,23 +96,6 @@ ProcessResult SystemProcessRunner::Run(const std::vector<std::string>& argv) {
   return result;
 }
 
-bool ProgramInPath(const std::string& name) {
-  if (name.find('/') != std::string::npos) return ::access(name.c_str(), X_OK) == 0;
-  const char* path = std::getenv("PATH");
-  std::string rest = path != nullptr ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= rest.size()) {
-    const std::size_t end = rest.find(':', start);
-    const std::string folder = rest.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    const std::string candidate = (folder.empty() ? "." : folder) + "/" + name;
-    struct stat st {};
-    if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(candidate.c_str(), X_OK) == 0) {
-      return true;
-    }
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return false;
-}
+bool ProgramInPath(const std::string& name) { return !FindProgramInPath(name).empty(); }
 
 }  // namespace kal
